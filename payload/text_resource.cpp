@@ -1,0 +1,49 @@
+#include "payload/text_resource.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+#include <zlib.h>
+
+#include "payload/inflate_buffer.h"
+#include "payload/little_endian.h"
+
+char* DecodeTextResource(const unsigned char* resource, size_t resourceSize, size_t* length)
+{
+    if (resourceSize < 4)
+        return 0;
+    int32_t lengthWord = (int32_t)ReadWord32(resource);
+    int stored = lengthWord <= 0;
+    // -L of the most negative word does not fit; no text is that long anyway.
+    if (lengthWord == INT32_MIN)
+        return 0;
+    size_t textLength = stored ? (size_t)-(int64_t)lengthWord : (size_t)lengthWord;
+
+    const unsigned char* data = resource + 4;
+    size_t dataLength = textLength;
+    if (!stored) {
+        if (resourceSize < 8)
+            return 0;
+        dataLength = ReadWord32(resource + 4);
+        data = resource + 8;
+    }
+    if (dataLength > resourceSize - (size_t)(data - resource))
+        return 0;
+
+    char* text = (char*)malloc(textLength + 1);
+    if (!text)
+        return 0;
+    if (stored) {
+        memcpy(text, data, textLength);
+    } else {
+        unsigned long produced = textLength;
+        if (InflateWholeBuffer((unsigned char*)text, &produced, data, dataLength) != Z_OK
+            || produced != textLength) {
+            free(text);
+            return 0;
+        }
+    }
+    text[textLength] = 0;
+    *length = textLength;
+    return text;
+}

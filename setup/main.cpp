@@ -1,0 +1,14 @@
+// The entry: start-up, the dialog's message loop, and the one exit code.
+#include <stdlib.h>
+
+#include "setup/setup_state.h"
+#include "setup/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    RestrictDllSearchPath();
+    g_setup.module = instance;
+    ApplyCommandLine(__argc, __argv);
+    CoInitialize(0);
+    return (int)g_setup.exitCode;
+}

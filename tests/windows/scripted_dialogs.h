@@ -1,0 +1,30 @@
+// Scripted answers for the message boxes and the folder picker, and a record of
+// every question asked.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+struct AskedMessage {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+struct PickedFolderRequest {
+    HWND owner;
+    std::string title;
+    UINT flags;
+};
+
+// Answers given in order; when the queue is empty a message box answers 0 (as a
+// box that could not be shown) and the picker is cancelled.
+void ScriptMessageAnswers(std::vector<int> answers);
+void ScriptFolderAnswer(const std::string& path);  // "" cancels; "::controls" is a virtual folder
+void ResetScriptedDialogs();
+
+const std::vector<AskedMessage>& AskedMessages();
+const std::vector<PickedFolderRequest>& PickedFolderRequests();

@@ -1,0 +1,4 @@
+#pragma once
+
+// Each command takes the arguments after its name and returns the exit status.
+int RunTextCommand(int argc, char** argv);

@@ -1,0 +1,22 @@
+// arbolix-pack: builds and inspects the compressed resources of a setup program.
+#include <stdio.h>
+#include <string.h>
+
+#include "tools/pack/commands.h"
+
+static int Usage()
+{
+    fprintf(stderr,
+            "usage: arbolix-pack COMMAND ...\n"
+            "  text [--stored | --gzip] INPUT -o OUTPUT   write a text resource\n");
+    return 2;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    if (!strcmp(argv[1], "text"))
+        return RunTextCommand(argc - 2, argv + 2);
+    return Usage();
+}
