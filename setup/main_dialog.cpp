@@ -1,0 +1,176 @@
+#include "setup/main_dialog.h"
+
+#include <stdlib.h>
+
+#include "payload/resources.h"
+#include "platform/user_dialogs.h"
+#include "resources/resource_ids.h"
+#include "setup/install_sequence.h"
+#include "setup/path_text.h"
+#include "setup/prompts.h"
+#include "setup/setup_state.h"
+#include "uninstall/registry.h"
+
+static const char kAgreementValue[] = "UserAcceptedAgreement";
+
+static const char kGreeting[] =
+    "Congratulations! You are about to install the world's most powerful tool for creating "
+    "family trees and genograms.  Arbolix is intuitive, easy to use, and able to construct the "
+    "most complex genealogy trees.";
+static const char kSponsorNote[] =
+    "Arbolix is supported through the use of advertising and sponsorship.  Arbolix is brought "
+    "to you free of charge by paid advertising.";
+static const char kLicensePrompt[] = "Please read carefully the License Agreement before installing Arbolix";
+static const char kPickFolderTitle[] = "Please select the folder you want to install Arbolix";
+
+void UpdateInstallButton(HWND dialog)
+{
+    int ready = g_setup.installFolder[0] && IsDlgButtonChecked(dialog, IDC_ACCEPT) == BST_CHECKED;
+    EnableWindow(GetDlgItem(dialog, IDOK), ready);
+}
+
+int PickFolder(const char* title, char* destination)
+{
+    IMalloc* allocator = 0;
+    LPITEMIDLIST desktop = 0;
+    HWND owner = GetActiveWindow();
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+        return 0;
+    if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &desktop))) {
+        allocator->Release();
+        return 0;
+    }
+    char displayName[MAX_PATH];
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = desktop;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title;
+
+    int picked = 0;
+    LPITEMIDLIST chosen = PlatformBrowseForFolder(&info);
+    char path[MAX_PATH];
+    if (chosen && SHGetPathFromIDListA(chosen, path))
+        picked = CopyText(destination, MAX_PATH, path);
+    if (chosen)
+        allocator->Free(chosen);
+    allocator->Free(desktop);
+    allocator->Release();
+    return picked;
+}
+
+static void ShowLicense(HWND dialog)
+{
+    size_t length;
+    char* license = LoadTextResource(kLicenseTextResource, &length);
+    HWND field = GetDlgItem(dialog, IDC_LICENSE_TEXT);
+    SetWindowTextA(field, license ? license : "");
+    free(license);
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, 0);
+}
+
+static void InitDialog(HWND dialog)
+{
+    g_setup.mainDialog = dialog;
+    SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                 (LPARAM)LoadIconA(g_setup.module, MAKEINTRESOURCEA(IDI_ARBOLIX)));
+    SetWindowTextA(dialog, kSetupCaption);
+    SetDlgItemTextA(dialog, IDC_VERSION_LABEL, "v 2.b20e");
+    SetDlgItemTextA(dialog, IDC_GREETING, kGreeting);
+    SetDlgItemTextA(dialog, IDC_SPONSOR_NOTE, kSponsorNote);
+    SetDlgItemTextA(dialog, IDC_LICENSE_PROMPT, kLicensePrompt);
+    ShowLicense(dialog);
+    LoadChoice(dialog, IDC_ACCEPT, kAgreementValue, 0);
+    // Setting the field runs the change handling; an empty folder may leave the field
+    // unchanged and send nothing, so Install's state is set here as well.
+    SetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, g_setup.installFolder);
+    UpdateInstallButton(dialog);
+    CheckDlgButton(dialog, IDC_DESKTOP_SHORTCUT, BST_CHECKED);
+    if (!g_setup.unattended)
+        CheckDlgButton(dialog, IDC_LAUNCH_AFTER_INSTALL, BST_CHECKED);
+    if (g_setup.unattended)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+}
+
+static void EndSetupDialog(HWND dialog)
+{
+    EndDialog(dialog, 1);
+    PostQuitMessage(0);
+}
+
+static void ReadInstallFolder(HWND dialog)
+{
+    GetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, g_setup.installFolder, sizeof g_setup.installFolder);
+}
+
+static void Install(HWND dialog)
+{
+    StoreChoice(dialog, IDC_ACCEPT, kAgreementValue);
+    RecordAgreementAcknowledgement();
+    ReadInstallFolder(dialog);
+    g_setup.launchAfterInstall = IsDlgButtonChecked(dialog, IDC_LAUNCH_AFTER_INSTALL) == BST_CHECKED;
+    g_setup.exitCode = ERROR_SUCCESS;
+    int installed = RunInstallSequence(dialog);
+    if (!installed && !g_setup.silent)
+        return;
+    EndSetupDialog(dialog);
+}
+
+// TRUE when the command was one of the dialog's own.
+static INT_PTR OnCommand(HWND dialog, int id, int notification)
+{
+    switch (id) {
+    case IDOK:
+        Install(dialog);
+        return TRUE;
+    case IDCANCEL:
+        // Escape and the close box arrive as a click too.
+        if (notification == BN_CLICKED)
+            g_setup.exitCode = ERROR_CANCELLED;
+        EndSetupDialog(dialog);
+        return TRUE;
+    case IDC_INSTALL_FOLDER:
+        if (notification != EN_CHANGE)
+            return FALSE;
+        ReadInstallFolder(dialog);
+        UpdateInstallButton(dialog);
+        return TRUE;
+    case IDC_BROWSE:
+        if (PickFolder(kPickFolderTitle, g_setup.installFolder))
+            SetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, g_setup.installFolder);
+        return TRUE;
+    case IDC_ACCEPT:
+    case IDC_DECLINE:
+        UpdateInstallButton(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitDialog(dialog);
+        return FALSE;  // the license field has the focus
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    }
+    return FALSE;
+}
+
+void RunMainDialog()
+{
+    HWND dialog = CreateDialogParamA(g_setup.module, MAKEINTRESOURCEA(IDD_SETUP), 0, SetupDialogProc, 0);
+    if (!dialog)
+        return;
+    g_setup.mainDialog = dialog;
+    MSG message;
+    while (GetMessageA(&message, 0, 0, 0) > 0) {
+        if (!IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}

@@ -1,0 +1,87 @@
+#include "machine_state.h"
+
+#include <shlwapi.h>
+
+#include <stdio.h>
+
+#include "tests/windows/temp_folder.h"
+
+const char kProductKey[] = "Software\\Velcordan\\Arbolix";
+const char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
+const char kExtensionKey[] = "Software\\Classes\\.abx";
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(0, csidl, 0, 0, path);
+    return path;
+}
+
+void ClearSetupTraces(const std::vector<std::string>& folders)
+{
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velcordan");
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kExtensionKey);
+    for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
+        std::string link = ShellFolder(csidl) + "\\Arbolix Beta.lnk";
+        SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(link.c_str());
+    }
+    for (const std::string& folder : folders)
+        RemoveTree(folder);
+}
+
+RegistryValue ReadValue(HKEY hive, const char* key, const char* name)
+{
+    RegistryValue value = {};
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return value;
+    unsigned char data[4096];
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(handle, name, 0, &value.type, data, &size) == ERROR_SUCCESS) {
+        value.present = true;
+        value.size = size;
+        if (value.type == REG_SZ)
+            value.text.assign((const char*)data, size && data[size - 1] == 0 ? size - 1 : size);
+        if (value.type == REG_DWORD && size == 4)
+            memcpy(&value.number, data, 4);
+    }
+    RegCloseKey(handle);
+    return value;
+}
+
+void WriteTextValue(HKEY hive, const char* key, const char* name, const char* text)
+{
+    HKEY handle;
+    if (RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE, 0, &handle, 0) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
+    RegCloseKey(handle);
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+    fclose(file);
+    return bytes;
+}

@@ -1,0 +1,34 @@
+// What the setup program leaves on the machine, read back and cleared between tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+// Removes every key the setup program writes and every shortcut it makes, and the
+// folders given, so that each test starts from a clean machine.
+void ClearSetupTraces(const std::vector<std::string>& folders);
+
+struct RegistryValue {
+    bool present;
+    DWORD type;
+    DWORD size;
+    std::string text;  // REG_SZ contents without the terminator
+    DWORD number;      // REG_DWORD
+};
+
+RegistryValue ReadValue(HKEY hive, const char* key, const char* name);
+void WriteTextValue(HKEY hive, const char* key, const char* name, const char* text);
+
+extern const char kProductKey[];
+extern const char kSettingsKey[];
+extern const char kUninstallKey[];
+extern const char kExtensionKey[];
+
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+
+// The shell folder's path for a CSIDL value.
+std::string ShellFolder(int csidl);

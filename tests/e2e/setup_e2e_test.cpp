@@ -1,0 +1,364 @@
+// The real setup program under Wine, driven through its dialog and message boxes.
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <string>
+
+#include "machine_state.h"
+#include "resources/resource_ids.h"
+#include "ui_driver.h"
+
+static const std::string kBase = "C:\\arbolix-e2e";
+static const std::string kDefaultFolder = "C:\\Program Files\\Arbolix Beta";
+static const char kCaption[] = "Arbolix\xAE Setup";
+static const char kCompletionWithDesktop[] =
+    "Installation Complete!\n\nA shortcut to the Start menu and to your desktop has been created.";
+static const char kCompletionWithoutDesktop[] = "Installation Complete!\n\nA shortcut to the Start menu has been created.";
+
+// The stand-in application stays open when started without "/install".
+static void EndStrayApplications()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Arbolix.exe") != 0)
+            continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (process) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+class SetupProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearSetupTraces({kBase, kDefaultFolder});
+        CreateDirectoryA(kBase.c_str(), 0);
+    }
+    void TearDown() override
+    {
+        if (setup.info.hProcess)
+            WaitForExit(&setup, 0);
+        EndStrayApplications();
+        ClearSetupTraces({kBase, kDefaultFolder});
+    }
+
+    HWND Start(const std::string& arguments = "")
+    {
+        EXPECT_TRUE(StartProgram(SETUP_EXE, arguments, &setup));
+        HWND dialog = WaitForDialogWithControl(setup, IDC_INSTALL_FOLDER);
+        EXPECT_NE(nullptr, dialog);
+        return dialog;
+    }
+
+    // Accepts, leaves the launch box unchecked (so the completion message shows and
+    // the application only registers itself) and presses Install.
+    void AcceptAndInstall(HWND dialog, bool desktopShortcut = true)
+    {
+        if (!IsChecked(dialog, IDC_ACCEPT)) Click(dialog, IDC_ACCEPT);
+        if (IsChecked(dialog, IDC_LAUNCH_AFTER_INSTALL)) Click(dialog, IDC_LAUNCH_AFTER_INSTALL);
+        if (IsChecked(dialog, IDC_DESKTOP_SHORTCUT) != (desktopShortcut ? 1 : 0))
+            Click(dialog, IDC_DESKTOP_SHORTCUT);
+        Press(dialog, IDOK);
+    }
+
+    // Expects a message box with exactly this text and these buttons, and answers it.
+    void ExpectMessage(const std::string& text, std::vector<int> buttons, int answer)
+    {
+        MessageBoxSeen box = WaitForMessageBox(setup);
+        ASSERT_NE(nullptr, box.window) << "no message box for: " << text;
+        EXPECT_EQ(kCaption, box.caption);
+        EXPECT_EQ(text, box.text);
+        std::sort(box.buttons.begin(), box.buttons.end());
+        EXPECT_EQ(buttons, box.buttons);
+        Answer(box, answer);
+    }
+
+    // The program is still running with its dialog on screen.
+    void ExpectDialogStays(HWND dialog)
+    {
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.info.hProcess, 500));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+    }
+
+    DWORD Finish() { return WaitForExit(&setup); }
+
+    SetupProcess setup = {};
+};
+
+static std::vector<std::string> LogLines(const std::string& folder)
+{
+    std::string log = ReadWholeFile(folder + "\\Uninstall.cfg");
+    std::vector<std::string> lines;
+    size_t start = 0, end;
+    while ((end = log.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(log.substr(start, end - start));
+        start = end + 2;
+    }
+    EXPECT_EQ(log.size(), start) << "every line ends in CR LF";
+    return lines;
+}
+
+static void ExpectInstalledIn(const std::string& folder)
+{
+    EXPECT_TRUE(FileExists(folder + "\\Arbolix.exe"));
+    EXPECT_TRUE(FileExists(folder + "\\Uninstall.exe"));
+    EXPECT_TRUE(FolderExists(folder + "\\SampleFiles"));
+    std::vector<std::string> lines = LogLines(folder);
+    ASSERT_GE(lines.size(), 12u);
+    size_t files = 0;
+    for (const std::string& line : lines)
+        if (line[0] == 'f' && line.find(".lnk") == std::string::npos) {
+            ++files;
+            EXPECT_TRUE(FileExists(line.substr(1))) << line;
+            EXPECT_TRUE(GetFileAttributesA(line.c_str() + 1) & FILE_ATTRIBUTE_READONLY) << line;
+        }
+    EXPECT_EQ(11u, files);
+    EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
+              ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+    EXPECT_EQ(folder, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+}
+
+static std::string Today()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return std::to_string(now.wDay) + "-" + std::to_string(now.wMonth) + "-" + std::to_string(now.wYear);
+}
+
+TEST_F(SetupProgram, InteractiveInstallOfTheDefaultPayload)
+{
+    HWND dialog = Start();
+    EXPECT_EQ(kDefaultFolder, ControlText(dialog, IDC_INSTALL_FOLDER));
+    char caption[64];
+    GetWindowTextA(dialog, caption, sizeof caption);
+    EXPECT_STREQ(kCaption, caption);
+    EXPECT_EQ("v 2.b20e", ControlText(dialog, IDC_VERSION_LABEL));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_SPONSOR_NOTE)));
+    EXPECT_EQ(0u, ControlText(dialog, IDC_LICENSE_TEXT).find("ARBOLIX\xAE BETA END-USER LICENSE AGREEMENT\r\n"));
+    AcceptAndInstall(dialog);
+    // The proposed folder does not exist yet and is created without a question.
+    ExpectMessage(kCompletionWithDesktop, {IDOK}, IDOK);
+    EXPECT_EQ(0u, Finish());
+
+    ExpectInstalledIn(kDefaultFolder);
+    std::vector<std::string> lines = LogLines(kDefaultFolder);
+    EXPECT_EQ("d" + kDefaultFolder, lines[0]);
+    EXPECT_EQ("f" + kDefaultFolder + "\\Arbolix.exe", lines[1]);
+    EXPECT_EQ("f" + kDefaultFolder + "\\Uninstall.exe", lines[2]);
+    EXPECT_EQ("d" + kDefaultFolder + "\\SampleFiles", lines[3]);
+
+    RegistryValue accepted = ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement");
+    EXPECT_EQ("Y", accepted.text);
+    EXPECT_EQ(2u, accepted.size);
+    RegistryValue acknowledged = ReadValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement");
+    EXPECT_EQ((DWORD)REG_DWORD, acknowledged.type);
+    EXPECT_EQ(3u, acknowledged.number);
+    EXPECT_EQ(Today(), ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e").text);
+    EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, "").text);
+    EXPECT_TRUE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+    EXPECT_TRUE(FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
+}
+
+TEST_F(SetupProgram, CompletionWithoutDesktopShortcut)
+{
+    HWND dialog = Start();
+    AcceptAndInstall(dialog, false);
+    ExpectMessage(kCompletionWithoutDesktop, {IDOK}, IDOK);
+    EXPECT_EQ(0u, Finish());
+    EXPECT_TRUE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
+}
+
+TEST_F(SetupProgram, InstallNeedsAcceptanceAndAFolder)
+{
+    HWND dialog = Start();
+    EXPECT_EQ(0, IsChecked(dialog, IDC_ACCEPT));
+    EXPECT_EQ(0, IsChecked(dialog, IDC_DECLINE));
+    EXPECT_EQ(0, IsEnabled(dialog, IDOK));
+    EXPECT_EQ(1, IsChecked(dialog, IDC_DESKTOP_SHORTCUT));
+    EXPECT_EQ(1, IsChecked(dialog, IDC_LAUNCH_AFTER_INSTALL));
+
+    Click(dialog, IDC_ACCEPT);
+    EXPECT_EQ(1, IsEnabled(dialog, IDOK));
+    Click(dialog, IDC_DECLINE);
+    EXPECT_EQ(0, IsEnabled(dialog, IDOK));
+    Click(dialog, IDC_ACCEPT);
+    EXPECT_EQ(1, IsEnabled(dialog, IDOK));
+    TypeText(dialog, IDC_INSTALL_FOLDER, "");
+    EXPECT_EQ(0, IsEnabled(dialog, IDOK));
+    TypeText(dialog, IDC_INSTALL_FOLDER, "D:\\Somewhere");
+    EXPECT_EQ(1, IsEnabled(dialog, IDOK));
+
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+}
+
+TEST_F(SetupProgram, OnlyAStoredCapitalYStartsAccepted)
+{
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
+    HWND dialog = Start();
+    EXPECT_EQ(1, IsChecked(dialog, IDC_ACCEPT));
+    EXPECT_EQ(1, IsEnabled(dialog, IDOK));
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "y");
+    dialog = Start();
+    EXPECT_EQ(0, IsChecked(dialog, IDC_ACCEPT));
+    EXPECT_EQ(0, IsEnabled(dialog, IDOK));
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+}
+
+TEST_F(SetupProgram, CancelEscapeAndCloseBoxEndWith1223AndInstallNothing)
+{
+    HWND dialog = Start();
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+
+    dialog = Start();
+    PostMessageA(GetDlgItem(dialog, IDC_LICENSE_TEXT), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+
+    dialog = Start();
+    CloseWithCloseBox(dialog);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+}
+
+TEST_F(SetupProgram, TypedFolderThatDoesNotExistIsCreatedOnlyWithConsent)
+{
+    std::string typed = kBase + "\\typed folder";
+    std::string question = "Folder " + typed + " does not exist.\n\nWould like to create it?";
+    HWND dialog = Start();
+    TypeText(dialog, IDC_INSTALL_FOLDER, typed);
+    AcceptAndInstall(dialog);
+    ExpectMessage(question, {IDYES, IDNO, IDCANCEL}, IDNO);
+    ExpectDialogStays(dialog);
+    Press(dialog, IDOK);
+    ExpectMessage(question, {IDYES, IDNO, IDCANCEL}, IDCANCEL);
+    ExpectDialogStays(dialog);
+    EXPECT_FALSE(FolderExists(typed));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e").present);
+    // The agreement values are stored as soon as Install is pressed.
+    EXPECT_EQ("Y", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement").text);
+
+    Press(dialog, IDOK);
+    ExpectMessage(question, {IDYES, IDNO, IDCANCEL}, IDYES);
+    ExpectMessage(kCompletionWithDesktop, {IDOK}, IDOK);
+    EXPECT_EQ(0u, Finish());
+    ExpectInstalledIn(typed);
+    EXPECT_EQ("d" + typed, LogLines(typed)[0]);
+}
+
+TEST_F(SetupProgram, UnattendedRunsByItselfAndStoresTheUnacceptedChoice)
+{
+    StartProgram(SETUP_EXE, "-U", &setup);
+    EXPECT_EQ(0u, Finish());
+    ExpectInstalledIn(kDefaultFolder);
+    EXPECT_EQ("N", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement").text);
+}
+
+TEST_F(SetupProgram, FailureUnderUReturnsToTheDialog)
+{
+    // A file where the folder should be: the uninstall log cannot be created.
+    std::string blocked = kBase + "\\blocked";
+    CloseHandle(CreateFileA(blocked.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+    StartProgram(SETUP_EXE, "-U -Path " + blocked, &setup);
+    HWND dialog = WaitForDialogWithControl(setup, IDC_INSTALL_FOLDER);
+    ASSERT_NE(nullptr, dialog);
+    ExpectMessage("Unable to create " + blocked + "\\Uninstall.cfg.\nUninstalling Arbolix may no longer be "
+                  "done automatically.\n\nDo you still want to install Arbolix?",
+                  {IDYES, IDNO, IDCANCEL}, IDNO);
+    ExpectDialogStays(dialog);
+    EXPECT_EQ(0, IsChecked(dialog, IDC_LAUNCH_AFTER_INSTALL));
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
+}
+
+TEST_F(SetupProgram, FailureUnderUSilentEndsWithItsCode)
+{
+    std::string blocked = kBase + "\\blocked";
+    CloseHandle(CreateFileA(blocked.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+    StartProgram(SETUP_EXE, "-USilent -Path " + blocked, &setup);
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, Finish());
+
+    std::string busy = kBase + "\\busy";
+    CreateDirectoryA(busy.c_str(), 0);
+    HANDLE held = CreateFileA((busy + "\\Uninstall.exe").c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    StartProgram(SETUP_EXE, "/usilent /path \"" + busy + "\"", &setup);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, Finish());
+    CloseHandle(held);
+    // The file before the busy one was installed and logged.
+    EXPECT_EQ(std::vector<std::string>{"f" + busy + "\\Arbolix.exe"}, LogLines(busy));
+}
+
+TEST_F(SetupProgram, SecondInstallAfterAFailureStartsFromThePreviousLog)
+{
+    std::string folder = kBase + "\\retry";
+    CreateDirectoryA(folder.c_str(), 0);
+    HANDLE held = CreateFileA((folder + "\\Uninstall.exe").c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    HWND dialog = Start("-Path \"" + folder + "\"");
+    AcceptAndInstall(dialog);
+    ExpectMessage("Unable to install file " + folder + "\\Uninstall.exe.  Please make sure all running "
+                  "applications are closed.\n\nClick on the ignore button if you want to skip this error.",
+                  {IDABORT, IDRETRY, IDIGNORE}, IDABORT);
+    ExpectDialogStays(dialog);
+    EXPECT_EQ(std::vector<std::string>{"f" + folder + "\\Arbolix.exe"}, LogLines(folder));
+    // A file the first attempt installed is removed before the second one installs it.
+    HANDLE watch = FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    CloseHandle(held);
+
+    Press(dialog, IDOK);
+    ExpectMessage(kCompletionWithDesktop, {IDOK}, IDOK);
+    EXPECT_EQ(0u, Finish());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, 0));
+    FindCloseChangeNotification(watch);
+    ExpectInstalledIn(folder);
+    std::vector<std::string> lines = LogLines(folder);
+    EXPECT_EQ("f" + folder + "\\Arbolix.exe", lines[0]);
+    EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "f" + folder + "\\Arbolix.exe"));
+}
+
+TEST_F(SetupProgram, FolderOptions)
+{
+    HWND dialog = Start("/PATH relative\\folder");
+    EXPECT_EQ("relative\\folder", ControlText(dialog, IDC_INSTALL_FOLDER));
+    Press(dialog, IDCANCEL);
+    Finish();
+
+    dialog = Start("-pathdefault " + kBase + "\\proposed");
+    EXPECT_EQ(kBase + "\\proposed", ControlText(dialog, IDC_INSTALL_FOLDER));
+    Press(dialog, IDCANCEL);
+    Finish();
+
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", "D:\\Stored Beta");
+    dialog = Start("-PathDefault " + kBase + "\\proposed");
+    EXPECT_EQ("D:\\Stored Beta", ControlText(dialog, IDC_INSTALL_FOLDER));
+    Press(dialog, IDCANCEL);
+    Finish();
+}
+
+TEST_F(SetupProgram, CurrentUserOptionPutsShortcutsInThePersonalFolders)
+{
+    std::string folder = kBase + "\\personal";
+    StartProgram(SETUP_EXE, "-USILENT -cu -Path " + folder, &setup);
+    EXPECT_EQ(0u, Finish());
+    ExpectInstalledIn(folder);
+    EXPECT_TRUE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Arbolix Beta.lnk"));
+    EXPECT_TRUE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+}
