@@ -3,13 +3,9 @@
 #include <string>
 
 #include "file_facts.h"
+#include "install_fixture.h"
 #include "payload/version_info.h"
 #include "temp_folder.h"
-
-static std::string Probe(const char* name)
-{
-    return std::string(PROBE_DIR) + "\\" + name + ".exe";
-}
 
 static const FileVersion kMinimum = {0x00020003, 0x00040005};  // 2.3.4.5
 
