@@ -7,6 +7,7 @@
 #include "setup/path_text.h"
 #include "setup/prompts.h"
 #include "setup/setup_state.h"
+#include "setup/text_format.h"
 #include "uninstall/log_cleanup.h"
 
 static const char kLogName[] = "Uninstall.cfg";
@@ -91,7 +92,11 @@ static void WriteLogLine(char tag, const char* path)
 {
     if (!g_setup.uninstallLog)
         return;
-    fprintf(g_setup.uninstallLog, "%c%s\n", tag, path);
+    if (lstrlenA(path) >= kPathCapacity)
+        return;
+    char line[kPathCapacity + 2];
+    FormatText(line, sizeof line, "%c%s\n", tag, path);
+    fputs(line, g_setup.uninstallLog);
     fflush(g_setup.uninstallLog);
 }
 
