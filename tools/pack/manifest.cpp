@@ -197,8 +197,8 @@ bool ParseManifest(const std::string& text, const std::string& folder,
             *error = LineError(lineNumber, "version= is only for VersionGated entries");
             return false;
         }
-        if (sizeGiven && !item.source.empty()) {
-            *error = LineError(lineNumber, "size= is only for entries without a source file");
+        if (sizeGiven && (!item.source.empty() || !(entry.flags & kVersionGated))) {
+            *error = LineError(lineNumber, "size= is only for VersionGated entries without a source file");
             return false;
         }
         if (item.source.empty()) {

@@ -7,7 +7,7 @@
 // Words are separated by blanks; a word with blanks goes in double quotes. '#'
 // starts a comment line. Keys: base=install|system, flags=NAME,NAME|0xHEX,
 // version=a.b.c.d, attributes=0xHEX, created=/accessed=/written=/times=TIME,
-// storage=zlib|gzip|stored, size=N (entries without data only).
+// storage=zlib|gzip|stored, size=N (VersionGated entries without data only).
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "payload/archive_format.h"
 #include "payload/archive_reader.h"
 #include "payload/inflate_buffer.h"
 #include "payload/text_resource.h"
@@ -23,7 +24,8 @@ static int Fault(const std::string& path, const std::string& message)
 // Why a piece does not unpack, in words; "" when it fills its size exactly.
 static std::string PieceFault(const DirectoryEntry& entry)
 {
-    if (entry.storedSize == entry.size)
+    // A runtime prerequisite carries no data: the installer starts a program instead.
+    if (entry.storedSize == entry.size || ((entry.flags & kVersionGated) && entry.storedSize == 0))
         return "";
     Bytes out(entry.size ? entry.size : 1);
     unsigned long produced = entry.size;
