@@ -1,5 +1,7 @@
-// arbolix-pack archive [--directory zlib|gzip|stored] MANIFEST -o OUTPUT
-// Writes the payload archive of the entries the manifest lists, in its order.
+// arbolix-pack archive [--directory zlib|gzip|stored] [--source-dir DIR]... MANIFEST -o OUTPUT
+//                      [--depfile FILE]
+// Writes the payload archive of the entries the manifest lists, in its order, and
+// optionally a make-style list of the files it read, for the build's dependencies.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -18,6 +20,21 @@ static int Fail(const std::string& message)
     return 1;
 }
 
+// A path as make reads it, absolute so that it does not depend on where make runs.
+static std::string MakeTarget(const std::string& path)
+{
+    char* absolute = realpath(path.c_str(), nullptr);
+    std::string full = absolute ? absolute : path;
+    free(absolute);
+    std::string escaped;
+    for (char c : full) {
+        if (c == ' ' || c == '#' || c == '\\') escaped += '\\';
+        if (c == '$') escaped += '$';
+        escaped += c;
+    }
+    return escaped;
+}
+
 // SOURCE_DATE_EPOCH, when set, stands for every time taken from a source file.
 static bool ReadSourceDateEpoch(bool* hasEpoch, int64_t* epoch)
 {
@@ -33,11 +50,16 @@ static bool ReadSourceDateEpoch(bool* hasEpoch, int64_t* epoch)
 
 int RunArchiveCommand(int argc, char** argv)
 {
-    std::string manifestPath, output;
+    std::string manifestPath, output, depfile;
+    std::vector<std::string> sourceDirs;
     PackOptions options;
     for (int i = 0; i < argc; ++i) {
         if (!strcmp(argv[i], "-o") && i + 1 < argc) {
             output = argv[++i];
+        } else if (!strcmp(argv[i], "--source-dir") && i + 1 < argc) {
+            sourceDirs.push_back(argv[++i]);
+        } else if (!strcmp(argv[i], "--depfile") && i + 1 < argc) {
+            depfile = argv[++i];
         } else if (!strcmp(argv[i], "--directory") && i + 1 < argc) {
             std::string storage = argv[++i];
             if (storage == "zlib") options.directoryStorage = PieceStorage::Zlib;
@@ -52,7 +74,8 @@ int RunArchiveCommand(int argc, char** argv)
         }
     }
     if (manifestPath.empty() || output.empty()) {
-        fprintf(stderr, "usage: arbolix-pack archive [--directory zlib|gzip|stored] MANIFEST -o OUTPUT\n");
+        fprintf(stderr, "usage: arbolix-pack archive [--directory zlib|gzip|stored] [--source-dir DIR]... "
+                        "MANIFEST -o OUTPUT [--depfile FILE]\n");
         return 2;
     }
     bool hasEpoch;
@@ -64,20 +87,28 @@ int RunArchiveCommand(int argc, char** argv)
     if (!ReadWholeFile(manifestPath, &text))
         return Fail("cannot read " + manifestPath);
     size_t slash = manifestPath.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : manifestPath.substr(0, slash);
+    std::vector<std::string> folders = {slash == std::string::npos ? "." : manifestPath.substr(0, slash)};
+    folders.insert(folders.end(), sourceDirs.begin(), sourceDirs.end());
     std::vector<ManifestEntry> items;
     std::string error;
-    if (!ParseManifest(std::string(text.begin(), text.end()), folder, &items, &error)
+    if (!ParseManifest(std::string(text.begin(), text.end()), folders, &items, &error)
         || !LoadManifestSources(&items, hasEpoch, epoch, &error))
         return Fail(manifestPath + ": " + error);
 
+    std::string dependencies = " " + MakeTarget(manifestPath);
     std::vector<PackEntry> entries;
-    for (ManifestEntry& item : items)
+    for (ManifestEntry& item : items) {
+        if (!item.source.empty())
+            dependencies += " \\\n " + MakeTarget(item.source);
         entries.push_back(std::move(item.entry));
+    }
     Bytes archive = BuildArchive(entries, options);
     if (archive.size() > 0xFFFFFFFFULL)
         return Fail("the archive would be larger than 4 GB");
     if (!WriteWholeFile(output, archive))
         return Fail("cannot write " + output);
+    dependencies = MakeTarget(output) + ":" + dependencies + "\n";
+    if (!depfile.empty() && !WriteWholeFile(depfile, Bytes(dependencies.begin(), dependencies.end())))
+        return Fail("cannot write " + depfile);
     return 0;
 }

@@ -105,7 +105,20 @@ static std::string LineError(int line, const std::string& text)
     return "line " + std::to_string(line) + ": " + text;
 }
 
-bool ParseManifest(const std::string& text, const std::string& folder,
+static std::string ResolveSource(const std::string& source, const std::vector<std::string>& folders)
+{
+    if (source[0] == '/' || folders.empty())
+        return source;
+    for (const std::string& folder : folders) {
+        std::string path = folder + "/" + source;
+        struct stat status;
+        if (stat(path.c_str(), &status) == 0)
+            return path;
+    }
+    return folders[0] + "/" + source;
+}
+
+bool ParseManifest(const std::string& text, const std::vector<std::string>& folders,
                    std::vector<ManifestEntry>* entries, std::string* error)
 {
     int lineNumber = 0;
@@ -132,7 +145,7 @@ bool ParseManifest(const std::string& text, const std::string& folder,
         entry.flags = kLogForUninstall;
         entry.sourceAttributes = kShippedSourceAttributes;
         if (words[0] != "-")
-            item.source = words[0][0] == '/' || folder.empty() ? words[0] : folder + "/" + words[0];
+            item.source = ResolveSource(words[0], folders);
         entry.name = words[1];
         if (!IsValidTargetName(entry.name, &why)) { *error = LineError(lineNumber, why); return false; }
 
@@ -166,6 +179,7 @@ bool ParseManifest(const std::string& text, const std::string& folder,
                 if (value == "zlib") entry.storage = PieceStorage::Zlib;
                 else if (value == "gzip") entry.storage = PieceStorage::Gzip;
                 else if (value == "stored") entry.storage = PieceStorage::Stored;
+                else if (value == "raw") entry.storage = PieceStorage::Verbatim;
                 else ok = false;
             } else if (key == "size") {
                 ok = ParseNumber(value, &entry.verbatimSize);
@@ -197,10 +211,17 @@ bool ParseManifest(const std::string& text, const std::string& folder,
             *error = LineError(lineNumber, "version= is only for VersionGated entries");
             return false;
         }
-        if (sizeGiven && (!item.source.empty() || !(entry.flags & kVersionGated))) {
-            *error = LineError(lineNumber, "size= is only for VersionGated entries without a source file");
+        bool raw = entry.storage == PieceStorage::Verbatim;
+        if (raw && item.source.empty()) {
+            *error = LineError(lineNumber, "storage=raw needs a source file");
             return false;
         }
+        if (sizeGiven && !raw && (!item.source.empty() || !(entry.flags & kVersionGated))) {
+            *error = LineError(lineNumber, "size= is only for storage=raw and for VersionGated entries "
+                                           "without a source file");
+            return false;
+        }
+        item.rawSizeGiven = raw && sizeGiven;
         if (item.source.empty()) {
             // No data: stored size 0, whatever size the entry claims.
             entry.storage = PieceStorage::Verbatim;
@@ -227,6 +248,8 @@ bool LoadManifestSources(std::vector<ManifestEntry>* entries, bool hasEpoch,
                 *error = LineError(item.line, item.source + " is larger than 4 GB");
                 return false;
             }
+            if (entry.storage == PieceStorage::Verbatim && !item.rawSizeGiven)
+                entry.verbatimSize = (uint32_t)entry.data.size();
             if (!hasEpoch)
                 fileTime = FileTimeFromUnix(status.st_mtim.tv_sec) + status.st_mtim.tv_nsec / 100;
         }

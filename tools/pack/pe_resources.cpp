@@ -92,7 +92,7 @@ int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Byt
     if (!IsPeImage(image))
         return -1;
     *error = "the PE headers are malformed";
-    uint32_t peOffset;
+    uint32_t peOffset = 0;
     uint16_t sectionCount, optionalSize, magic;
     Read32(image, 0x3C, &peOffset);
     size_t coff = (size_t)peOffset + 4;
