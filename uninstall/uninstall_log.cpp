@@ -65,8 +65,6 @@ int OpenUninstallLog()
         SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);
         // "c": a flush commits the lines to disk, not only to the system's cache.
         g_setup.uninstallLog = fopen(logPath, "wtc");
-    } else {
-        CopyText(logPath, sizeof logPath, g_setup.installFolder);
     }
     if (createdFolder)
         LogCreatedFolder(g_setup.installFolder);
@@ -82,10 +80,14 @@ int OpenUninstallLog()
     g_setup.exitCode = ERROR_INVALID_NAME;
     if (g_setup.silent)
         return 0;
+    // A log path too long to be made is still named in full.
+    char shownPath[kPathCapacity + sizeof kLogName];
+    if (!pathFits)
+        FormatText(shownPath, sizeof shownPath, "%s\\%s", g_setup.installFolder, kLogName);
     return ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,
                        "Unable to create %s.\nUninstalling Arbolix may no longer be done automatically."
                        "\n\nDo you still want to install Arbolix?",
-                       logPath) == IDYES;
+                       pathFits ? logPath : shownPath) == IDYES;
 }
 
 static void WriteLogLine(char tag, const char* path)

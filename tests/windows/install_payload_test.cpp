@@ -7,6 +7,7 @@
 #include "install_fixture.h"
 #include "payload/install_entry.h"
 #include "payload/install_payload.h"
+#include "payload/payload_archive.h"
 #include "platform/win32.h"
 #include "scripted_dialogs.h"
 #include "uninstall/uninstall_log.h"
@@ -65,6 +66,42 @@ TEST_F(InstallTest, FreshInstallLogsInOrderAndWritesReadOnlyFilesWithTheirTimes)
     EXPECT_EQ(expected, Log());
     for (const PackEntry& entry : entries)
         ExpectInstalled(folder + "\\" + entry.name, Data(entry));
+}
+
+// The setup program's own payload, as a user would install it.
+TEST_F(InstallTest, DefaultPayloadOfTheSetupProgram)
+{
+    HMODULE setup = LoadLibraryExA(SETUP_EXE, 0, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, setup) << SETUP_EXE;
+    g_setup.module = setup;
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_TRUE(AskedMessages().empty());
+
+    ArchiveReader reader;
+    ASSERT_EQ(kArchiveOpened, OpenPayloadArchive(&reader));
+    std::string expected = "d" + folder + "\r\n";
+    DirectoryEntry entry;
+    int count = 0;
+    while (NextArchiveEntry(&reader, &entry)) {
+        std::string name = entry.name;
+        if (++count == 3) {
+            EXPECT_EQ(0u, name.find("SampleFiles\\"));
+            expected += "d" + folder + "\\SampleFiles\r\n";
+        }
+        expected += "f" + folder + "\\" + name + "\r\n";
+        std::string path = folder + "\\" + name;
+        FileTimes times = ReadTimes(path);
+        EXPECT_EQ(((uint64_t)entry.lastAccessTime.high << 32) | entry.lastAccessTime.low, times.lastAccess) << name;
+        EXPECT_EQ(((uint64_t)entry.lastWriteTime.high << 32) | entry.lastWriteTime.low, times.lastWrite) << name;
+        EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_READONLY) << name;
+        std::string source = (count <= 2 ? std::string(PAYLOAD_PROGRAMS) : std::string(PAYLOAD_SOURCE)) + "\\" + name;
+        EXPECT_EQ(ReadBytes(source), ReadBytes(path)) << name;
+    }
+    CloseArchive(&reader);
+    FreeLibrary(setup);
+    EXPECT_EQ(11, count);
+    EXPECT_EQ(expected, Log());
 }
 
 TEST_F(InstallTest, ReinstallReplacesFilesAndReadOnlyLogKeepingShortcutsAndFolderLines)
@@ -225,6 +262,17 @@ TEST_F(InstallTest, AbortAfterAnEarlierIgnoreEndsWithTheLatestCode)
     EXPECT_EQ(0, InstallAttempt());
     EXPECT_EQ(29u, g_setup.exitCode);
     EXPECT_FALSE(FileExists(folder + "\\never.txt"));
+}
+
+TEST_F(InstallTest, WithoutALogAfterYesTheInstallationEndsWith123)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\Uninstall.cfg").c_str(), 0);  // the log cannot be opened
+    UseEntries({FileEntry("a.txt", "a")});
+    ScriptMessageAnswers({IDYES});
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(123u, g_setup.exitCode);
+    ExpectInstalled(folder + "\\a.txt", "a");
 }
 
 // The archive is missing, does not unpack, or is malformed: the walk is abandoned

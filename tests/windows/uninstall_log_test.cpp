@@ -164,6 +164,17 @@ TEST_F(UninstallLogTest, SecondAttemptRemovesWhatTheFirstInstalled)
     EXPECT_EQ("d" + folder + "\r\nd" + folder + "\\Sub\r\n", ReadBytes(logPath));
 }
 
+TEST_F(UninstallLogTest, LogPathTooLongIsNotCreatableAndNamedInFull)
+{
+    folder = root + "\\" + std::string(250 - root.size(), 'L');
+    lstrcpyA(g_setup.installFolder, folder.c_str());
+    ScriptMessageAnswers({IDYES});
+    EXPECT_EQ(1, OpenUninstallLog());
+    EXPECT_EQ(123u, g_setup.exitCode);
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ(0u, AskedMessages()[0].text.find("Unable to create " + folder + "\\Uninstall.cfg.\n"));
+}
+
 class LogNotCreatableTest : public UninstallLogTest {
 protected:
     void SetUp() override
