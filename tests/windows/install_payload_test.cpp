@@ -5,6 +5,7 @@
 
 #include "file_facts.h"
 #include "install_fixture.h"
+#include "payload/archive_format.h"
 #include "payload/install_entry.h"
 #include "payload/install_payload.h"
 #include "payload/payload_archive.h"
@@ -175,6 +176,30 @@ TEST_F(InstallTest, SubfolderTwoLevelsDeepLogsOnlyTheDeeperOne)
     EXPECT_EQ("d" + folder + "\\sub\\deeper\r\nf" + folder + "\\sub\\deeper\\file.txt\r\nf" + folder +
                   "\\sub\\second.txt\r\n",
               Log());
+}
+
+TEST_F(InstallTest, StatusLineShowsTheNameAsStoredAndTheQuestionTheFullPath)
+{
+    HWND status = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 300, 20, 0, 0, 0, 0);
+    ASSERT_NE(nullptr, status);
+    g_setup.statusLine = status;
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\sub").c_str(), 0);
+    CreateDirectoryA((folder + "\\sub\\denied.txt").c_str(), 0);
+    ASSERT_TRUE(CopyFileA(Probe("probe_2_3_4_5").c_str(), (folder + "\\current.dll").c_str(), FALSE));
+    PackEntry leftAlone = FileEntry("current.dll", "older", kLogForUninstall | kVersionGated);
+    leftAlone.minimumVersionMS = 0x00020003;
+    leftAlone.minimumVersionLS = 0x00040005;
+    UseEntries({FileEntry("sub\\denied.txt", "x"), leftAlone});
+    ScriptMessageAnswers({IDIGNORE});
+    EXPECT_EQ(1, InstallAttempt());
+    char text[512] = "";
+    GetWindowTextA(status, text, sizeof text);
+    DestroyWindow(status);
+    EXPECT_STREQ("Installing sub\\denied.txt...", text);  // the version-gated entry showed nothing
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ(Question(folder + "\\sub\\denied.txt", "you have permission to write files in this folder"),
+              AskedMessages()[0].text);
 }
 
 TEST_F(InstallTest, SharingViolationGives32AndAbortStopsTheWalk)
