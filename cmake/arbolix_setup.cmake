@@ -1,12 +1,13 @@
-# arbolix_add_setup(TARGET LICENSE file [MANIFEST file | ARCHIVE file]
+# arbolix_add_setup(TARGET LICENSE file [MANIFEST file | ARCHIVE file] [ZOPFLI]
 #                   [SOURCE_DIRS dir...] [DEPENDS target-or-file...] [OUTPUT_NAME name])
 #
 # A setup program built from this repository's code with the given license text
 # and payload: the manifest is packed by the native packer at build time (sources
 # looked for next to the manifest, then in SOURCE_DIRS), or an archive file is
 # taken as it is. Without either the program has no payload archive at all.
+# ZOPFLI packs with the slower, exhaustive encoder as well.
 function(arbolix_add_setup target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME" "SOURCE_DIRS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI" "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME" "SOURCE_DIRS;DEPENDS")
   if(NOT ARG_LICENSE)
     message(FATAL_ERROR "arbolix_add_setup(${target}): LICENSE is required")
   endif()
@@ -21,6 +22,9 @@ function(arbolix_add_setup target)
   set(rc_defines "")
   if(ARG_MANIFEST)
     set(source_dirs)
+    if(ARG_ZOPFLI)
+      list(APPEND source_dirs --zopfli)
+    endif()
     foreach(source_dir IN LISTS ARG_SOURCE_DIRS)
       list(APPEND source_dirs --source-dir ${source_dir})
     endforeach()

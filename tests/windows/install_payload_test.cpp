@@ -96,7 +96,8 @@ TEST_F(InstallTest, DefaultPayloadOfTheSetupProgram)
         EXPECT_EQ(((uint64_t)entry.lastAccessTime.high << 32) | entry.lastAccessTime.low, times.lastAccess) << name;
         EXPECT_EQ(((uint64_t)entry.lastWriteTime.high << 32) | entry.lastWriteTime.low, times.lastWrite) << name;
         EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_READONLY) << name;
-        std::string source = (count <= 2 ? std::string(PAYLOAD_PROGRAMS) : std::string(PAYLOAD_SOURCE)) + "\\" + name;
+        std::string source = count <= 2 ? std::string(PROGRAMS_DIR) + "\\" + name
+                                        : std::string(SAMPLES_DIR) + "\\" + name.substr(name.find('\\') + 1);
         EXPECT_EQ(ReadBytes(source), ReadBytes(path)) << name;
     }
     CloseArchive(&reader);

@@ -1,5 +1,5 @@
-// arbolix-pack archive [--directory zlib|gzip|stored] [--source-dir DIR]... MANIFEST -o OUTPUT
-//                      [--depfile FILE]
+// arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...
+//                      MANIFEST -o OUTPUT [--depfile FILE]
 // Writes the payload archive of the entries the manifest lists, in its order, and
 // optionally a make-style list of the files it read, for the build's dependencies.
 #include <stdio.h>
@@ -56,6 +56,8 @@ int RunArchiveCommand(int argc, char** argv)
     for (int i = 0; i < argc; ++i) {
         if (!strcmp(argv[i], "-o") && i + 1 < argc) {
             output = argv[++i];
+        } else if (!strcmp(argv[i], "--zopfli")) {
+            options.exhaustive = true;
         } else if (!strcmp(argv[i], "--source-dir") && i + 1 < argc) {
             sourceDirs.push_back(argv[++i]);
         } else if (!strcmp(argv[i], "--depfile") && i + 1 < argc) {
@@ -74,8 +76,8 @@ int RunArchiveCommand(int argc, char** argv)
         }
     }
     if (manifestPath.empty() || output.empty()) {
-        fprintf(stderr, "usage: arbolix-pack archive [--directory zlib|gzip|stored] [--source-dir DIR]... "
-                        "MANIFEST -o OUTPUT [--depfile FILE]\n");
+        fprintf(stderr, "usage: arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] "
+                        "[--source-dir DIR]... MANIFEST -o OUTPUT [--depfile FILE]\n");
         return 2;
     }
     bool hasEpoch;

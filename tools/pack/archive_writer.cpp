@@ -22,13 +22,13 @@ static void PadToWord(Bytes* out)
         out->push_back(0);
 }
 
-StoredPiece StorePiece(const Bytes& data, PieceStorage storage)
+StoredPiece StorePiece(const Bytes& data, PieceStorage storage, bool exhaustive)
 {
     StoredPiece piece;
     piece.size = (uint32_t)data.size();
     if (storage == PieceStorage::Zlib || storage == PieceStorage::Gzip) {
-        Bytes stream = DeflateStream(data, storage == PieceStorage::Gzip ? StreamWrapper::Gzip
-                                                                         : StreamWrapper::Zlib);
+        Bytes stream = DeflateStream(
+            data, storage == PieceStorage::Gzip ? StreamWrapper::Gzip : StreamWrapper::Zlib, exhaustive);
         // Equal sizes mean stored to the reader, so an equally long stream cannot be kept.
         if (stream.size() < data.size()) {
             piece.bytes = stream;
@@ -77,13 +77,14 @@ Bytes BuildArchive(const std::vector<PackEntry>& entries, const PackOptions& opt
             piece.bytes = entry.data;
             piece.size = entry.verbatimSize;
         } else {
-            piece = StorePiece(entry.data, entry.storage);
+            piece = StorePiece(entry.data, entry.storage, options.exhaustive);
         }
         storedSizes.push_back((uint32_t)piece.bytes.size());
         pieces.push_back(piece);
     }
     StoredPiece directory =
-        StorePiece(BuildDirectory(entries, storedSizes, options.endMarker), options.directoryStorage);
+        StorePiece(BuildDirectory(entries, storedSizes, options.endMarker), options.directoryStorage,
+                   options.exhaustive);
 
     Bytes archive;
     AppendWord(&archive, (uint32_t)directory.bytes.size());

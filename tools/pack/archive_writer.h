@@ -34,6 +34,7 @@ struct PackEntry {
 struct PackOptions {
     PieceStorage directoryStorage = PieceStorage::Zlib;  // Verbatim is not used here
     bool endMarker = true;            // false leaves the directory without its end marker
+    bool exhaustive = false;          // also try zopfli for every stream
 };
 
 // A piece as kept in the archive: its stored bytes and its unpacked size. A stream
@@ -42,7 +43,7 @@ struct StoredPiece {
     Bytes bytes;
     uint32_t size = 0;
 };
-StoredPiece StorePiece(const Bytes& data, PieceStorage storage);
+StoredPiece StorePiece(const Bytes& data, PieceStorage storage, bool exhaustive = false);
 
 // The unpacked directory of entries whose stored sizes are given in order.
 Bytes BuildDirectory(const std::vector<PackEntry>& entries,

@@ -9,8 +9,8 @@ static int Usage()
     fprintf(stderr,
             "usage: arbolix-pack COMMAND ...\n"
             "  text [--stored | --gzip] INPUT -o OUTPUT   write a text resource\n"
-            "  archive [--directory zlib|gzip|stored] MANIFEST -o OUTPUT\n"
-            "                                             write a payload archive\n"
+            "  archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
+            "          MANIFEST -o OUTPUT [--depfile FILE]  write a payload archive\n"
             "  list ARCHIVE | SETUP.exe                   show an archive's directory\n"
             "  verify ARCHIVE | SETUP.exe                 unpack and check every piece\n");
     return 2;
