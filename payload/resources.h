@@ -4,9 +4,8 @@
 
 #include <stddef.h>
 
+#include "payload/resource_ids.h"
 #include "platform/win32.h"
-
-enum { kLicenseTextResource = 107, kPayloadArchiveResource = 110 };
 
 // Locates resource "Z"/id of the setup state's module: its bytes, read in place,
 // and its real size. 0 when it is missing or cannot be loaded.

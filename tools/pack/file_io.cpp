@@ -22,6 +22,6 @@ bool WriteWholeFile(const std::string& path, const Bytes& bytes)
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && ok;
 }

@@ -8,7 +8,11 @@ static int Usage()
 {
     fprintf(stderr,
             "usage: arbolix-pack COMMAND ...\n"
-            "  text [--stored | --gzip] INPUT -o OUTPUT   write a text resource\n");
+            "  text [--stored | --gzip] INPUT -o OUTPUT   write a text resource\n"
+            "  archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
+            "          MANIFEST -o OUTPUT [--depfile FILE]  write a payload archive\n"
+            "  list ARCHIVE | SETUP.exe                   show an archive's directory\n"
+            "  verify ARCHIVE | SETUP.exe                 unpack and check every piece\n");
     return 2;
 }
 
@@ -18,5 +22,11 @@ int main(int argc, char** argv)
         return Usage();
     if (!strcmp(argv[1], "text"))
         return RunTextCommand(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "archive"))
+        return RunArchiveCommand(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "list"))
+        return RunListCommand(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "verify"))
+        return RunVerifyCommand(argc - 2, argv + 2);
     return Usage();
 }

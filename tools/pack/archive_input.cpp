@@ -1,0 +1,32 @@
+#include "tools/pack/archive_input.h"
+
+#include "payload/resource_ids.h"
+#include "tools/pack/pe_resources.h"
+
+bool LoadArchiveInput(const std::string& path, ArchiveInput* input, std::string* error)
+{
+    Bytes file;
+    if (!ReadWholeFile(path, &file)) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    if (!IsPeImage(file)) {
+        input->hasArchive = true;
+        input->archive.swap(file);
+        return true;
+    }
+    input->fromSetupProgram = true;
+    int found = FindPeResource(file, "Z", kPayloadArchiveResource, &input->archive, error);
+    if (found < 0) {
+        *error = path + ": " + *error;
+        return false;
+    }
+    input->hasArchive = found == 1;
+    found = FindPeResource(file, "Z", kLicenseTextResource, &input->license, error);
+    if (found < 0) {
+        *error = path + ": " + *error;
+        return false;
+    }
+    input->hasLicense = found == 1;
+    return true;
+}
