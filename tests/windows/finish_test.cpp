@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/win32.h"
-#include "recorded_log.h"
+#include "file_facts.h"
+#include "logged_files.h"
 #include "redirected_shell_folders.h"
 #include "saved_registry.h"
 #include "scripted_dialogs.h"
@@ -12,6 +10,7 @@
 #include "shell/finish.h"
 #include "shell_link_reader.h"
 #include "temp_folder.h"
+#include "uninstall/uninstall_log.h"
 
 static const std::string kUninstallPath =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
@@ -31,14 +30,6 @@ static LRESULT CALLBACK RecordingWindow(HWND window, UINT message, WPARAM wParam
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 class FinishTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,7 +37,6 @@ protected:
         CoInitialize(0);
         saved = g_setup;
         ResetScriptedDialogs();
-        ResetLoggedFiles();
         g_windowEvents.clear();
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallPath);
         DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx");
@@ -54,9 +44,11 @@ protected:
         root = MakeTempFolder("finish");
         installFolder = root + "\\Arbolix Beta";
         CreateDirectoryA(installFolder.c_str(), 0);
-        ASSERT_TRUE(CopyFileA(PROBE_EXE, (installFolder + "\\Arbolix.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(PROBE_DIR "\\command_probe.exe", (installFolder + "\\Arbolix.exe").c_str(), FALSE));
         application = installFolder + "\\Arbolix.exe";
-        commandLineFile = installFolder + "\\command-line.txt";
+        // The probe installed as the application writes its command line there.
+        commandLineFile = root + "\\command-line.txt";
+        SetEnvironmentVariableA("ARBOLIX_PROBE_RECORD", commandLineFile.c_str());
 
         const char* places[] = {"common programs", "common desktop", "personal programs", "personal desktop"};
         for (int place = kCommonPrograms; place <= kPersonalDesktop; ++place) {
@@ -71,10 +63,14 @@ protected:
         g_setup.launchAfterInstall = 1;
         g_setup.runtimeMissing = 0;
         lstrcpyA(g_setup.installFolder, installFolder.c_str());
+        g_setup.uninstallLog = 0;
+        ASSERT_EQ(1, OpenUninstallLog());
         OpenProgressWindow();
     }
     void TearDown() override
     {
+        CloseUninstallLog();
+        SetEnvironmentVariableA("ARBOLIX_PROBE_RECORD", 0);
         if (IsWindow(progress))
             DestroyWindow(progress);
         // The started application may still be ending.
@@ -103,9 +99,12 @@ protected:
     // The command line the application was started with, once it has written it.
     std::string StartedCommandLine()
     {
-        for (int i = 0; i < 200 && !FileExists(commandLineFile); ++i)
-            Sleep(50);
-        return ReadWholeFile(commandLineFile);
+        std::string line;
+        for (int i = 0; i < 200; ++i, Sleep(50)) {
+            line = ReadBytes(commandLineFile);
+            if (!line.empty() && line.back() == '\n') break;
+        }
+        return line.substr(0, line.size() - 1);
     }
 
     std::string Link(ShellFolderPlace place) { return shellFolder[place] + "\\Arbolix Beta.lnk"; }
@@ -149,7 +148,7 @@ TEST_F(FinishTest, LaunchBoxCheckedStartsTheApplicationAloneWithoutMessage)
 
     EXPECT_EQ(application, ReadShellLink(Link(kCommonPrograms)).target);
     EXPECT_EQ(application, ReadShellLink(Link(kCommonDesktop)).target);
-    EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kCommonDesktop)}), LoggedFiles());
+    EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kCommonDesktop)}), LoggedFiles(installFolder));
     EXPECT_EQ(1, g_setup.allUsers);
 }
 
@@ -180,7 +179,7 @@ TEST_F(FinishTest, DesktopBoxOffMakesOnlyTheProgramsShortcut)
     EXPECT_TRUE(FileExists(Link(kCommonPrograms)));
     EXPECT_FALSE(FileExists(Link(kCommonDesktop)));
     EXPECT_FALSE(FileExists(Link(kPersonalDesktop)));
-    EXPECT_EQ(std::vector<std::string>{Link(kCommonPrograms)}, LoggedFiles());
+    EXPECT_EQ(std::vector<std::string>{Link(kCommonPrograms)}, LoggedFiles(installFolder));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
 }
 
@@ -220,7 +219,7 @@ TEST_F(FinishTest, FailedProgramsShortcutIsReportedAfterTheDesktopAttempt)
     ExpectProgressClosedBeforeAnyMessage();
     // The programs failure left all-users mode off: the desktop shortcut is personal.
     EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kPersonalPrograms), Link(kPersonalDesktop)}),
-              LoggedFiles());
+              LoggedFiles(installFolder));
     EXPECT_EQ(application, ReadShellLink(Link(kPersonalDesktop)).target);
     EXPECT_FALSE(FileExists(Link(kCommonDesktop)));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
@@ -260,5 +259,5 @@ TEST_F(FinishTest, FolderTooLongForTheApplicationIsReportedWithoutStartingAnythi
     EXPECT_EQ(0, FinishInstallation(1, progress));
     ExpectOneMessage("Unable to create shortcut to " + longFolder);
     ExpectProgressClosedBeforeAnyMessage();
-    EXPECT_TRUE(LoggedFiles().empty());
+    EXPECT_TRUE(LoggedFiles(installFolder).empty());
 }

@@ -29,8 +29,3 @@ ShellLinkContents ReadShellLink(const std::string& linkPath)
     link->Release();
     return contents;
 }
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}

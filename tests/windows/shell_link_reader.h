@@ -12,4 +12,3 @@ struct ShellLinkContents {
 };
 
 ShellLinkContents ReadShellLink(const std::string& linkPath);
-bool FileExists(const std::string& path);

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32.h"
-#include "recorded_log.h"
+#include "file_facts.h"
+#include "logged_files.h"
 #include "redirected_shell_folders.h"
 #include "setup/setup_state.h"
 #include "shell/shortcuts.h"
 #include "shell_link_reader.h"
 #include "temp_folder.h"
+#include "uninstall/uninstall_log.h"
 
 static const char kDescription[] = "Powerful graphical editor capable to create the most complex genealogy tree";
 
@@ -23,11 +25,10 @@ protected:
     {
         CoInitialize(0);
         saved = g_setup;
-        ResetLoggedFiles();
         root = MakeTempFolder("shortcuts");
-        std::string application = root + "\\Arbolix Beta";
-        CreateDirectoryA(application.c_str(), 0);
-        target = application + "\\Arbolix.exe";
+        installFolder = root + "\\Arbolix Beta";
+        CreateDirectoryA(installFolder.c_str(), 0);
+        target = installFolder + "\\Arbolix.exe";
         HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
         CloseHandle(file);
@@ -36,9 +37,13 @@ protected:
         commonDesktop = RealFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
         personalPrograms = RealFolder(CSIDL_PROGRAMS);
         personalDesktop = RealFolder(CSIDL_DESKTOPDIRECTORY);
+        lstrcpyA(g_setup.installFolder, installFolder.c_str());
+        g_setup.uninstallLog = 0;
+        ASSERT_EQ(1, OpenUninstallLog());
     }
     void TearDown() override
     {
+        CloseUninstallLog();
         for (const std::string& folder : {commonPrograms, commonDesktop, personalPrograms, personalDesktop})
             DeleteFileA(Link(folder).c_str());
         RemoveTree(root);
@@ -46,6 +51,7 @@ protected:
     }
 
     std::string Link(const std::string& folder) { return folder + "\\" + linkName; }
+    std::vector<std::string> Logged() { return LoggedFiles(installFolder); }
 
     // A folder where the link cannot be saved: a folder of the link's name stands in its place.
     std::string BlockedFolder(const char* name)
@@ -67,7 +73,7 @@ protected:
 
     SetupState saved;
     RedirectedShellFolders folders;
-    std::string root, target, linkName;
+    std::string root, installFolder, target, linkName;
     std::string commonPrograms, commonDesktop, personalPrograms, personalDesktop;
 };
 
@@ -143,13 +149,13 @@ TEST_F(ShortcutsTest, AllUsersShortcutGoesToTheCommonFolderAndIsLoggedFirst)
 {
     g_setup.allUsers = 1;
     EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ(std::vector<std::string>{Link(commonPrograms)}, LoggedFiles());
+    EXPECT_EQ(std::vector<std::string>{Link(commonPrograms)}, Logged());
     ExpectLinkToTarget(Link(commonPrograms));
     EXPECT_FALSE(FileExists(Link(personalPrograms)));
     EXPECT_EQ(1, g_setup.allUsers);
 
     EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ((std::vector<std::string>{Link(commonPrograms), Link(commonDesktop)}), LoggedFiles());
+    EXPECT_EQ((std::vector<std::string>{Link(commonPrograms), Link(commonDesktop)}), Logged());
     ExpectLinkToTarget(Link(commonDesktop));
     EXPECT_FALSE(FileExists(Link(personalDesktop)));
 }
@@ -159,7 +165,7 @@ TEST_F(ShortcutsTest, PersonalShortcutsWhenAllUsersModeIsOff)
     g_setup.allUsers = 0;
     EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
     EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ((std::vector<std::string>{Link(personalPrograms), Link(personalDesktop)}), LoggedFiles());
+    EXPECT_EQ((std::vector<std::string>{Link(personalPrograms), Link(personalDesktop)}), Logged());
     ExpectLinkToTarget(Link(personalPrograms));
     ExpectLinkToTarget(Link(personalDesktop));
     EXPECT_FALSE(FileExists(Link(commonPrograms)));
@@ -172,14 +178,13 @@ TEST_F(ShortcutsTest, CommonFailureFallsBackOnceAndLeavesAllUsersModeOff)
     folders.Redirect(kCommonPrograms, blocked);
     g_setup.allUsers = 1;
     EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ((std::vector<std::string>{Link(blocked), Link(personalPrograms)}), LoggedFiles());
+    EXPECT_EQ((std::vector<std::string>{Link(blocked), Link(personalPrograms)}), Logged());
     ExpectLinkToTarget(Link(personalPrograms));
     EXPECT_EQ(0, g_setup.allUsers);
 
     // The desktop shortcut that follows goes straight to the personal folder.
-    ResetLoggedFiles();
     EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ(std::vector<std::string>{Link(personalDesktop)}, LoggedFiles());
+    EXPECT_EQ((std::vector<std::string>{Link(blocked), Link(personalPrograms), Link(personalDesktop)}), Logged());
     EXPECT_FALSE(FileExists(Link(commonDesktop)));
 }
 
@@ -191,7 +196,7 @@ TEST_F(ShortcutsTest, FailureInBothFoldersFailsAfterTwoAttempts)
     folders.Redirect(kPersonalDesktop, personal);
     g_setup.allUsers = 1;
     EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ((std::vector<std::string>{Link(common), Link(personal)}), LoggedFiles());
+    EXPECT_EQ((std::vector<std::string>{Link(common), Link(personal)}), Logged());
     EXPECT_EQ(0, g_setup.allUsers);
 }
 
@@ -201,7 +206,7 @@ TEST_F(ShortcutsTest, FirstFailureIsFinalWhenAllUsersModeIsOff)
     folders.Redirect(kPersonalPrograms, blocked);
     g_setup.allUsers = 0;
     EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ(std::vector<std::string>{Link(blocked)}, LoggedFiles());
+    EXPECT_EQ(std::vector<std::string>{Link(blocked)}, Logged());
     EXPECT_FALSE(FileExists(Link(commonPrograms)));
     EXPECT_EQ(0, g_setup.allUsers);
 }
@@ -213,7 +218,7 @@ TEST_F(ShortcutsTest, FailedFolderLookupFailsWithoutFallbackOrLogLine)
     g_setup.allUsers = 1;
     EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
     EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_TRUE(LoggedFiles().empty());
+    EXPECT_TRUE(Logged().empty());
     EXPECT_EQ(1, g_setup.allUsers);
     EXPECT_FALSE(FileExists(Link(personalPrograms)));
     EXPECT_FALSE(FileExists(Link(personalDesktop)));
@@ -224,5 +229,5 @@ TEST_F(ShortcutsTest, LinkPathTooLongIsNeitherLoggedNorCreated)
     std::string longName = std::string(250, 'n') + ".lnk";
     g_setup.allUsers = 1;
     EXPECT_EQ(0, CreateProgramsShortcut(longName.c_str(), target.c_str()));
-    EXPECT_TRUE(LoggedFiles().empty());
+    EXPECT_TRUE(Logged().empty());
 }
