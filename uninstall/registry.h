@@ -6,11 +6,11 @@
 #include "platform/win32.h"
 
 // Key paths, relative to their hive.
-extern const char ProductKey[];          // HKEY_LOCAL_MACHINE
-extern const char SettingsKey[];         // HKEY_CURRENT_USER
-extern const char UninstallKey[];        // HKEY_LOCAL_MACHINE
+extern const char ProductKey[];            // HKEY_LOCAL_MACHINE
+extern const char SettingsKey[];           // HKEY_CURRENT_USER
+extern const char UninstallKey[];          // HKEY_LOCAL_MACHINE
 extern const char DocumentExtensionKey[];  // HKEY_LOCAL_MACHINE
-extern const char WindowsVersionKey[];   // HKEY_LOCAL_MACHINE
+extern const char WindowsVersionKey[];     // HKEY_LOCAL_MACHINE
 
 extern const char VendorHomePage[];
 extern const char VendorSupportPage[];

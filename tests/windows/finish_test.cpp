@@ -260,4 +260,6 @@ TEST_F(FinishTest, FolderTooLongForTheApplicationIsReportedWithoutStartingAnythi
     ExpectOneMessage("Unable to create shortcut to " + longFolder);
     ExpectProgressClosedBeforeAnyMessage();
     EXPECT_TRUE(LoggedFiles(installFolder).empty());
+    // No entry rather than one without its uninstaller.
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallPath));
 }
