@@ -1,6 +1,7 @@
 // The entry: start-up, the dialog's message loop, and the one exit code.
 #include <stdlib.h>
 
+#include "setup/install_folder.h"
 #include "setup/setup_state.h"
 #include "setup/startup.h"
 
@@ -10,5 +11,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     g_setup.module = instance;
     ApplyCommandLine(__argc, __argv);
     CoInitialize(0);
+    ResolveDefaultFolder(g_setup.installFolder);
     return (int)g_setup.exitCode;
 }

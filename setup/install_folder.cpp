@@ -1,0 +1,56 @@
+#include "setup/install_folder.h"
+
+#include <string.h>
+
+#include "setup/path_text.h"
+#include "setup/setup_state.h"
+#include "uninstall/registry.h"
+
+static const char kBetaFolderValue[] = "InstallPath.Beta";
+static const char kReleaseFolderValue[] = "InstallPath";
+static const char kChannelFolderName[] = "Arbolix Beta";
+static const char kFallbackProgramFiles[] = "C:\\Program Files";
+
+// The beta channel lives beside the release: the last component becomes
+// "Arbolix Beta". A folder without a separator stays as it is. 0 when the
+// result would not fit.
+static int ToChannelFolder(char* folder)
+{
+    char* lastSeparator = strrchr(folder, '\\');
+    if (!lastSeparator)
+        return 1;
+    size_t kept = (size_t)(lastSeparator + 1 - folder);
+    return CopyText(lastSeparator + 1, kPathCapacity - kept, kChannelFolderName);
+}
+
+static void ProgramFilesChannelFolder(char* folder)
+{
+    ReadMachineValue(WindowsVersionKey, "ProgramFilesDir", folder, kPathCapacity);
+    if (!folder[0])
+        CopyText(folder, kPathCapacity, kFallbackProgramFiles);
+    if (AppendToPath(folder, "Arbolix") && ToChannelFolder(folder))
+        return;
+    JoinPath(folder, kFallbackProgramFiles, kChannelFolderName);
+}
+
+void ResolveDefaultFolder(char* folder)
+{
+    if (g_setup.commandLineFolder && g_setup.folderForced) {
+        CopyText(folder, kPathCapacity, g_setup.commandLineFolder);
+        return;
+    }
+    ReadProductValue(kBetaFolderValue, folder, kPathCapacity);
+    if (folder[0])
+        return;
+    if (g_setup.commandLineFolder && CopyText(folder, kPathCapacity, g_setup.commandLineFolder) && folder[0])
+        return;
+    ReadProductValue(kReleaseFolderValue, folder, kPathCapacity);
+    if (folder[0] && ToChannelFolder(folder))
+        return;
+    ProgramFilesChannelFolder(folder);
+}
+
+void RememberInstallFolder(const char* folder)
+{
+    WriteProductValue(kBetaFolderValue, folder);
+}

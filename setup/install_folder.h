@@ -1,0 +1,10 @@
+// The folder the installer proposes, and the memory of the folder used last.
+#pragma once
+
+// Fills folder (kPathCapacity characters) with the proposal: a -Path folder as
+// given; else the stored beta folder; else a -PathDefault folder as given; else the
+// release folder or Program Files with "Arbolix Beta" as the last component.
+void ResolveDefaultFolder(char* folder);
+
+// Stores the folder as "InstallPath.Beta" for the next run to propose.
+void RememberInstallFolder(const char* folder);

@@ -1,0 +1,51 @@
+#include "shell/finish.h"
+
+#include "setup/path_text.h"
+#include "setup/prompts.h"
+#include "setup/setup_state.h"
+#include "setup/text_format.h"
+#include "shell/shortcuts.h"
+#include "uninstall/registry.h"
+
+static const char kLinkName[] = "Arbolix Beta.lnk";
+
+int FinishInstallation(int desktopBoxState, HWND progressWindow)
+{
+    ShowStatus("Creating shortcut...");
+
+    char uninstaller[kPathCapacity];
+    if (JoinPath(uninstaller, g_setup.installFolder, "Uninstall.exe"))
+        WriteUninstallEntry(uninstaller, "Arbolix Beta 2.b20e");
+    WriteFileAssociation();
+
+    char application[kPathCapacity];
+    int created = 0;
+    if (JoinPath(application, g_setup.installFolder, "Arbolix.exe")) {
+        char commandLine[292];
+        FormatText(commandLine, sizeof commandLine, g_setup.launchAfterInstall ? "\"%s\"" : "\"%s\" /install",
+                   application);
+        if (!g_setup.runtimeMissing)
+            WinExec(commandLine, SW_SHOWNORMAL);
+
+        created = CreateProgramsShortcut(kLinkName, application);
+        if (desktopBoxState)
+            created = CreateDesktopShortcut(kLinkName, application) && created;
+    } else {
+        // Too long to start or link to: reported as a shortcut failure on the folder.
+        CopyText(application, sizeof application, g_setup.installFolder);
+    }
+
+    // The status line dies with its window.
+    if (g_setup.statusLine && (g_setup.statusLine == progressWindow || IsChild(progressWindow, g_setup.statusLine)))
+        g_setup.statusLine = 0;
+    DestroyWindow(progressWindow);
+
+    if (!created) {
+        ShowMessage(MB_ICONINFORMATION, "Unable to create shortcut to %s", application);
+        return 0;
+    }
+    if (!g_setup.launchAfterInstall && !g_setup.unattended)
+        ShowMessage(MB_ICONINFORMATION, "Installation Complete!\n\nA shortcut to the Start menu %shas been created.",
+                    desktopBoxState ? "and to your desktop " : "");
+    return 1;
+}

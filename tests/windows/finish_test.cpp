@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include "platform/win32.h"
+#include "file_facts.h"
+#include "logged_files.h"
+#include "redirected_shell_folders.h"
+#include "saved_registry.h"
+#include "scripted_dialogs.h"
+#include "setup/setup_state.h"
+#include "shell/finish.h"
+#include "shell_link_reader.h"
+#include "temp_folder.h"
+#include "uninstall/uninstall_log.h"
+
+static const std::string kUninstallPath =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
+static const char kComplete[] = "Installation Complete!\n\nA shortcut to the Start menu has been created.";
+static const char kCompleteWithDesktop[] =
+    "Installation Complete!\n\nA shortcut to the Start menu and to your desktop has been created.";
+
+// What happened to the progress window and its status line, in order.
+static std::vector<std::string> g_windowEvents;
+
+static LRESULT CALLBACK RecordingWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT)
+        g_windowEvents.push_back(std::string("text ") + (const char*)lParam);
+    if (message == WM_DESTROY && !GetParent(window))
+        g_windowEvents.push_back("destroyed after " + std::to_string(AskedMessages().size()) + " messages");
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class FinishTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(0);
+        saved = g_setup;
+        ResetScriptedDialogs();
+        g_windowEvents.clear();
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallPath);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx");
+
+        root = MakeTempFolder("finish");
+        installFolder = root + "\\Arbolix Beta";
+        CreateDirectoryA(installFolder.c_str(), 0);
+        ASSERT_TRUE(CopyFileA(PROBE_DIR "\\command_probe.exe", (installFolder + "\\Arbolix.exe").c_str(), FALSE));
+        application = installFolder + "\\Arbolix.exe";
+        // The probe installed as the application writes its command line there.
+        commandLineFile = root + "\\command-line.txt";
+        SetEnvironmentVariableA("ARBOLIX_PROBE_RECORD", commandLineFile.c_str());
+
+        const char* places[] = {"common programs", "common desktop", "personal programs", "personal desktop"};
+        for (int place = kCommonPrograms; place <= kPersonalDesktop; ++place) {
+            shellFolder[place] = root + "\\" + places[place];
+            CreateDirectoryA(shellFolder[place].c_str(), 0);
+            folders.Redirect((ShellFolderPlace)place, shellFolder[place]);
+        }
+
+        g_setup.allUsers = 1;
+        g_setup.unattended = 0;
+        g_setup.silent = 0;
+        g_setup.launchAfterInstall = 1;
+        g_setup.runtimeMissing = 0;
+        lstrcpyA(g_setup.installFolder, installFolder.c_str());
+        g_setup.uninstallLog = 0;
+        ASSERT_EQ(1, OpenUninstallLog());
+        OpenProgressWindow();
+    }
+    void TearDown() override
+    {
+        CloseUninstallLog();
+        SetEnvironmentVariableA("ARBOLIX_PROBE_RECORD", 0);
+        if (IsWindow(progress))
+            DestroyWindow(progress);
+        // The started application may still be ending.
+        for (int i = 0; i < 100 && FileExists(root); ++i) {
+            RemoveTree(root);
+            if (FileExists(root)) Sleep(50);
+        }
+        g_setup = saved;
+        ResetScriptedDialogs();
+    }
+
+    void OpenProgressWindow()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = RecordingWindow;
+        windowClass.lpszClassName = "ArbolixRecordingWindow";
+        RegisterClassA(&windowClass);
+        progress = CreateWindowExA(0, "ArbolixRecordingWindow", "Installing", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300,
+                                   80, 0, 0, 0, 0);
+        ASSERT_NE(nullptr, progress);
+        g_setup.statusLine = CreateWindowExA(0, "ArbolixRecordingWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, 280, 20,
+                                             progress, 0, 0, 0);
+        ASSERT_NE(nullptr, g_setup.statusLine);
+    }
+
+    // The command line the application was started with, once it has written it.
+    std::string StartedCommandLine()
+    {
+        std::string line;
+        for (int i = 0; i < 200; ++i, Sleep(50)) {
+            line = ReadBytes(commandLineFile);
+            if (!line.empty() && line.back() == '\n') break;
+        }
+        return line.substr(0, line.size() - 1);
+    }
+
+    std::string Link(ShellFolderPlace place) { return shellFolder[place] + "\\Arbolix Beta.lnk"; }
+
+    void Block(ShellFolderPlace place) { CreateDirectoryA(Link(place).c_str(), 0); }
+
+    void ExpectProgressClosedBeforeAnyMessage()
+    {
+        EXPECT_EQ((std::vector<std::string>{"text Creating shortcut...", "destroyed after 0 messages"}),
+                  g_windowEvents);
+        EXPECT_FALSE(IsWindow(progress));
+        EXPECT_EQ(nullptr, g_setup.statusLine);
+        for (const AskedMessage& asked : AskedMessages())
+            EXPECT_NE(progress, asked.owner);
+    }
+
+    void ExpectOneMessage(const std::string& text)
+    {
+        ASSERT_EQ(1u, AskedMessages().size());
+        EXPECT_EQ(text, AskedMessages()[0].text);
+        EXPECT_EQ((UINT)MB_ICONINFORMATION, AskedMessages()[0].type);
+        EXPECT_EQ(64u, AskedMessages()[0].type);
+        EXPECT_EQ("Arbolix\xAE Setup", AskedMessages()[0].caption);
+    }
+
+    SetupState saved;
+    SavedKey uninstall{HKEY_LOCAL_MACHINE, kUninstallPath};
+    SavedKey extension{HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx"};
+    RedirectedShellFolders folders;
+    std::string root, installFolder, application, commandLineFile;
+    std::string shellFolder[4];
+    HWND progress = 0;
+};
+
+TEST_F(FinishTest, LaunchBoxCheckedStartsTheApplicationAloneWithoutMessage)
+{
+    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ("\"" + application + "\"", StartedCommandLine());
+    EXPECT_TRUE(AskedMessages().empty());
+    ExpectProgressClosedBeforeAnyMessage();
+
+    EXPECT_EQ(application, ReadShellLink(Link(kCommonPrograms)).target);
+    EXPECT_EQ(application, ReadShellLink(Link(kCommonDesktop)).target);
+    EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kCommonDesktop)}), LoggedFiles(installFolder));
+    EXPECT_EQ(1, g_setup.allUsers);
+}
+
+TEST_F(FinishTest, InstallationIsEnteredIntoWindows)
+{
+    EXPECT_EQ(1, FinishInstallation(0, progress));
+    EXPECT_EQ("\"" + installFolder + "\\Uninstall.exe\"",
+              ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").Text());
+    EXPECT_EQ("Arbolix Beta 2.b20e", ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "DisplayName").Text());
+    EXPECT_EQ(5u, ValueNames(HKEY_LOCAL_MACHINE, kUninstallPath).size());
+    EXPECT_EQ("Arbolix.Document", ReadBack(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx", 0).Text());
+}
+
+TEST_F(FinishTest, LaunchBoxUncheckedStartsWithInstallArgumentAndReportsCompletion)
+{
+    g_setup.launchAfterInstall = 0;
+    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
+    ExpectOneMessage(kCompleteWithDesktop);
+    ExpectProgressClosedBeforeAnyMessage();
+}
+
+TEST_F(FinishTest, DesktopBoxOffMakesOnlyTheProgramsShortcut)
+{
+    g_setup.launchAfterInstall = 0;
+    EXPECT_EQ(1, FinishInstallation(0, progress));
+    ExpectOneMessage(kComplete);
+    EXPECT_TRUE(FileExists(Link(kCommonPrograms)));
+    EXPECT_FALSE(FileExists(Link(kCommonDesktop)));
+    EXPECT_FALSE(FileExists(Link(kPersonalDesktop)));
+    EXPECT_EQ(std::vector<std::string>{Link(kCommonPrograms)}, LoggedFiles(installFolder));
+    EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
+}
+
+TEST_F(FinishTest, UnattendedRunShowsNoCompletionMessage)
+{
+    g_setup.unattended = 1;
+    g_setup.launchAfterInstall = 0;
+    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
+    EXPECT_TRUE(AskedMessages().empty());
+}
+
+TEST_F(FinishTest, MissingRuntimeKeepsTheApplicationFromStarting)
+{
+    g_setup.runtimeMissing = 1;
+    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_TRUE(AskedMessages().empty());
+    EXPECT_TRUE(FileExists(Link(kCommonPrograms)));
+
+    g_setup.launchAfterInstall = 0;
+    OpenProgressWindow();
+    g_windowEvents.clear();
+    EXPECT_EQ(1, FinishInstallation(0, progress));
+    ExpectOneMessage(kComplete);
+
+    Sleep(1500);
+    EXPECT_FALSE(FileExists(commandLineFile));
+}
+
+TEST_F(FinishTest, FailedProgramsShortcutIsReportedAfterTheDesktopAttempt)
+{
+    Block(kCommonPrograms);
+    Block(kPersonalPrograms);
+    g_setup.launchAfterInstall = 0;
+    EXPECT_EQ(0, FinishInstallation(1, progress));
+    ExpectOneMessage("Unable to create shortcut to " + application);
+    ExpectProgressClosedBeforeAnyMessage();
+    // The programs failure left all-users mode off: the desktop shortcut is personal.
+    EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kPersonalPrograms), Link(kPersonalDesktop)}),
+              LoggedFiles(installFolder));
+    EXPECT_EQ(application, ReadShellLink(Link(kPersonalDesktop)).target);
+    EXPECT_FALSE(FileExists(Link(kCommonDesktop)));
+    EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
+}
+
+TEST_F(FinishTest, FailedDesktopShortcutIsReportedEvenUnattended)
+{
+    Block(kCommonDesktop);
+    Block(kPersonalDesktop);
+    g_setup.unattended = 1;
+    g_setup.silent = 1;
+    EXPECT_EQ(0, FinishInstallation(1, progress));
+    ExpectOneMessage("Unable to create shortcut to " + application);
+    ExpectProgressClosedBeforeAnyMessage();
+    EXPECT_EQ(application, ReadShellLink(Link(kCommonPrograms)).target);
+    EXPECT_EQ("\"" + application + "\"", StartedCommandLine());
+}
+
+TEST_F(FinishTest, TrailingBackslashOnTheFolderGivesTheSamePaths)
+{
+    lstrcpyA(g_setup.installFolder, (installFolder + "\\").c_str());
+    g_setup.launchAfterInstall = 0;
+    g_setup.unattended = 1;
+    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
+    EXPECT_EQ("\"" + installFolder + "\\Uninstall.exe\"",
+              ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").Text());
+    ShellLinkContents link = ReadShellLink(Link(kCommonPrograms));
+    EXPECT_EQ(application, link.target);
+    EXPECT_EQ(installFolder, link.workingDirectory);
+}
+
+TEST_F(FinishTest, FolderTooLongForTheApplicationIsReportedWithoutStartingAnything)
+{
+    std::string longFolder = "C:\\" + std::string(250, 'f');  // 253 characters: Arbolix.exe does not fit
+    lstrcpyA(g_setup.installFolder, longFolder.c_str());
+    EXPECT_EQ(0, FinishInstallation(1, progress));
+    ExpectOneMessage("Unable to create shortcut to " + longFolder);
+    ExpectProgressClosedBeforeAnyMessage();
+    EXPECT_TRUE(LoggedFiles(installFolder).empty());
+    // No entry rather than one without its uninstaller.
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallPath));
+}

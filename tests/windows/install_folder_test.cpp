@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "saved_registry.h"
+#include "setup/install_folder.h"
+#include "setup/setup_state.h"
+#include "uninstall/registry.h"
+
+class InstallFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = g_setup;
+        g_setup.commandLineFolder = 0;
+        g_setup.folderForced = 0;
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    }
+    void TearDown() override { g_setup = saved; }
+
+    std::string Resolve()
+    {
+        char folder[260];
+        memset(folder, '#', sizeof folder);
+        ResolveDefaultFolder(folder);
+        return folder;
+    }
+    void Store(const char* name, const std::string& text) { SetText(HKEY_LOCAL_MACHINE, ProductKey, name, text); }
+
+    SetupState saved;
+    SavedKey machineVendor{HKEY_LOCAL_MACHINE, "Software\\Velcordan"};
+    SavedValue programFiles{HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir"};
+};
+
+TEST_F(InstallFolderTest, ForcedFolderIsUsedUnchanged)
+{
+    Store("InstallPath.Beta", "D:\\Stored Beta");
+    Store("InstallPath", "E:\\Arbolix");
+    for (const char* given : {"relative\\dir", "F:\\Apps\\Arbolix", "F:\\Apps\\", "plain", ""}) {
+        SCOPED_TRACE(given);
+        g_setup.commandLineFolder = given;
+        g_setup.folderForced = 1;
+        EXPECT_EQ(given, Resolve());
+    }
+}
+
+TEST_F(InstallFolderTest, StoredBetaFolderIsProposedAsStored)
+{
+    Store("InstallPath.Beta", "D:\\Apps\\Whatever");
+    Store("InstallPath", "E:\\Arbolix");
+    EXPECT_EQ("D:\\Apps\\Whatever", Resolve());
+}
+
+TEST_F(InstallFolderTest, DefaultFolderOptionComesAfterTheStoredBetaFolder)
+{
+    g_setup.commandLineFolder = "G:\\Given";
+    Store("InstallPath", "E:\\Arbolix");
+    EXPECT_EQ("G:\\Given", Resolve());
+    Store("InstallPath.Beta", "D:\\Stored Beta");
+    EXPECT_EQ("D:\\Stored Beta", Resolve());
+}
+
+TEST_F(InstallFolderTest, EmptyDefaultFolderOptionIsPassedOver)
+{
+    g_setup.commandLineFolder = "";
+    Store("InstallPath", "E:\\Arbolix");
+    EXPECT_EQ("E:\\Arbolix Beta", Resolve());
+}
+
+TEST_F(InstallFolderTest, ReleaseFolderGetsTheChannelsLastComponent)
+{
+    Store("InstallPath", "D:\\Apps\\Arbolix");
+    EXPECT_EQ("D:\\Apps\\Arbolix Beta", Resolve());
+    Store("InstallPath", "E:\\Arbolix\\");
+    EXPECT_EQ("E:\\Arbolix\\Arbolix Beta", Resolve());
+    Store("InstallPath", "E:\\");
+    EXPECT_EQ("E:\\Arbolix Beta", Resolve());
+    Store("InstallPath", "NoSeparator");
+    EXPECT_EQ("NoSeparator", Resolve());
+}
+
+TEST_F(InstallFolderTest, ReleaseFolderTooLongForTheChannelNameIsPassedOver)
+{
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\Programme");
+    std::string release = "E:\\" + std::string(250, 'r') + "\\x";  // 255 characters
+    Store("InstallPath", release);
+    EXPECT_EQ("D:\\Programme\\Arbolix Beta", Resolve());
+}
+
+TEST_F(InstallFolderTest, WithoutStoredFoldersProgramFilesIsUsed)
+{
+    EXPECT_EQ("C:\\Program Files\\Arbolix Beta", Resolve());
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\Programme");
+    EXPECT_EQ("D:\\Programme\\Arbolix Beta", Resolve());
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\Programme\\");
+    EXPECT_EQ("D:\\Programme\\Arbolix Beta", Resolve());
+}
+
+TEST_F(InstallFolderTest, WithoutProgramFilesValueTheUsualFolderIsUsed)
+{
+    DeleteValue(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir");
+    EXPECT_EQ("C:\\Program Files\\Arbolix Beta", Resolve());
+    DWORD number = 1;
+    SetRaw(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", REG_DWORD, &number, sizeof number);
+    EXPECT_EQ("C:\\Program Files\\Arbolix Beta", Resolve());
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\" + std::string(250, 'p'));
+    EXPECT_EQ("C:\\Program Files\\Arbolix Beta", Resolve());
+}
+
+TEST_F(InstallFolderTest, RememberedFolderIsProposedNextTime)
+{
+    RememberInstallFolder("C:\\Program Files\\Arbolix Beta Custom");
+    RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
+    EXPECT_EQ((DWORD)REG_SZ, value.type);
+    EXPECT_EQ("C:\\Program Files\\Arbolix Beta Custom", value.Text());
+    EXPECT_EQ(37u, value.data.size());
+    EXPECT_EQ("C:\\Program Files\\Arbolix Beta Custom", Resolve());
+}

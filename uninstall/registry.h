@@ -1,0 +1,49 @@
+// Every registry key and value the installer reads or writes. Registry failures are
+// never reported: a value that cannot be read is empty, one that cannot be written
+// is simply missing.
+#pragma once
+
+#include "platform/win32.h"
+
+// Key paths, relative to their hive.
+extern const char ProductKey[];            // HKEY_LOCAL_MACHINE
+extern const char SettingsKey[];           // HKEY_CURRENT_USER
+extern const char UninstallKey[];          // HKEY_LOCAL_MACHINE
+extern const char DocumentExtensionKey[];  // HKEY_LOCAL_MACHINE
+extern const char WindowsVersionKey[];     // HKEY_LOCAL_MACHINE
+
+extern const char VendorHomePage[];
+extern const char VendorSupportPage[];
+
+// Null when the key cannot be opened or created.
+HKEY OpenKeyForReading(HKEY hive, const char* path);
+HKEY CreateKeyForWriting(HKEY hive, const char* path);
+
+// The buffer receives the value's text, or is empty when the key is null, the value
+// is missing, is not REG_SZ or REG_EXPAND_SZ, is not zero-terminated or does not fit.
+void ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size);
+// A REG_SZ with its terminator; a null name is the key's default value.
+void WriteTextValue(HKEY key, const char* name, const char* text);
+
+// One complete cycle each: open or create the key, read or write one value, close it.
+void ReadMachineValue(const char* path, const char* name, char* buffer, DWORD size);
+void WriteMachineValue(const char* path, const char* name, const char* text);
+void ReadProductValue(const char* name, char* buffer, DWORD size);
+void WriteProductValue(const char* name, const char* text);
+
+// A choice stored as one letter, "N" (0) or "Y" (1). Load checks the button with the
+// stored choice, or with the default for anything else, and returns it; store
+// writes the button's state and returns it.
+int LoadChoice(HWND dialog, int button, const char* name, int defaultChoice);
+int StoreChoice(HWND dialog, int button, const char* name);
+
+// "LicenseAgreement" := 3 (REG_DWORD) under the current user's settings.
+void RecordAgreementAcknowledgement();
+
+// The entry in the list of installed programs: the uninstaller (written in double
+// quotes, so that a path with spaces cannot start a planted C:\Program.exe), the
+// display name, the publisher and the vendor's pages.
+void WriteUninstallEntry(const char* uninstallerPath, const char* displayName);
+
+// ".abx" documents belong to "Arbolix.Document".
+void WriteFileAssociation();
