@@ -1,0 +1,105 @@
+#include "uninstaller/remove_registry.h"
+
+#include "uninstall/contained_path.h"
+#include "uninstaller/install_folders.h"
+#include "uninstaller/uninstall_state.h"
+
+static const char kCompanyKey[] = "Software\\Velcordan";
+static const char kProductKey[] = "Software\\Velcordan\\Arbolix";
+static const char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
+static const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
+static const char kExtensionKey[] = "Software\\Classes\\.abx";
+static const char kAgreementValue[] = "UserAcceptedAgreement";
+
+// A text value, or 0 when it is missing, not a text or too long.
+static int ReadText(HKEY hive, const char* key, const char* name, char* text, DWORD capacity)
+{
+    text[0] = 0;
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0, size = capacity - 1;
+    LONG status = RegQueryValueExA(handle, name, 0, &type, (BYTE*)text, &size);
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        text[0] = 0;
+        return 0;
+    }
+    text[size] = 0;
+    return 1;
+}
+
+static int NamesPath(const char* text, const char* path)
+{
+    char longPath[MAX_PATH];
+    LongPathOf(text, longPath);
+    return IsSamePath(longPath, path);
+}
+
+static void DeleteValue(HKEY hive, const char* key, const char* name)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(handle, name);
+    RegCloseKey(handle);
+}
+
+// Counts of a key's subkeys and values; 0 when the key cannot be opened.
+static int CountContents(HKEY hive, const char* key, DWORD* subkeys, DWORD* values)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return 0;
+    LONG status = RegQueryInfoKeyA(handle, 0, 0, 0, subkeys, 0, 0, values, 0, 0, 0, 0);
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
+
+static void DeleteKeyIfEmpty(HKEY hive, const char* key)
+{
+    DWORD subkeys, values;
+    if (CountContents(hive, key, &subkeys, &values) && subkeys == 0 && values == 0)
+        RegDeleteKeyA(hive, key);
+}
+
+// True when the product key holds nothing but the shared agreement choice.
+static int OnlyAgreementLeft(void)
+{
+    DWORD subkeys, values;
+    if (!CountContents(HKEY_LOCAL_MACHINE, kProductKey, &subkeys, &values) || subkeys != 0)
+        return 0;
+    char choice[32];
+    return values == 0 || (values == 1 && ReadText(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue, choice,
+                                                   sizeof choice));
+}
+
+void RemoveRegistryRecords()
+{
+    char text[MAX_PATH];
+    if (ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", text, sizeof text) &&
+        NamesPath(text, g_uninstall.uninstallerPath))
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+
+    if (ReadText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", text, sizeof text) &&
+        !NamesPath(text, g_uninstall.installFolder))
+        return;
+
+    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta");
+    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e");
+    if (ReadText(HKEY_LOCAL_MACHINE, kExtensionKey, 0, text, sizeof text) &&
+        lstrcmpiA(text, "Arbolix.Document") == 0) {
+        DeleteValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0);
+        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kExtensionKey);
+    }
+
+    if (!OnlyAgreementLeft())
+        return;
+    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kProductKey);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kCompanyKey);
+    DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement");
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kSettingsKey);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kProductKey);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kCompanyKey);
+}
