@@ -20,7 +20,8 @@ static DWORD LastErrorOr(DWORD fallback)
     return error ? error : fallback;
 }
 
-// Makes the temporary copy and opens it for deletion on close, inheritable.
+// Makes the temporary copy and opens it for deletion on close, inheritable (or
+// INVALID_HANDLE_VALUE where Windows cannot).
 static DWORD MakeTemporaryCopy(char* tempFolder, char* copyPath, HANDLE* deleteOnClose)
 {
     DWORD length = GetTempPathA(MAX_PATH, tempFolder);
@@ -39,11 +40,10 @@ static DWORD MakeTemporaryCopy(char* tempFolder, char* copyPath, HANDLE* deleteO
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, 0, TRUE};
     *deleteOnClose = CreateFileA(copyPath, 0, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
                                  FILE_FLAG_DELETE_ON_CLOSE, 0);
-    if (*deleteOnClose == INVALID_HANDLE_VALUE) {
-        DWORD error = LastErrorOr(ERROR_CANNOT_MAKE);
-        DeleteFileA(copyPath);
-        return error;
-    }
+    // Windows 95, 98 and Me know no FILE_SHARE_DELETE: the copy then goes at the next
+    // start of Windows, where that can be arranged.
+    if (*deleteOnClose == INVALID_HANDLE_VALUE)
+        MoveFileExA(copyPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
     return 0;
 }
 
@@ -87,9 +87,12 @@ DWORD RemoveThroughTemporaryCopy()
             error = LastErrorOr(ERROR_CANNOT_MAKE);
     }
     // From here the copy holds the only handles that matter: its file goes with it.
-    CloseHandle(deleteOnClose);
+    if (deleteOnClose != INVALID_HANDLE_VALUE)
+        CloseHandle(deleteOnClose);
     if (inheritedWriteEnd) CloseHandle(inheritedWriteEnd);
     if (inheritedSelf) CloseHandle(inheritedSelf);
+    if (error)
+        DeleteFileA(copyPath);
 
     if (!error) {
         WorkerResult result = {};

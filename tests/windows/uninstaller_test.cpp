@@ -384,3 +384,47 @@ TEST_F(Uninstaller, AFileInUseKeepsTheLogAndTheRecordsForAnotherRun)
     EXPECT_TRUE(InstallFolderGone());
     ExpectRecordsGone();
 }
+
+TEST_F(Uninstaller, TheLogOfASecondInstallationIntoTheFolder)
+{
+    MakeInstallation();
+    // The second run deleted the first run's files, kept its folder lines ahead of its
+    // own and found every folder there already.
+    WriteLog({"d" + install, "d" + install + "\\SampleFiles", "d" + install + "\\SampleFiles\\Deeper\\More",
+              "f" + install + "\\Arbolix.exe", "f" + uninstaller, "f" + install + "\\SampleFiles\\Family.abx",
+              "f" + install + "\\SampleFiles\\Photo.jpg", "f" + install + "\\SampleFiles\\Deeper\\More\\Deep.abx",
+              "f" + commonPrograms, "f" + desktop});
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(FileExists(commonPrograms));
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, ShortAndLongFormsOfTheFolderAreTheSameFolder)
+{
+    MakeInstallation();
+    char shortForm[MAX_PATH];
+    ASSERT_NE(0u, GetShortPathNameA(install.c_str(), shortForm, sizeof shortForm));
+    std::string shortInstall = shortForm;
+    ASSERT_NE(install, shortInstall) << "no short names here";
+    // Installed with -Path in the short form, started through the long one.
+    WriteLog({"d" + shortInstall, "f" + shortInstall + "\\Arbolix.exe", "f" + shortInstall + "\\Uninstall.exe",
+              "d" + shortInstall + "\\SampleFiles", "f" + shortInstall + "\\SampleFiles\\Family.abx",
+              "f" + shortInstall + "\\SampleFiles\\Photo.jpg", "d" + shortInstall + "\\SampleFiles\\Deeper\\More",
+              "f" + shortInstall + "\\SampleFiles\\Deeper\\More\\Deep.abx"});
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", shortInstall.c_str());
+    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", (shortInstall + "\\Uninstall.exe").c_str());
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+
+    // And the other way round: started through the short form.
+    ClearSetupTraces({install});
+    MakeInstallation();
+    ASSERT_NE(0u, GetShortPathNameA(uninstaller.c_str(), shortForm, sizeof shortForm));
+    EXPECT_TRUE(StartProgram(shortForm, "-USilent", &process));
+    EXPECT_EQ(0u, WaitForExit(&process));
+    EXPECT_TRUE(InstallFolderGone());
+    ExpectRecordsGone();
+}
