@@ -42,7 +42,7 @@ enum EntryLayout : uint32_t {
 // The source attributes every shipped entry carries: archive, compressed, not indexed.
 enum : uint32_t { kShippedSourceAttributes = 0x2820 };
 
-inline uint32_t Align4(uint32_t value)
+constexpr uint32_t Align4(uint32_t value)
 {
     return (value + 3) & ~(uint32_t)3;
 }

@@ -1,6 +1,8 @@
 // The installer's process-wide state: one record, zero at start, plain fields.
 #pragma once
 
+#include <stdio.h>
+
 #include "platform/win32.h"
 
 // The exit codes the run can end with: Windows error codes with fixed meanings.
@@ -25,6 +27,7 @@ struct SetupState {
     DWORD exitCode;
     HWND mainDialog;
     HWND statusLine;
+    FILE* uninstallLog;             // open from open uninstall log to close, or null
 };
 
 extern SetupState g_setup;

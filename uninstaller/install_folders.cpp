@@ -1,8 +1,9 @@
 #include "uninstaller/install_folders.h"
 
+#include "setup/contained_path.h"
 #include "setup/path_text.h"
-#include "uninstall/contained_path.h"
 #include "uninstall/log_format.h"
+#include "uninstaller/log_reader.h"
 #include "uninstaller/uninstall_state.h"
 
 void LongPathOf(const char* path, char* dest)
@@ -32,7 +33,7 @@ static void AddAllowedFolder(const char* folder)
         return;
     char* slot = g_uninstall.allowedFolders[g_uninstall.allowedFolderCount];
     LongPathOf(folder, slot);
-    if (IsPlainFullPath(slot))
+    if (slot[0])
         ++g_uninstall.allowedFolderCount;
 }
 
@@ -69,7 +70,7 @@ void FindAllowedFolders()
 int IsInAllowedFolder(const char* path)
 {
     for (int i = 0; i < g_uninstall.allowedFolderCount; ++i)
-        if (IsPathInside(path, g_uninstall.allowedFolders[i]))
+        if (IsInsideFolder(path, g_uninstall.allowedFolders[i]))
             return 1;
     return 0;
 }

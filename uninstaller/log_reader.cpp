@@ -5,35 +5,44 @@
 #include "setup/path_text.h"
 #include "uninstall/log_format.h"
 
-int NextLogLine(char** cursor, char* end, LogLine* line)
+static int NextByte(void* source)
 {
-    while (*cursor < end) {
-        char* start = *cursor;
-        char* lineEnd = (char*)memchr(start, '\n', (size_t)(end - start));
-        if (!lineEnd) lineEnd = end;
-        *cursor = lineEnd < end ? lineEnd + 1 : end;
-        size_t length = (size_t)(lineEnd - start);
-        if (length && start[length - 1] == '\r')
-            --length;
-        if (length < 2 || length - 1 >= kPathCapacity || (start[0] != kLogFileTag && start[0] != kLogFolderTag))
+    LogText* text = (LogText*)source;
+    if (text->next >= text->end)
+        return -1;
+    return (unsigned char)*text->next++;
+}
+
+int NextLogLine(LogText* text, char* line, char* tag, const char** path)
+{
+    int read;
+    while ((read = ReadLogLine(NextByte, text, line)) != kLogEnded) {
+        if (read != kLogLineRead)
             continue;
-        start[length] = 0;
-        // A zero byte inside the line would hide its real end: not a path then.
-        if (strlen(start) != length)
+        size_t length = strlen(line);
+        if (length && line[length - 1] == '\n') line[--length] = 0;
+        if (length && line[length - 1] == '\r') line[--length] = 0;
+        if (length < 2 || length - 1 >= kPathCapacity || (line[0] != kLogFileTag && line[0] != kLogFolderTag))
             continue;
-        line->tag = start[0];
-        line->path = start + 1;
+        *tag = line[0];
+        *path = line + 1;
         return 1;
     }
     return 0;
 }
 
+static size_t TrimmedLength(const char* path)
+{
+    size_t length = strlen(path);
+    while (length && path[length - 1] == '\\')
+        --length;
+    return length;
+}
+
 static size_t Depth(const char* path)
 {
     size_t separators = 0;
-    size_t length = strlen(path);
-    if (length && path[length - 1] == '\\')
-        --length;
+    size_t length = TrimmedLength(path);
     for (size_t i = 0; i < length; ++i)
         if (path[i] == '\\') ++separators;
     return separators;
@@ -49,4 +58,18 @@ void SortDeepestFirst(const char** folders, size_t count)
             folders[k] = folders[k - 1];
         folders[k] = folder;
     }
+}
+
+int IsSamePath(const char* a, const char* b)
+{
+    size_t length = TrimmedLength(a);
+    if (length == 0 || length != TrimmedLength(b))
+        return 0;
+    for (size_t i = 0; i < length; ++i) {
+        char ca = a[i], cb = b[i];
+        if (ca >= 'A' && ca <= 'Z') ca = (char)(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z') cb = (char)(cb - 'A' + 'a');
+        if (ca != cb) return 0;
+    }
+    return 1;
 }

@@ -1,19 +1,25 @@
-// Reads the uninstall log's text line by line, and orders folders deepest first.
+// The uninstall log as the uninstaller reads it: the setup program's line reader
+// over the log's bytes in memory, and the order in which folders are removed.
 #pragma once
 
 #include <stddef.h>
 
-struct LogLine {
-    char tag;          // kLogFileTag or kLogFolderTag
-    const char* path;  // the full path after the tag, zero-terminated in the text
+#include "uninstall/log_cleanup.h"
+
+struct LogText {
+    const char* next;
+    const char* end;
 };
 
-// Takes the next file or folder line from the text between *cursor and end,
-// splitting the text in place (each line end becomes a terminator; CR LF and LF
-// both end a line). Lines with another tag, without a path, or too long to be a
-// path (260 characters or more) are skipped. 0 at the end of the text.
-int NextLogLine(char** cursor, char* end, LogLine* line);
+// Reads the next file or folder line into line (kLogLineCapacity): *tag is
+// kLogFileTag or kLogFolderTag and *path the text after it, without its CR LF or LF.
+// Lines with another tag, without a path, holding a zero byte or too long for a path
+// (260 characters or more) are skipped whole. 0 at the end of the text.
+int NextLogLine(LogText* text, char* line, char* tag, const char** path);
 
 // Orders folder paths by their number of components, deepest first; folders of the
 // same depth keep their order.
 void SortDeepestFirst(const char** folders, size_t count);
+
+// The same path text without regard to ASCII case and trailing '\' characters.
+int IsSamePath(const char* a, const char* b);

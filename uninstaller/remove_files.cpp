@@ -1,7 +1,9 @@
 #include "uninstaller/remove_files.h"
 
+#include <string.h>
+
+#include "setup/contained_path.h"
 #include "setup/path_text.h"
-#include "uninstall/contained_path.h"
 #include "uninstall/log_format.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/log_reader.h"
@@ -71,7 +73,7 @@ static void RemoveFolderAndEmptyParents(const char* folder)
     for (;;) {
         char next[MAX_PATH];
         ParentFolder(parent, next);
-        if (!IsPathInside(next, g_uninstall.installFolder) || IsAllowedFolder(next) || !RemoveDirectoryA(next))
+        if (!IsInsideFolder(next, g_uninstall.installFolder) || IsAllowedFolder(next) || !RemoveDirectoryA(next))
             return;
         CopyText(parent, sizeof parent, next);
     }
@@ -86,27 +88,37 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
     if (error)
         return error;
 
-    // Every line end could start a folder line: room for all of them.
+    // The folder paths, each with its terminator, fit in the log's own length, and
+    // every line end could start one.
     size_t lineCount = 1;
     for (DWORD i = 0; i < length; ++i)
         if (text[i] == '\n') ++lineCount;
-    const char** folders = (const char**)HeapAlloc(GetProcessHeap(), 0, lineCount * sizeof *folders);
-    if (!folders) {
-        HeapFree(GetProcessHeap(), 0, text);
+    HANDLE heap = GetProcessHeap();
+    const char** folders = (const char**)HeapAlloc(heap, 0, lineCount * sizeof *folders);
+    char* folderText = (char*)HeapAlloc(heap, 0, length + 1);
+    if (!folders || !folderText) {
+        if (folders) HeapFree(heap, 0, folders);
+        if (folderText) HeapFree(heap, 0, folderText);
+        HeapFree(heap, 0, text);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    size_t folderCount = 0;
+    size_t folderCount = 0, folderTextLength = 0;
 
     DWORD firstError = 0;
-    char* cursor = text;
-    LogLine line;
-    while (NextLogLine(&cursor, text + length, &line)) {
-        if (line.tag == kLogFolderTag) {
-            folders[folderCount++] = line.path;
+    LogText log = {text, text + length};
+    char line[kLogLineCapacity];
+    char tag;
+    const char* listed;
+    while (NextLogLine(&log, line, &tag, &listed)) {
+        if (tag == kLogFolderTag) {
+            size_t size = strlen(listed) + 1;
+            memcpy(folderText + folderTextLength, listed, size);
+            folders[folderCount++] = folderText + folderTextLength;
+            folderTextLength += size;
             continue;
         }
         char path[MAX_PATH];
-        LongPathOf(line.path, path);
+        LongPathOf(listed, path);
         if (!IsInAllowedFolder(path) || IsSamePath(path, g_uninstall.uninstallerPath) ||
             IsSamePath(path, g_uninstall.logPath))
             continue;
@@ -127,7 +139,8 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
             RemoveFolderAndEmptyParents(folder);
     }
 
-    HeapFree(GetProcessHeap(), 0, folders);
-    HeapFree(GetProcessHeap(), 0, text);
+    HeapFree(heap, 0, folderText);
+    HeapFree(heap, 0, folders);
+    HeapFree(heap, 0, text);
     return firstError;
 }

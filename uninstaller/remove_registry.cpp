@@ -1,7 +1,9 @@
 #include "uninstaller/remove_registry.h"
 
-#include "uninstall/contained_path.h"
+#include <string.h>
+
 #include "uninstaller/install_folders.h"
+#include "uninstaller/log_reader.h"
 #include "uninstaller/uninstall_state.h"
 
 static const char kCompanyKey[] = "Software\\Velcordan";
@@ -34,6 +36,19 @@ static int NamesPath(const char* text, const char* path)
     char longPath[MAX_PATH];
     LongPathOf(text, longPath);
     return IsSamePath(longPath, path);
+}
+
+// The uninstall entry may hold the path in double quotes, so that Windows cannot
+// take a part of a path with spaces for a program.
+static void Unquote(const char* text, char* path)
+{
+    const char* start = text[0] == '"' ? text + 1 : text;
+    const char* end = start == text ? 0 : strchr(start, '"');
+    size_t length = end ? (size_t)(end - start) : strlen(start);
+    if (length >= MAX_PATH)
+        length = 0;
+    memcpy(path, start, length);
+    path[length] = 0;
 }
 
 static void DeleteValue(HKEY hive, const char* key, const char* name)
@@ -76,10 +91,12 @@ static int OnlyAgreementLeft(void)
 
 void RemoveRegistryRecords()
 {
-    char text[MAX_PATH];
-    if (ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", text, sizeof text) &&
-        NamesPath(text, g_uninstall.uninstallerPath))
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    char text[MAX_PATH], path[MAX_PATH];
+    if (ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", text, sizeof text)) {
+        Unquote(text, path);
+        if (NamesPath(path, g_uninstall.uninstallerPath))
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
 
     if (ReadText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", text, sizeof text) &&
         !NamesPath(text, g_uninstall.installFolder))

@@ -2,7 +2,8 @@
 #pragma once
 
 // Removes, each only when it belongs to this installation:
-// - the uninstall entry, when its "UninstallString" names this uninstaller;
+// - the uninstall entry, when its "UninstallString" names this uninstaller, in double
+//   quotes or without;
 // - "InstallPath.Beta" and "VersionInstalled.2.b20e", when "InstallPath.Beta" names
 //   this install folder or is missing (else a later beta installation elsewhere owns
 //   them, and the ".abx" association with them);

@@ -1,88 +1,56 @@
 #include <gtest/gtest.h>
 
-#include <string>
+#include "setup/contained_path.h"
 
-#include "uninstall/contained_path.h"
-
-TEST(IsPathInside, WholeComponentsWithoutRegardToCase)
+TEST(IsContainedRelativePath, PlainNamesAndSubfolders)
 {
-    EXPECT_TRUE(IsPathInside("C:\\Apps\\Arbolix\\Arbolix.exe", "C:\\Apps\\Arbolix"));
-    EXPECT_TRUE(IsPathInside("c:\\APPS\\arbolix\\Sub\\x.abx", "C:\\Apps\\Arbolix"));
-    EXPECT_TRUE(IsPathInside("C:\\Apps\\Arbolix\\x", "C:\\Apps\\Arbolix\\"));
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\Arbolix2\\x", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\Arbolix2", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\Arb", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("D:\\Apps\\Arbolix\\x", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\x", "C:\\Apps\\Arbolix"));
+    EXPECT_TRUE(IsContainedRelativePath("Arbolix.exe"));
+    EXPECT_TRUE(IsContainedRelativePath("SampleFiles\\Smith family.abx"));
+    EXPECT_TRUE(IsContainedRelativePath("a\\b\\c"));
+    EXPECT_TRUE(IsContainedRelativePath("..name"));
+    EXPECT_TRUE(IsContainedRelativePath("name.."));
+    EXPECT_TRUE(IsContainedRelativePath(".profile"));
 }
 
-TEST(IsPathInside, TheFolderIsNotInsideItself)
+TEST(IsContainedRelativePath, NamesThatCouldLeaveTheFolder)
 {
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\Arbolix", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\Arbolix\\", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("c:\\apps\\arbolix", "C:\\Apps\\Arbolix\\"));
+    EXPECT_FALSE(IsContainedRelativePath(""));
+    EXPECT_FALSE(IsContainedRelativePath("\\Windows\\x.dll"));     // absolute
+    EXPECT_FALSE(IsContainedRelativePath("C:\\Windows\\x.dll"));   // drive
+    EXPECT_FALSE(IsContainedRelativePath("C:x.dll"));              // drive-relative
+    EXPECT_FALSE(IsContainedRelativePath("\\\\server\\share\\x"));  // UNC
+    EXPECT_FALSE(IsContainedRelativePath(".."));
+    EXPECT_FALSE(IsContainedRelativePath("..\\x"));
+    EXPECT_FALSE(IsContainedRelativePath("a\\..\\..\\x"));
+    EXPECT_FALSE(IsContainedRelativePath("a\\.."));
+    EXPECT_FALSE(IsContainedRelativePath("a\\.\\x"));
+    EXPECT_FALSE(IsContainedRelativePath("a\\...\\x"));
+    EXPECT_FALSE(IsContainedRelativePath("a\\.. \\x"));
+    EXPECT_FALSE(IsContainedRelativePath("a/../../x"));            // Windows takes '/' too
+    EXPECT_FALSE(IsContainedRelativePath("a\\\\x"));
+    EXPECT_FALSE(IsContainedRelativePath("a\\"));
+    EXPECT_FALSE(IsContainedRelativePath("file.txt:stream"));
 }
 
-TEST(IsPathInside, DriveRootAndUncFolders)
+TEST(IsInsideFolder, ComparesTheFolderWithoutRegardToCase)
 {
-    EXPECT_TRUE(IsPathInside("C:\\x", "C:\\"));
-    EXPECT_FALSE(IsPathInside("C:\\", "C:\\"));
-    EXPECT_TRUE(IsPathInside("\\\\server\\share\\Arbolix\\x", "\\\\server\\share\\Arbolix"));
-    EXPECT_TRUE(IsPathInside("\\\\SERVER\\Share\\x", "\\\\server\\share"));
-    EXPECT_FALSE(IsPathInside("\\\\server\\shared\\x", "\\\\server\\share"));
-    EXPECT_FALSE(IsPathInside("\\\\server\\share\\x", "C:\\"));
+    EXPECT_TRUE(IsInsideFolder("C:\\Program Files\\Arbolix Beta\\a.txt", "C:\\Program Files\\Arbolix Beta"));
+    EXPECT_TRUE(IsInsideFolder("c:\\PROGRAM FILES\\arbolix beta\\Sub\\a.txt", "C:\\Program Files\\Arbolix Beta"));
+    EXPECT_TRUE(IsInsideFolder("C:\\Apps\\a.txt", "C:\\Apps\\"));
+    EXPECT_TRUE(IsInsideFolder("C:\\a.txt", "C:\\"));
+    EXPECT_TRUE(IsInsideFolder("\\\\server\\share\\Apps\\a", "\\\\server\\share\\Apps"));
 }
 
-TEST(IsPathInside, TextThatWindowsWouldResolveElsewhereIsInsideNothing)
+TEST(IsInsideFolder, AnythingElseIsOutside)
 {
-    const char* folder = "C:\\Apps\\Arbolix";
-    for (const char* path : {
-             "C:\\Apps\\Arbolix\\..\\Other\\x",
-             "C:\\Apps\\Arbolix\\..",
-             "C:\\Apps\\Arbolix\\.\\x",
-             "C:\\Apps\\Arbolix\\...\\x",
-             "C:\\Apps\\Arbolix\\ . \\x",
-             "C:\\Apps\\Arbolix\\sub\\..\\..\\x",
-             "C:\\Apps\\Arbolix/../x",
-             "C:\\Apps\\Arbolix\\x/y",
-             "C:\\Apps\\Arbolix\\\\x",
-             "C:\\Apps\\Arbolix\\x:stream",
-             "C:\\Apps\\Arbolix\\*",
-             "C:\\Apps\\Arbolix\\x?",
-             "C:\\Apps\\Arbolix\\x\"",
-             "C:\\Apps\\Arbolix\\x<",
-             "C:\\Apps\\Arbolix\\x|y",
-             "C:\\Apps\\Arbolix\\x\ty",
-             "C:Apps\\Arbolix\\x",
-             "Apps\\Arbolix\\x",
-             "\\Apps\\Arbolix\\x",
-             "",
-         })
-        EXPECT_FALSE(IsPathInside(path, folder)) << path;
-    EXPECT_FALSE(IsPathInside("\\\\?\\C:\\Apps\\Arbolix\\x", "\\\\?\\C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("\\\\.\\C:\\Apps\\Arbolix\\x", "\\\\.\\C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsPathInside("\\\\server\\x", "\\\\server"));
-    EXPECT_FALSE(IsPathInside("C:\\Apps\\Arbolix\\x", "C:\\Apps\\..\\Apps\\Arbolix"));
-    // Dots inside names are ordinary.
-    EXPECT_TRUE(IsPathInside("C:\\Apps\\Arbolix\\x.lnk\\..data", folder));
-    EXPECT_TRUE(IsPathInside("C:\\Apps\\Arbolix\\.hidden", folder));
-}
-
-TEST(IsPathInside, PathsOfMaximumLengthOnly)
-{
-    std::string folder = "C:\\Apps";
-    std::string longest = folder + "\\" + std::string(259 - folder.size() - 1, 'x');
-    ASSERT_EQ(259u, longest.size());
-    EXPECT_TRUE(IsPathInside(longest.c_str(), folder.c_str()));
-    EXPECT_FALSE(IsPathInside((longest + "y").c_str(), folder.c_str()));
-}
-
-TEST(IsSamePath, IgnoresCaseAndOneTrailingSeparator)
-{
-    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix", "c:\\apps\\ARBOLIX"));
-    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix\\", "C:\\Apps\\Arbolix"));
-    EXPECT_TRUE(IsSamePath("C:\\", "c:\\"));
-    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix2", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix\\x", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsSamePath("C:\\Apps\\..\\Apps", "C:\\Apps\\..\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\Apps", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\Apps\\", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\Apps Beta\\a.txt", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\App", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("D:\\Apps\\a.txt", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\Apps\\..\\Windows\\win.ini", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\Apps\\sub/../../boot.ini", "C:\\Apps"));
+    EXPECT_FALSE(IsInsideFolder("C:\\a.txt", ""));
+    EXPECT_FALSE(IsInsideFolder("\\a.txt", "\\"));
+    EXPECT_FALSE(IsInsideFolder("a.txt", ""));
 }

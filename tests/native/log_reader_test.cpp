@@ -5,14 +5,15 @@
 
 #include "uninstaller/log_reader.h"
 
-static std::vector<std::string> Read(std::string text)
+static std::vector<std::string> Read(const std::string& bytes)
 {
     std::vector<std::string> lines;
-    char* cursor = &text[0];
-    char* end = cursor + text.size();
-    LogLine line;
-    while (NextLogLine(&cursor, end, &line))
-        lines.push_back(std::string(1, line.tag) + "|" + line.path);
+    LogText text = {bytes.data(), bytes.data() + bytes.size()};
+    char line[kLogLineCapacity];
+    char tag;
+    const char* path;
+    while (NextLogLine(&text, line, &tag, &path))
+        lines.push_back(std::string(1, tag) + "|" + path);
     return lines;
 }
 
@@ -29,7 +30,7 @@ TEST(NextLogLine, SkipsWhatIsNotAFileOrFolderLine)
 {
     EXPECT_EQ((Lines{"f|C:\\keep"}),
               Read("f\r\nd\r\n\r\n\n#C:\\x\r\nF C:\\x\r\nD:\\x\r\n xC:\\x\r\nfC:\\keep\r\n"));
-    // A line end of CR alone is part of the path, as a line reader in text mode sees it.
+    // A CR alone does not end a line: it stays in the path, which no folder holds.
     EXPECT_EQ((Lines{"f|C:\\a\rfC:\\b"}), Read("fC:\\a\rfC:\\b\r\n"));
 }
 
@@ -55,4 +56,16 @@ TEST(SortDeepestFirst, DeeperFoldersFirstAndEqualDepthsKeepTheirOrder)
     EXPECT_EQ((std::vector<std::string>{"C:\\A\\S2\\D\\E", "C:\\A\\S2\\D", "C:\\A\\S1", "C:\\A\\S3\\", "C:\\B\\T",
                                         "C:\\A"}),
               sorted);
+}
+
+TEST(IsSamePath, IgnoresCaseAndTrailingSeparators)
+{
+    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix", "c:\\apps\\ARBOLIX"));
+    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix\\", "C:\\Apps\\Arbolix"));
+    EXPECT_TRUE(IsSamePath("C:\\", "c:"));
+    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix2", "C:\\Apps\\Arbolix"));
+    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix\\x", "C:\\Apps\\Arbolix"));
+    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix", "C:\\Apps\\Arbolix\\x"));
+    EXPECT_FALSE(IsSamePath("", ""));
+    EXPECT_FALSE(IsSamePath("\\", ""));
 }

@@ -130,7 +130,7 @@ protected:
         WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
         WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e", "8-12-2026");
         WriteNumberValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement", 3);
-        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", uninstaller.c_str());
+        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + uninstaller + "\"").c_str());
         WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Arbolix Beta 2.b20e");
         WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Arbolix Inc.");
         WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "URLInfoAbout", "https://www.arbolix.example/");
@@ -179,7 +179,7 @@ protected:
         EXPECT_TRUE(FileExists(commonPrograms));
         EXPECT_TRUE(FileExists(desktop));
         EXPECT_EQ(install, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
-        EXPECT_EQ(uninstaller, ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+        EXPECT_EQ("\"" + uninstaller + "\"", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
         EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).text);
     }
 
@@ -246,7 +246,7 @@ TEST_F(Uninstaller, ALaterBetaInstallationElsewhereKeepsItsRecords)
     MakeInstallation();
     std::string other = "C:\\Program Files\\Arbolix Beta";
     WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", other.c_str());
-    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", (other + "\\Uninstall.exe").c_str());
+    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + other + "\\Uninstall.exe\"").c_str());
     EXPECT_EQ(0u, Run("-USilent"));
     EXPECT_TRUE(InstallFolderGone());
     EXPECT_EQ(other, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
@@ -369,7 +369,7 @@ TEST_F(Uninstaller, AFileInUseKeepsTheLogAndTheRecordsForAnotherRun)
     EXPECT_TRUE(GetFileAttributesA(busy.c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(FileExists(uninstaller));
     EXPECT_TRUE(FileExists(log));
-    EXPECT_EQ(uninstaller, ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+    EXPECT_EQ("\"" + uninstaller + "\"", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
     EXPECT_EQ(install, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
 
     Start("");

@@ -1,0 +1,120 @@
+#include "payload/install_entry.h"
+
+#include <stdlib.h>
+
+#include "payload/archive_format.h"
+#include "payload/resources.h"
+#include "payload/runtime_prerequisite.h"
+#include "payload/version_info.h"
+#include "platform/win32.h"
+#include "setup/contained_path.h"
+#include "setup/path_text.h"
+#include "setup/prompts.h"
+#include "setup/setup_state.h"
+#include "uninstall/uninstall_log.h"
+
+const char kReasonRunningApplications[] = "all running applications are closed";
+const char kReasonFreeDiskSpace[] = "there is enough free disk space";
+const char kReasonWritePermission[] = "you have permission to write files in this folder";
+
+// The entry's full target path. 0 when the name could lead outside its base folder
+// or the path does not fit.
+static int MakeTargetPath(const DirectoryEntry* entry, char* target)
+{
+    if (!IsContainedRelativePath(entry->name))
+        return 0;
+    if (!(entry->flags & kInSystemDirectory))
+        return JoinPath(target, g_setup.installFolder, entry->name);
+    UINT length = GetSystemDirectoryA(target, kPathCapacity);
+    return length > 0 && length < kPathCapacity && AppendToPath(target, entry->name);
+}
+
+static FILETIME ToFileTime(ArchiveTime time)
+{
+    FILETIME converted;
+    converted.dwLowDateTime = time.low;
+    converted.dwHighDateTime = time.high;
+    return converted;
+}
+
+// Unpacks the entry into one buffer and writes it with one call. 0 on failure, with
+// the reason changed when the disk took fewer bytes than the entry's size.
+static int WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
+{
+    unsigned char* buffer = (unsigned char*)malloc(entry->size ? entry->size : 1);
+    if (!buffer)
+        return 0;
+    int written = 0;
+    if (Unpack(entry->data, entry->storedSize, buffer, entry->size)) {
+        DWORD count = 0;
+        WriteFile(file, buffer, entry->size, &count, 0);
+        written = count == entry->size;
+        if (!written)
+            *reason = kReasonFreeDiskSpace;
+        FILETIME creation = ToFileTime(entry->creationTime);
+        FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
+        FILETIME lastWrite = ToFileTime(entry->lastWriteTime);
+        SetFileTime(file, &creation, &lastAccess, &lastWrite);
+    }
+    free(buffer);
+    return written;
+}
+
+static unsigned long ReportFailure(const char* file, DWORD error, const char* reason)
+{
+    unsigned long code = ERROR_WRITE_FAULT;
+    if (error == ERROR_ACCESS_DENIED) {
+        code = ERROR_ACCESS_DENIED;
+        reason = kReasonWritePermission;
+    } else if (error == ERROR_SHARING_VIOLATION) {
+        code = ERROR_SHARING_VIOLATION;
+    }
+    g_setup.exitCode = code;
+    if (g_setup.silent)
+        return code;
+    int answer = ShowMessage(MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2,
+                             "Unable to install file %s.  Please make sure %s.\n\n"
+                             "Click on the ignore button if you want to skip this error.",
+                             file, reason);
+    if (answer == IDRETRY)
+        return ERROR_RETRY;
+    if (answer == IDIGNORE)
+        return 0;
+    return code;
+}
+
+unsigned long InstallEntry(const DirectoryEntry* entry)
+{
+    char target[kPathCapacity];
+    if (!MakeTargetPath(entry, target))
+        return ReportFailure(entry->name, ERROR_WRITE_FAULT, kReasonRunningApplications);
+
+    if (entry->flags & kVersionGated) {
+        FileVersion minimum = {entry->minimumVersionMS, entry->minimumVersionLS};
+        if (!IsOlderThan(target, minimum))
+            return 0;
+        if (entry->storedSize == 0) {
+            InstallRuntimePrerequisite();
+            return 0;
+        }
+    }
+
+    char parent[kPathCapacity];
+    ParentFolder(target, parent);
+    ShowInstallingStatus(entry->name);
+    CreateFolderAndLogIt(parent);
+    SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+
+    const char* reason = kReasonRunningApplications;
+    HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, 0, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return ReportFailure(target, GetLastError(), reason);
+    if (entry->flags & kLogForUninstall)
+        LogInstalledFile(target);
+    int written = WriteEntryData(file, entry, &reason);
+    int closed = CloseHandle(file);
+    if (written && closed)
+        return 0;
+    return ReportFailure(target, GetLastError(), reason);
+}

@@ -1,0 +1,33 @@
+#include "payload/install_payload.h"
+
+#include "payload/install_entry.h"
+#include "payload/payload_archive.h"
+#include "platform/win32.h"
+#include "setup/prompts.h"
+#include "setup/setup_state.h"
+
+int InstallPayload()
+{
+    ArchiveReader reader;
+    int opened = OpenPayloadArchive(&reader);
+    if (opened != kArchiveOpened) {
+        // Going on would report a successful installation with nothing installed.
+        if (opened == kArchiveAbsent)
+            ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        g_setup.exitCode = ERROR_WRITE_FAULT;
+        return 0;
+    }
+    DirectoryEntry entry;
+    while (NextArchiveEntry(&reader, &entry)) {
+        unsigned long result;
+        do
+            result = InstallEntry(&entry);
+        while (result == ERROR_RETRY);
+        if (result != ERROR_SUCCESS) {
+            CloseArchive(&reader);
+            return 0;
+        }
+    }
+    CloseArchive(&reader);
+    return 1;
+}

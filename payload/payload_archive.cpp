@@ -1,0 +1,18 @@
+#include "payload/payload_archive.h"
+
+#include "payload/resources.h"
+#include "setup/prompts.h"
+
+int OpenPayloadArchive(ArchiveReader* reader)
+{
+    const unsigned char* bytes;
+    DWORD size;
+    if (!FindZResource(kPayloadArchiveResource, &bytes, &size))
+        return kArchiveAbsent;
+    // A malformed directory is reported like one that does not unpack.
+    if (!OpenArchiveBytes(reader, bytes, size)) {
+        ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        return kArchiveUnreadable;
+    }
+    return kArchiveOpened;
+}

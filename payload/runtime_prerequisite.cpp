@@ -1,0 +1,29 @@
+#include "payload/runtime_prerequisite.h"
+
+#include "platform/win32.h"
+#include "setup/prompts.h"
+#include "setup/setup_state.h"
+
+const char kRuntimeInstallerCommand[] = "InstallMfcDLL.exe /silent";
+const char kRuntimeDownloadAddress[] = "https://www.arbolix.example/InstallMfcDLL.exe";
+
+enum { kRuntimeTried = 6 };
+
+void InstallRuntimePrerequisite()
+{
+    if (g_setup.runtimePromptState)
+        return;
+    g_setup.runtimePromptState = kRuntimeTried;
+    if (WinExec(kRuntimeInstallerCommand, SW_HIDE) >= 32)
+        return;
+    g_setup.runtimeMissing = 1;
+    int answer = ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,
+                             "Your machine needs two important system files.\nWould you like to download "
+                             "%s (625 KB) to install these files?",
+                             kRuntimeDownloadAddress);
+    // A box that could not be shown answers 0, which must not mean "not tried yet".
+    if (answer)
+        g_setup.runtimePromptState = answer;
+    if (answer == IDYES)
+        OpenWithShell(kRuntimeDownloadAddress);
+}

@@ -1,0 +1,43 @@
+// A fresh install folder, payload archives made by the writer and placed as the
+// resource "Z"/110 of a module, and one installation attempt run as the install
+// sequence runs it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "setup/setup_state.h"
+#include "tools/pack/archive_writer.h"
+
+// The three times every fixture entry carries: all different.
+extern const uint64_t kCreationTime;
+extern const uint64_t kLastAccessTime;
+extern const uint64_t kLastWriteTime;
+
+PackEntry FileEntry(const std::string& name, const std::string& data, uint32_t flags = 0x01,
+                    PieceStorage storage = PieceStorage::Zlib);
+std::string PatternedData(size_t size, unsigned seed);
+std::string Probe(const char* name);  // a probe program's path
+
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // g_setup.module becomes a copy of a small program whose "Z"/110 holds the archive.
+    void UseArchive(const Bytes& archive);
+    void UseEntries(const std::vector<PackEntry>& entries) { UseArchive(BuildArchive(entries)); }
+
+    // Open log, install payload, close log; the result of install payload.
+    int InstallAttempt();
+    std::string Log() const;
+    std::string Question(const std::string& file, const std::string& reason) const;
+
+    SetupState saved;
+    std::string root;    // a temporary folder
+    std::string folder;  // the install folder inside it, not yet created
+    HMODULE archiveModule = 0;
+    int hostCopies = 0;
+};

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "file_facts.h"
+#include "install_fixture.h"
+#include "payload/install_entry.h"
+#include "payload/install_payload.h"
+#include "platform/win32.h"
+#include "scripted_dialogs.h"
+#include "uninstall/uninstall_log.h"
+
+// An installed file: read-only, the entry's times, the entry's bytes. Wine on Linux
+// keeps no creation time of its own and reports the last write time in its place.
+// Nor does Wine apply the attributes when CREATE_ALWAYS overwrites an existing file
+// (Windows does): a file written over an old one is not read-only there.
+enum Overwritten { kNewFile, kOverwrittenFile };
+static void ExpectInstalled(const std::string& path, const std::string& data, Overwritten overwritten = kNewFile)
+{
+    FileTimes times = ReadTimes(path);  // before reading, which may move the access time
+    EXPECT_EQ(kLastAccessTime, times.lastAccess) << path;
+    EXPECT_EQ(kLastWriteTime, times.lastWrite) << path;
+    EXPECT_TRUE(times.creation == kCreationTime || times.creation == kLastWriteTime) << path;
+    unsigned long attributes = Attributes(path);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << path;
+    if (overwritten == kNewFile)
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY) << path;
+    EXPECT_EQ(data, ReadBytes(path)) << path;
+}
+
+// Shaped like the shipped payload: the program and its uninstaller, then eight
+// stored sample documents and a picture in a subfolder.
+static std::vector<PackEntry> DefaultShapedPayload()
+{
+    std::vector<PackEntry> entries;
+    entries.push_back(FileEntry("Arbolix.exe", PatternedData(300000, 1)));
+    entries.push_back(FileEntry("Uninstall.exe", PatternedData(5120, 2)));
+    for (int i = 1; i <= 8; ++i)
+        entries.push_back(FileEntry("SampleFiles\\Family " + std::to_string(i) + ".abx",
+                                    PatternedData(1111 * i, 10 + i), 0x01, PieceStorage::Stored));
+    entries.push_back(FileEntry("SampleFiles\\Tree.jpg", PatternedData(4860, 30)));
+    return entries;
+}
+
+static std::string Data(const PackEntry& entry)
+{
+    return std::string(entry.data.begin(), entry.data.end());
+}
+
+TEST_F(InstallTest, FreshInstallLogsInOrderAndWritesReadOnlyFilesWithTheirTimes)
+{
+    std::vector<PackEntry> entries = DefaultShapedPayload();
+    UseEntries(entries);
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_TRUE(AskedMessages().empty());
+
+    std::string expected = "d" + folder + "\r\n";
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i == 2)
+            expected += "d" + folder + "\\SampleFiles\r\n";
+        expected += "f" + folder + "\\" + entries[i].name + "\r\n";
+    }
+    EXPECT_EQ(expected, Log());
+    for (const PackEntry& entry : entries)
+        ExpectInstalled(folder + "\\" + entry.name, Data(entry));
+}
+
+TEST_F(InstallTest, ReinstallReplacesFilesAndReadOnlyLogKeepingShortcutsAndFolderLines)
+{
+    std::vector<PackEntry> first = DefaultShapedPayload();
+    first.push_back(FileEntry("Dropped later.txt", "only in the first version"));
+    UseEntries(first);
+    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, InstallPayload());
+    for (const char* shortcut : {"\\Arbolix Beta.lnk", "\\Desktop.LNK", "\\Menu.Lnk"}) {
+        WriteBytes(folder + shortcut, "shortcut");
+        LogInstalledFile((folder + shortcut).c_str());
+    }
+    CloseUninstallLog();
+    SetFileAttributesA((folder + "\\Uninstall.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    std::vector<PackEntry> second = DefaultShapedPayload();
+    second[0].data.assign(5000, 'x');
+    UseEntries(second);
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_FALSE(FileExists(folder + "\\Dropped later.txt"));
+    for (const char* shortcut : {"\\Arbolix Beta.lnk", "\\Desktop.LNK", "\\Menu.Lnk"})
+        EXPECT_EQ("shortcut", ReadBytes(folder + shortcut)) << shortcut;
+    std::string expected = "d" + folder + "\r\nd" + folder + "\\SampleFiles\r\n";
+    for (const PackEntry& entry : second)
+        expected += "f" + folder + "\\" + entry.name + "\r\n";
+    EXPECT_EQ(expected, Log());
+    ExpectInstalled(folder + "\\Arbolix.exe", std::string(5000, 'x'));
+}
+
+TEST_F(InstallTest, EmptyEntryCreatesAnEmptyFileWithItsTimes)
+{
+    UseEntries({FileEntry("Empty.txt", "", 0x01, PieceStorage::Stored), FileEntry("Unlogged.txt", "data", 0x04)});
+    EXPECT_EQ(1, InstallAttempt());
+    ExpectInstalled(folder + "\\Empty.txt", "");
+    ExpectInstalled(folder + "\\Unlogged.txt", "data");
+    EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\Empty.txt\r\n", Log());
+}
+
+TEST_F(InstallTest, ExistingReadOnlyFileIsReplaced)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteReadOnly(folder + "\\a.txt", "old contents, longer than the new");
+    UseEntries({FileEntry("a.txt", "new")});
+    EXPECT_EQ(1, InstallAttempt());
+    ExpectInstalled(folder + "\\a.txt", "new", kOverwrittenFile);
+    EXPECT_EQ("f" + folder + "\\a.txt\r\n", Log());
+}
+
+TEST_F(InstallTest, SystemDirectoryEntryLogsNoFolderLine)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    std::string name = "arbolix-test-" + std::to_string(GetCurrentProcessId()) + ".dat";
+    std::string target = std::string(system) + "\\" + name;
+    CreateDirectoryA(folder.c_str(), 0);
+    UseEntries({FileEntry(name, "system data", 0x03)});
+    EXPECT_EQ(1, InstallAttempt());
+    ExpectInstalled(target, "system data");
+    EXPECT_EQ("f" + target + "\r\n", Log());
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(target.c_str());
+}
+
+TEST_F(InstallTest, SubfolderTwoLevelsDeepLogsOnlyTheDeeperOne)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    UseEntries({FileEntry("sub\\deeper\\file.txt", "deep"), FileEntry("sub\\second.txt", "next")});
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ("d" + folder + "\\sub\\deeper\r\nf" + folder + "\\sub\\deeper\\file.txt\r\nf" + folder +
+                  "\\sub\\second.txt\r\n",
+              Log());
+}
+
+TEST_F(InstallTest, SharingViolationGives32AndAbortStopsTheWalk)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    std::string held = folder + "\\a.txt";
+    WriteBytes(held, "in use");
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    UseEntries({FileEntry("a.txt", "new"), FileEntry("b.txt", "never")});
+    ScriptMessageAnswers({IDABORT});
+    EXPECT_EQ(0, InstallAttempt());
+    CloseHandle(holder);
+    EXPECT_EQ(32u, g_setup.exitCode);
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ(Question(held, "all running applications are closed"), AskedMessages()[0].text);
+    EXPECT_EQ((UINT)290, AskedMessages()[0].type);
+    EXPECT_EQ("Arbolix\xAE Setup", AskedMessages()[0].caption);
+    EXPECT_EQ("in use", ReadBytes(held));
+    EXPECT_FALSE(FileExists(folder + "\\b.txt"));
+    EXPECT_EQ("", Log());
+}
+
+TEST_F(InstallTest, SilentModeStopsAtTheFirstFailureWithoutAsking)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    std::string held = folder + "\\a.txt";
+    WriteBytes(held, "in use");
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    UseEntries({FileEntry("first.txt", "1"), FileEntry("a.txt", "new"), FileEntry("b.txt", "never")});
+    g_setup.silent = 1;
+    EXPECT_EQ(0, InstallAttempt());
+    CloseHandle(holder);
+    EXPECT_EQ(32u, g_setup.exitCode);
+    EXPECT_TRUE(AskedMessages().empty());
+    ExpectInstalled(folder + "\\first.txt", "1");
+    EXPECT_FALSE(FileExists(folder + "\\b.txt"));
+    EXPECT_EQ("f" + folder + "\\first.txt\r\n", Log());
+}
+
+TEST_F(InstallTest, AccessDeniedGives5AndIgnoreMovesOnKeepingTheCode)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\a.txt").c_str(), 0);  // a folder where the file goes
+    UseEntries({FileEntry("a.txt", "new"), FileEntry("b.txt", "next")});
+    ScriptMessageAnswers({IDIGNORE});
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(5u, g_setup.exitCode);
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ(Question(folder + "\\a.txt", "you have permission to write files in this folder"),
+              AskedMessages()[0].text);
+    ExpectInstalled(folder + "\\b.txt", "next");
+    EXPECT_EQ("f" + folder + "\\b.txt\r\n", Log());
+}
+
+TEST_F(InstallTest, RetryRepeatsTheEntryAndLogsEachOpening)
+{
+    PackEntry corrupt = FileEntry("a.txt", "not a deflate stream", 0x01, PieceStorage::Verbatim);
+    corrupt.verbatimSize = 100;
+    UseEntries({corrupt, FileEntry("b.txt", "b's own data")});
+    ScriptMessageAnswers({IDOK, IDRETRY, IDOK, IDRETRY, IDOK, IDIGNORE});
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(29u, g_setup.exitCode);
+    ASSERT_EQ(6u, AskedMessages().size());
+    for (int i = 0; i < 6; i += 2) {
+        EXPECT_EQ("Unable to decompress data", AskedMessages()[i].text);
+        EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), AskedMessages()[i].type);
+        EXPECT_EQ(Question(folder + "\\a.txt", "all running applications are closed"), AskedMessages()[i + 1].text);
+        EXPECT_EQ((UINT)290, AskedMessages()[i + 1].type);
+    }
+    std::string fileLine = "f" + folder + "\\a.txt\r\n";
+    EXPECT_EQ("d" + folder + "\r\n" + fileLine + fileLine + fileLine + "f" + folder + "\\b.txt\r\n", Log());
+    ExpectInstalled(folder + "\\b.txt", "b's own data");
+    EXPECT_EQ("", ReadBytes(folder + "\\a.txt"));  // left as the failure left it
+}
+
+TEST_F(InstallTest, AbortAfterAnEarlierIgnoreEndsWithTheLatestCode)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\denied.txt").c_str(), 0);
+    PackEntry corrupt = FileEntry("corrupt.txt", "junk", 0x01, PieceStorage::Verbatim);
+    corrupt.verbatimSize = 10;
+    UseEntries({FileEntry("denied.txt", "x"), corrupt, FileEntry("never.txt", "x")});
+    ScriptMessageAnswers({IDIGNORE, IDOK, IDABORT});
+    EXPECT_EQ(0, InstallAttempt());
+    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_FALSE(FileExists(folder + "\\never.txt"));
+}
+
+// The archive is missing, does not unpack, or is malformed: the walk is abandoned
+// with 29 after the message, instead of reporting success with nothing installed.
+TEST_F(InstallTest, MissingArchiveAbandonsWith29AfterTheMessage)
+{
+    g_setup.module = GetModuleHandleA(0);  // the test program has no "Z"/110
+    g_setup.silent = 1;
+    EXPECT_EQ(0, InstallPayload());
+    EXPECT_EQ(29u, g_setup.exitCode);
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), AskedMessages()[0].type);
+}
+
+TEST_F(InstallTest, UnreadableOrMalformedArchiveAbandonsWith29AfterOneMessage)
+{
+    Bytes corruptDirectory = BuildArchive({FileEntry("a.txt", "data")});
+    for (size_t i = 10; i < 20; ++i)
+        corruptDirectory[i] ^= 0x5A;
+    PackOptions noEndMarker;
+    noEndMarker.endMarker = false;
+    for (const Bytes& archive : {corruptDirectory, BuildArchive({FileEntry("a.txt", "data")}, noEndMarker)}) {
+        ResetScriptedDialogs();
+        g_setup.exitCode = 0;
+        UseArchive(archive);
+        EXPECT_EQ(0, InstallAttempt());
+        EXPECT_EQ(29u, g_setup.exitCode);
+        ASSERT_EQ(1u, AskedMessages().size());
+        EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
+        EXPECT_FALSE(FileExists(folder + "\\a.txt"));
+    }
+}
+
+TEST_F(InstallTest, NamesLeavingTheInstallFolderOrTooLongFailWith29)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    std::string longName = std::string(250 - root.size(), 'n') + ".txt";
+    std::vector<std::string> refused = {"..\\escape.txt", "\\absolute.txt", "C:\\drive.txt", "C:drive.txt",
+                                        "sub/../../slash.txt", "sub\\..\\..\\dots.txt", longName};
+    std::vector<PackEntry> entries;
+    for (const std::string& name : refused)
+        entries.push_back(FileEntry(name, "outside"));
+    entries.push_back(FileEntry("inside.txt", "inside"));
+    UseEntries(entries);
+    ScriptMessageAnswers(std::vector<int>(refused.size(), IDIGNORE));
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(29u, g_setup.exitCode);
+    ASSERT_EQ(refused.size(), AskedMessages().size());
+    for (size_t i = 0; i < refused.size(); ++i)
+        EXPECT_EQ(Question(refused[i], "all running applications are closed"), AskedMessages()[i].text);
+    for (const char* outside : {"\\escape.txt", "\\slash.txt", "\\dots.txt"})
+        EXPECT_FALSE(FileExists(root + outside)) << outside;
+    EXPECT_FALSE(FileExists("C:\\drive.txt"));
+    EXPECT_FALSE(FileExists("C:\\absolute.txt"));
+    ExpectInstalled(folder + "\\inside.txt", "inside");
+    EXPECT_EQ("f" + folder + "\\inside.txt\r\n", Log());
+}
+
+TEST_F(InstallTest, RefusedNameInSilentModeStopsWith29)
+{
+    UseEntries({FileEntry("..\\escape.txt", "outside"), FileEntry("inside.txt", "inside")});
+    g_setup.silent = 1;
+    EXPECT_EQ(0, InstallAttempt());
+    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_TRUE(AskedMessages().empty());
+    EXPECT_FALSE(FileExists(root + "\\escape.txt"));
+    EXPECT_FALSE(FileExists(folder + "\\inside.txt"));
+}

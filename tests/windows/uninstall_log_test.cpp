@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "file_facts.h"
+#include "platform/win32.h"
+#include "scripted_dialogs.h"
+#include "setup/setup_state.h"
+#include "temp_folder.h"
+#include "uninstall/uninstall_log.h"
+
+class UninstallLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = g_setup;
+        ResetScriptedDialogs();
+        root = MakeTempFolder("log");
+        folder = root + "\\Arbolix Beta";
+        logPath = folder + "\\Uninstall.cfg";
+        lstrcpyA(g_setup.installFolder, folder.c_str());
+        g_setup.exitCode = 0;
+        g_setup.silent = 0;
+        g_setup.uninstallLog = 0;
+    }
+    void TearDown() override
+    {
+        CloseUninstallLog();
+        RemoveTree(root);
+        g_setup = saved;
+    }
+    SetupState saved;
+    std::string root, folder, logPath;
+};
+
+TEST_F(UninstallLogTest, NewFolderComesFirstAndOnlyNewFoldersAreLogged)
+{
+    ASSERT_EQ(1, OpenUninstallLog());
+    EXPECT_TRUE(FileExists(folder));
+    LogInstalledFile((folder + "\\Arbolix.exe").c_str());
+    CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());  // two levels made in one step
+    CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());
+    CreateFolderAndLogIt(folder.c_str());
+    CloseUninstallLog();
+    EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\Arbolix.exe\r\nd" + folder + "\\Sub\\Deeper\r\n",
+              ReadBytes(logPath));
+    EXPECT_TRUE(AskedMessages().empty());
+    EXPECT_EQ(0u, g_setup.exitCode);
+}
+
+TEST_F(UninstallLogTest, ExistingFolderWithoutLogGetsNoFolderLine)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    ASSERT_EQ(1, OpenUninstallLog());
+    LogInstalledFile((folder + "\\a.txt").c_str());
+    CloseUninstallLog();
+    EXPECT_EQ("f" + folder + "\\a.txt\r\n", ReadBytes(logPath));
+}
+
+TEST_F(UninstallLogTest, EachLineIsOnDiskBeforeTheLogIsClosed)
+{
+    ASSERT_EQ(1, OpenUninstallLog());
+    LogInstalledFile((folder + "\\a.txt").c_str());
+    EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\n", ReadBytes(logPath));
+    LogCreatedFolder((folder + "\\Sub").c_str());
+    EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\nd" + folder + "\\Sub\r\n", ReadBytes(logPath));
+}
+
+TEST_F(UninstallLogTest, WithoutALogTheWritersDoNothing)
+{
+    LogInstalledFile((folder + "\\a.txt").c_str());
+    LogCreatedFolder(folder.c_str());
+    CloseUninstallLog();
+    EXPECT_FALSE(FileExists(logPath));
+}
+
+TEST_F(UninstallLogTest, ReinstallDeletesListedFilesButShortcutsAndKeepsFolderLinesAtTheHead)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\Sub").c_str(), 0);
+    WriteReadOnly(folder + "\\a.txt", "a");
+    WriteReadOnly(folder + "\\Sub\\b.txt", "b");
+    WriteBytes(folder + "\\Start.lnk", "link");
+    WriteBytes(folder + "\\Desk.LNK", "link");
+    WriteBytes(folder + "\\Tool.Lnk", "link");
+    WriteBytes(folder + "\\mine.txt", "the user's own file");
+    WriteReadOnly(logPath,
+                  "d" + folder + "\r\n"
+                  "f" + folder + "\\a.txt\r\n"
+                  "d" + folder + "\\Sub\r\n"
+                  "f" + folder + "\\Sub\\b.txt\r\n"
+                  "f" + folder + "\\Start.lnk\r\n"
+                  "f" + folder + "\\Desk.LNK\r\n"
+                  "f" + folder + "\\Tool.Lnk\r\n"
+                  "f" + folder + "\\gone.txt\r\n"
+                  "x junk\r\n"
+                  "f\r\n"
+                  "\r\n");
+
+    ASSERT_EQ(1, OpenUninstallLog());
+    EXPECT_FALSE(FileExists(folder + "\\a.txt"));
+    EXPECT_FALSE(FileExists(folder + "\\Sub\\b.txt"));
+    EXPECT_TRUE(FileExists(folder + "\\Start.lnk"));
+    EXPECT_TRUE(FileExists(folder + "\\Desk.LNK"));
+    EXPECT_TRUE(FileExists(folder + "\\Tool.Lnk"));
+    EXPECT_TRUE(FileExists(folder + "\\mine.txt"));
+    LogInstalledFile((folder + "\\a.txt").c_str());
+    CloseUninstallLog();
+    EXPECT_EQ("d" + folder + "\r\nd" + folder + "\\Sub\r\nf" + folder + "\\a.txt\r\n", ReadBytes(logPath));
+    EXPECT_EQ(0u, Attributes(logPath) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(AskedMessages().empty());
+}
+
+TEST_F(UninstallLogTest, PreviousLogOfFileLinesOnlyLeavesNoKeptLines)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteBytes(logPath, "f" + folder + "\\a.txt\r\n");
+    ASSERT_EQ(1, OpenUninstallLog());
+    CloseUninstallLog();
+    EXPECT_EQ("", ReadBytes(logPath));
+}
+
+TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
+{
+    std::string elsewhere = root + "\\Elsewhere";
+    CreateDirectoryA(elsewhere.c_str(), 0);
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteBytes(elsewhere + "\\precious.txt", "keep me");
+    WriteBytes(folder + "\\keep.txt", "keep me too");
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    std::string systemFile = std::string(system) + "\\arbolix-cleanup-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    WriteReadOnly(systemFile, "listed by an earlier installation");
+    std::string upperSystemFile = systemFile;
+    CharUpperA(&upperSystemFile[0]);
+    // Cut by a 323-character reader, this line's tail would read as a file line.
+    std::string overlong = "x" + std::string(322, 'a') + "f" + folder + "\\keep.txt";
+    WriteBytes(logPath,
+               "f" + elsewhere + "\\precious.txt\r\n"
+               "f" + folder + "\\..\\Elsewhere\\precious.txt\r\n"
+               "f" + folder + "\\sub/../../Elsewhere/precious.txt\r\n"
+               "f" + upperSystemFile + "\r\n" +
+               overlong + "\r\n");
+
+    ASSERT_EQ(1, OpenUninstallLog());
+    EXPECT_EQ("keep me", ReadBytes(elsewhere + "\\precious.txt"));
+    EXPECT_EQ("keep me too", ReadBytes(folder + "\\keep.txt"));
+    EXPECT_FALSE(FileExists(systemFile));
+    SetFileAttributesA(systemFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(systemFile.c_str());
+}
+
+TEST_F(UninstallLogTest, SecondAttemptRemovesWhatTheFirstInstalled)
+{
+    ASSERT_EQ(1, OpenUninstallLog());
+    CreateFolderAndLogIt((folder + "\\Sub").c_str());
+    WriteReadOnly(folder + "\\Sub\\a.txt", "a");
+    LogInstalledFile((folder + "\\Sub\\a.txt").c_str());
+    CloseUninstallLog();
+
+    ASSERT_EQ(1, OpenUninstallLog());
+    EXPECT_FALSE(FileExists(folder + "\\Sub\\a.txt"));
+    CloseUninstallLog();
+    EXPECT_EQ("d" + folder + "\r\nd" + folder + "\\Sub\r\n", ReadBytes(logPath));
+}
+
+class LogNotCreatableTest : public UninstallLogTest {
+protected:
+    void SetUp() override
+    {
+        UninstallLogTest::SetUp();
+        WriteBytes(folder, "a file where the install folder should be");
+    }
+    const std::string question()
+    {
+        return "Unable to create " + logPath +
+               ".\nUninstalling Arbolix may no longer be done automatically.\n\n"
+               "Do you still want to install Arbolix?";
+    }
+};
+
+TEST_F(LogNotCreatableTest, YesGoesOnWithoutALog)
+{
+    ScriptMessageAnswers({IDYES});
+    EXPECT_EQ(1, OpenUninstallLog());
+    EXPECT_EQ(123u, g_setup.exitCode);
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ(question(), AskedMessages()[0].text);
+    EXPECT_EQ("Arbolix\xAE Setup", AskedMessages()[0].caption);
+    EXPECT_EQ((UINT)(MB_YESNOCANCEL | MB_ICONQUESTION), AskedMessages()[0].type);
+    EXPECT_EQ(nullptr, g_setup.uninstallLog);
+    LogInstalledFile((folder + "\\a.txt").c_str());
+    CloseUninstallLog();
+}
+
+TEST_F(LogNotCreatableTest, NoAndCancelStop)
+{
+    for (int answer : {IDNO, IDCANCEL}) {
+        ResetScriptedDialogs();
+        ScriptMessageAnswers({answer});
+        g_setup.exitCode = 0;
+        EXPECT_EQ(0, OpenUninstallLog()) << answer;
+        EXPECT_EQ(123u, g_setup.exitCode);
+        ASSERT_EQ(1u, AskedMessages().size());
+        EXPECT_EQ(question(), AskedMessages()[0].text);
+    }
+}
+
+TEST_F(LogNotCreatableTest, SilentModeStopsWithoutAsking)
+{
+    g_setup.silent = 1;
+    EXPECT_EQ(0, OpenUninstallLog());
+    EXPECT_EQ(123u, g_setup.exitCode);
+    EXPECT_TRUE(AskedMessages().empty());
+}
