@@ -204,6 +204,26 @@ TEST_F(Uninstaller, RemovesEveryListedFileAndFolderAndTheRecordsThenItselfUnatte
     ExpectRecordsGone();
 }
 
+TEST_F(Uninstaller, FilesInTheSystemDirectoryAndEveryShortcutFolderAreRemoved)
+{
+    MakeInstallation();
+    std::string systemFile = ShellFolder(CSIDL_SYSTEM) + "\\arbolix-uninstall-test.dll";
+    std::string commonDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk";
+    WriteFileText(systemFile, "dll");
+    WriteFileText(programs, "link");
+    WriteFileText(commonDesktop, "link");
+    WriteLog({"d" + install, "f" + uninstaller, "f" + systemFile, "f" + commonPrograms, "f" + programs,
+              "f" + commonDesktop, "f" + desktop});
+    EXPECT_EQ(0u, Run("-USilent"));
+    for (const std::string& path : {systemFile, commonPrograms, programs, commonDesktop, desktop})
+        EXPECT_FALSE(FileExists(path)) << path;
+    EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    // The files the log no longer lists stay, and so their folder does.
+    EXPECT_TRUE(FileExists(install + "\\Arbolix.exe"));
+    SetFileAttributesA(systemFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(systemFile.c_str());
+}
+
 TEST_F(Uninstaller, AFileTheUserAddedSurvivesWithItsFolders)
 {
     MakeInstallation();
