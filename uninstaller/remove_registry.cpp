@@ -78,15 +78,23 @@ static void DeleteKeyIfEmpty(HKEY hive, const char* key)
         RegDeleteKeyA(hive, key);
 }
 
-// True when the product key holds nothing but the shared agreement choice.
-static int OnlyAgreementLeft(void)
+// True when the product key holds nothing but the shared agreement choice, or is
+// not there at all (a run without the right to write it leaves only the user's value).
+static int NoOtherProductValues(void)
 {
-    DWORD subkeys, values;
-    if (!CountContents(HKEY_LOCAL_MACHINE, kProductKey, &subkeys, &values) || subkeys != 0)
+    HKEY handle;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &handle);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 1;
+    if (status != ERROR_SUCCESS)
         return 0;
+    DWORD subkeys = 0, values = 0;
+    status = RegQueryInfoKeyA(handle, 0, 0, 0, &subkeys, 0, 0, &values, 0, 0, 0, 0);
+    RegCloseKey(handle);
     char choice[32];
-    return values == 0 || (values == 1 && ReadText(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue, choice,
-                                                   sizeof choice));
+    return status == ERROR_SUCCESS && subkeys == 0 &&
+           (values == 0 || (values == 1 && ReadText(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue, choice,
+                                                   sizeof choice)));
 }
 
 void RemoveRegistryRecords()
@@ -110,7 +118,7 @@ void RemoveRegistryRecords()
         DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kExtensionKey);
     }
 
-    if (!OnlyAgreementLeft())
+    if (!NoOtherProductValues())
         return;
     DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue);
     DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kProductKey);

@@ -1,6 +1,7 @@
 // The real Uninstall.exe under Wine, run on a synthetic installation: real files,
 // real registry values and shortcuts in the real shell folders.
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <set>
@@ -289,6 +290,18 @@ TEST_F(Uninstaller, TheReleaseChannelKeepsTheSharedAgreement)
     EXPECT_EQ("C:\\Program Files\\Arbolix", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath").text);
     EXPECT_EQ(3u, ReadValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement").number);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(Uninstaller, WithoutMachineRecordsTheUsersAcknowledgementStillGoes)
+{
+    // As a run without the right to write to the machine's keys leaves it.
+    MakeInstallation();
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kExtensionKey);
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    ExpectRecordsGone();
 }
 
 TEST_F(Uninstaller, LinesOutsideTheAllowedFoldersDeleteNothingThere)
