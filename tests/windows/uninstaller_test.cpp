@@ -1,0 +1,463 @@
+// The real Uninstall.exe under Wine, run on a synthetic installation: real files,
+// real registry values and shortcuts in the real shell folders.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/machine_state.h"
+#include "tests/e2e/ui_driver.h"
+#include "tests/windows/temp_folder.h"
+
+static const char kCaption[] = "Arbolix\xAE Setup";
+static const char kConfirmation[] =
+    "Are you sure you want to completely remove Arbolix Beta 2.b20e and all of its components?";
+static const char kCompletion[] = "Arbolix Beta 2.b20e was successfully removed from your computer.";
+
+static void WriteFileText(const std::string& path, const std::string& text, bool readOnly = true)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, 0);
+    CloseHandle(file);
+    if (readOnly)
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+static void WriteNumberValue(HKEY hive, const char* key, const char* name, DWORD number)
+{
+    HKEY handle;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE, 0, &handle, 0));
+    RegSetValueExA(handle, name, 0, REG_DWORD, (const BYTE*)&number, sizeof number);
+    RegCloseKey(handle);
+}
+
+static bool KeyExists(HKEY hive, const char* key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+// The temporary copies the uninstaller makes: GetTempFileName names with its prefix.
+static std::set<std::string> TemporaryCopies()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(temp) + "Arb*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.insert(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+template <typename Condition>
+static bool PollFor(Condition condition, int timeoutMs = 10000)
+{
+    for (int waited = 0;; waited += 20) {
+        if (condition())
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+class Uninstaller : public ::testing::Test {
+protected:
+    std::string base, install, uninstaller, log;
+    std::string commonPrograms, programs, desktop;
+    std::set<std::string> copiesBefore;
+    SetupProcess process = {};
+
+    void SetUp() override
+    {
+        ClearSetupTraces({});
+        base = MakeTempFolder("uninstall");
+        install = base + "\\Arbolix Beta";
+        uninstaller = install + "\\Uninstall.exe";
+        log = install + "\\Uninstall.cfg";
+        commonPrograms = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk";
+        programs = ShellFolder(CSIDL_PROGRAMS) + "\\Arbolix Beta.lnk";
+        desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk";
+        copiesBefore = TemporaryCopies();
+    }
+
+    void TearDown() override
+    {
+        if (process.info.hProcess)
+            WaitForExit(&process, 0);
+        // The copy ends a moment after the original; its file goes with it.
+        EXPECT_TRUE(PollFor([&] { return TemporaryCopies() == copiesBefore; })) << "a temporary copy was left";
+        ClearSetupTraces({base});
+    }
+
+    // What a fresh installation into a new folder leaves: files read-only, a folder
+    // chain created in one step of which only the deepest is listed, a retried file
+    // listed twice, a shortcut attempt that failed, the records in the registry.
+    void MakeInstallation(const std::string& association = "Arbolix.Document")
+    {
+        ASSERT_TRUE(CreateDirectoryA(install.c_str(), 0));
+        ASSERT_TRUE(CreateDirectoryA((install + "\\SampleFiles").c_str(), 0));
+        ASSERT_TRUE(CreateDirectoryA((install + "\\SampleFiles\\Deeper").c_str(), 0));
+        ASSERT_TRUE(CreateDirectoryA((install + "\\SampleFiles\\Deeper\\More").c_str(), 0));
+        WriteFileText(install + "\\Arbolix.exe", "application");
+        ASSERT_TRUE(CopyFileA(UNINSTALL_EXE, uninstaller.c_str(), FALSE));
+        SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_READONLY);
+        WriteFileText(install + "\\SampleFiles\\Family.abx", "tree");
+        WriteFileText(install + "\\SampleFiles\\Photo.jpg", "jpeg");
+        WriteFileText(install + "\\SampleFiles\\Deeper\\More\\Deep.abx", "deep");
+        WriteFileText(commonPrograms, "link");
+        WriteFileText(desktop, "link");
+        WriteLog({"d" + install, "f" + install + "\\Arbolix.exe", "f" + uninstaller, "d" + install + "\\SampleFiles",
+                  "f" + install + "\\SampleFiles\\Family.abx", "f" + install + "\\SampleFiles\\Photo.jpg",
+                  "f" + install + "\\SampleFiles\\Photo.jpg", "d" + install + "\\SampleFiles\\Deeper\\More",
+                  "f" + install + "\\SampleFiles\\Deeper\\More\\Deep.abx", "f" + install + "\\Gone.txt",
+                  "f" + commonPrograms, "f" + programs, "f" + desktop});
+
+        WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", install.c_str());
+        WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
+        WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e", "8-12-2026");
+        WriteNumberValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement", 3);
+        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + uninstaller + "\"").c_str());
+        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Arbolix Beta 2.b20e");
+        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Arbolix Inc.");
+        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "URLInfoAbout", "https://www.arbolix.example/");
+        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "HelpLink", "https://www.arbolix.example/support");
+        WriteTextValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0, association.c_str());
+    }
+
+    void WriteLog(const std::vector<std::string>& lines)
+    {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\r\n";
+        SetFileAttributesA(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteFileText(log, text);
+    }
+
+    DWORD Run(const std::string& arguments)
+    {
+        EXPECT_TRUE(StartProgram(uninstaller, arguments, &process));
+        return WaitForExit(&process);
+    }
+
+    void Start(const std::string& arguments) { ASSERT_TRUE(StartProgram(uninstaller, arguments, &process)); }
+
+    void ExpectMessage(const std::string& text, std::vector<int> buttons, int answer)
+    {
+        MessageBoxSeen box = WaitForMessageBox(process);
+        ASSERT_NE(nullptr, box.window) << "no message box for: " << text;
+        EXPECT_EQ(kCaption, box.caption);
+        EXPECT_EQ(text, box.text);
+        std::sort(box.buttons.begin(), box.buttons.end());
+        EXPECT_EQ(buttons, box.buttons);
+        Answer(box, answer);
+    }
+
+    bool InstallFolderGone()
+    {
+        return PollFor([&] { return !FolderExists(install); });
+    }
+
+    void ExpectInstallationIntact()
+    {
+        for (const char* name : {"\\Arbolix.exe", "\\Uninstall.exe", "\\Uninstall.cfg", "\\SampleFiles\\Family.abx",
+                                 "\\SampleFiles\\Photo.jpg", "\\SampleFiles\\Deeper\\More\\Deep.abx"})
+            EXPECT_TRUE(FileExists(install + name)) << name;
+        EXPECT_TRUE(FileExists(commonPrograms));
+        EXPECT_TRUE(FileExists(desktop));
+        EXPECT_EQ(install, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+        EXPECT_EQ("\"" + uninstaller + "\"", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+        EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).text);
+    }
+
+    void ExpectRecordsGone()
+    {
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExtensionKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velcordan"));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Velcordan"));
+    }
+};
+
+TEST_F(Uninstaller, RemovesEveryListedFileAndFolderAndTheRecordsThenItselfUnattended)
+{
+    MakeInstallation();
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(FolderExists(install + "\\SampleFiles"));
+    EXPECT_FALSE(FileExists(commonPrograms));
+    EXPECT_FALSE(FileExists(desktop));
+    EXPECT_TRUE(FolderExists(base));
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, FilesInTheSystemDirectoryAndEveryShortcutFolderAreRemoved)
+{
+    MakeInstallation();
+    std::string systemFile = ShellFolder(CSIDL_SYSTEM) + "\\arbolix-uninstall-test.dll";
+    std::string commonDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk";
+    WriteFileText(systemFile, "dll");
+    WriteFileText(programs, "link");
+    WriteFileText(commonDesktop, "link");
+    WriteLog({"d" + install, "f" + uninstaller, "f" + systemFile, "f" + commonPrograms, "f" + programs,
+              "f" + commonDesktop, "f" + desktop});
+    EXPECT_EQ(0u, Run("-USilent"));
+    for (const std::string& path : {systemFile, commonPrograms, programs, commonDesktop, desktop})
+        EXPECT_FALSE(FileExists(path)) << path;
+    EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    // The files the log no longer lists stay, and so their folder does.
+    EXPECT_TRUE(FileExists(install + "\\Arbolix.exe"));
+    SetFileAttributesA(systemFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(systemFile.c_str());
+}
+
+TEST_F(Uninstaller, AFileTheUserAddedSurvivesWithItsFolders)
+{
+    MakeInstallation();
+    WriteFileText(install + "\\SampleFiles\\My Family.abx", "mine", false);
+    EXPECT_EQ(0u, Run("/uSILENT"));
+    EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    EXPECT_TRUE(FileExists(install + "\\SampleFiles\\My Family.abx"));
+    EXPECT_EQ("mine", ReadWholeFile(install + "\\SampleFiles\\My Family.abx"));
+    for (const char* name : {"\\Arbolix.exe", "\\Uninstall.cfg", "\\SampleFiles\\Family.abx", "\\SampleFiles\\Photo.jpg"})
+        EXPECT_FALSE(FileExists(install + name)) << name;
+    // Deeper was created with More in one step and is removed with it.
+    EXPECT_FALSE(FolderExists(install + "\\SampleFiles\\Deeper"));
+    Sleep(300);
+    EXPECT_TRUE(FolderExists(install));
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, AnAssociationWithAnotherClassStays)
+{
+    MakeInstallation("Other.Document");
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_EQ("Other.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).text);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velcordan"));
+}
+
+TEST_F(Uninstaller, TheAssociationKeyStaysWhenItHoldsMoreThanOurValue)
+{
+    MakeInstallation("arbolix.document");
+    WriteTextValue(HKEY_LOCAL_MACHINE, kExtensionKey, "Content Type", "application/x-arbolix");
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).present);
+    EXPECT_EQ("application/x-arbolix", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, "Content Type").text);
+}
+
+TEST_F(Uninstaller, ALaterBetaInstallationElsewhereKeepsItsRecords)
+{
+    MakeInstallation();
+    std::string other = "C:\\Program Files\\Arbolix Beta";
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", other.c_str());
+    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + other + "\\Uninstall.exe\"").c_str());
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_EQ(other, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+    EXPECT_EQ("8-12-2026", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e").text);
+    EXPECT_EQ("Y", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement").text);
+    EXPECT_EQ("Arbolix Beta 2.b20e", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").text);
+    EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).text);
+    EXPECT_EQ(3u, ReadValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement").number);
+}
+
+TEST_F(Uninstaller, TheReleaseChannelKeepsTheSharedAgreement)
+{
+    MakeInstallation();
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath", "C:\\Program Files\\Arbolix");
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e").present);
+    EXPECT_EQ("Y", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement").text);
+    EXPECT_EQ("C:\\Program Files\\Arbolix", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath").text);
+    EXPECT_EQ(3u, ReadValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement").number);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(Uninstaller, WithoutMachineRecordsTheUsersAcknowledgementStillGoes)
+{
+    // As a run without the right to write to the machine's keys leaves it.
+    MakeInstallation();
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kExtensionKey);
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, LinesOutsideTheAllowedFoldersDeleteNothingThere)
+{
+    MakeInstallation();
+    std::string sibling = install + "2";
+    std::string elsewhere = base + "\\Elsewhere";
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string windowsFile = std::string(windows) + "\\arbolix-uninstall-victim.txt";
+    std::string personalDesktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+    std::string system = ShellFolder(CSIDL_SYSTEM);
+    ASSERT_TRUE(CreateDirectoryA(sibling.c_str(), 0));
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), 0));
+    ASSERT_TRUE(CreateDirectoryA((elsewhere + "\\Empty").c_str(), 0));
+    WriteFileText(sibling + "\\victim.txt", "sibling");
+    WriteFileText(elsewhere + "\\victim.txt", "elsewhere");
+    WriteFileText(windowsFile, "windows");
+    WriteLog({"d" + install, "f" + sibling + "\\victim.txt", "f" + install + "\\..\\Elsewhere\\victim.txt",
+              "f" + install + "/../Elsewhere/victim.txt", "f" + elsewhere + "\\victim.txt", "f" + windowsFile,
+              "d" + install + "\\..\\Elsewhere\\Empty", "d" + elsewhere + "\\Empty", "d" + sibling,
+              "d" + personalDesktop, "d" + system, "f" + install + "\\Arbolix.exe"});
+    // The personal desktop is empty in a fresh prefix: only the check keeps it.
+    SetFileAttributesA(desktop.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(desktop.c_str());
+
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    EXPECT_FALSE(FileExists(install + "\\Arbolix.exe"));
+    EXPECT_EQ("sibling", ReadWholeFile(sibling + "\\victim.txt"));
+    EXPECT_EQ("elsewhere", ReadWholeFile(elsewhere + "\\victim.txt"));
+    EXPECT_EQ("windows", ReadWholeFile(windowsFile));
+    EXPECT_TRUE(FolderExists(elsewhere + "\\Empty"));
+    EXPECT_TRUE(FolderExists(personalDesktop));
+    EXPECT_TRUE(FolderExists(system));
+    SetFileAttributesA(windowsFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(windowsFile.c_str());
+    if (!FolderExists(personalDesktop))
+        CreateDirectoryA(personalDesktop.c_str(), 0);
+}
+
+TEST_F(Uninstaller, DecliningTheQuestionRemovesNothing)
+{
+    MakeInstallation();
+    Start("");
+    ExpectMessage(kConfirmation, {IDYES, IDNO}, IDNO);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, WaitForExit(&process));
+    ExpectInstallationIntact();
+    EXPECT_EQ(copiesBefore, TemporaryCopies());
+}
+
+TEST_F(Uninstaller, ConfirmingTheQuestionRemovesAndReportsIt)
+{
+    MakeInstallation();
+    Start("");
+    ExpectMessage(kConfirmation, {IDYES, IDNO}, IDYES);
+    ExpectMessage(kCompletion, {IDOK}, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&process));
+    EXPECT_TRUE(InstallFolderGone());
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, UnattendedAsksNothingButReportsTheEnd)
+{
+    MakeInstallation();
+    Start("-U");
+    ExpectMessage(kCompletion, {IDOK}, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&process));
+    EXPECT_TRUE(InstallFolderGone());
+}
+
+TEST_F(Uninstaller, WithoutItsLogItRemovesNothing)
+{
+    MakeInstallation();
+    SetFileAttributesA(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(log.c_str());
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, Run("-USilent"));
+
+    Start("");
+    ExpectMessage("Unable to find " + log + ".\nArbolix cannot be removed automatically.", {IDOK}, IDOK);
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, WaitForExit(&process));
+    EXPECT_TRUE(FileExists(install + "\\Arbolix.exe"));
+    EXPECT_TRUE(FileExists(uninstaller));
+    EXPECT_TRUE(FileExists(commonPrograms));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(Uninstaller, AFileInUseKeepsTheLogAndTheRecordsForAnotherRun)
+{
+    MakeInstallation();
+    std::string busy = install + "\\SampleFiles\\Family.abx";
+    HANDLE holder = CreateFileA(busy.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, Run("-USilent"));
+    EXPECT_FALSE(FileExists(install + "\\Arbolix.exe"));
+    EXPECT_FALSE(FileExists(commonPrograms));
+    EXPECT_TRUE(FileExists(busy));
+    EXPECT_TRUE(GetFileAttributesA(busy.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(FileExists(uninstaller));
+    EXPECT_TRUE(FileExists(log));
+    EXPECT_EQ("\"" + uninstaller + "\"", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+    EXPECT_EQ(install, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+
+    Start("");
+    ExpectMessage(kConfirmation, {IDYES, IDNO}, IDYES);
+    ExpectMessage("Unable to remove " + busy +
+                      ".\nClose Arbolix and any program that uses this file, then run the uninstaller again.",
+                  {IDOK}, IDOK);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, WaitForExit(&process));
+    CloseHandle(holder);
+
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, TheLogOfASecondInstallationIntoTheFolder)
+{
+    MakeInstallation();
+    // The second run deleted the first run's files, kept its folder lines ahead of its
+    // own and found every folder there already.
+    WriteLog({"d" + install, "d" + install + "\\SampleFiles", "d" + install + "\\SampleFiles\\Deeper\\More",
+              "f" + install + "\\Arbolix.exe", "f" + uninstaller, "f" + install + "\\SampleFiles\\Family.abx",
+              "f" + install + "\\SampleFiles\\Photo.jpg", "f" + install + "\\SampleFiles\\Deeper\\More\\Deep.abx",
+              "f" + commonPrograms, "f" + desktop});
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(FileExists(commonPrograms));
+    ExpectRecordsGone();
+}
+
+TEST_F(Uninstaller, ShortAndLongFormsOfTheFolderAreTheSameFolder)
+{
+    MakeInstallation();
+    char shortForm[MAX_PATH];
+    ASSERT_NE(0u, GetShortPathNameA(install.c_str(), shortForm, sizeof shortForm));
+    std::string shortInstall = shortForm;
+    ASSERT_NE(install, shortInstall) << "no short names here";
+    // Installed with -Path in the short form, started through the long one.
+    WriteLog({"d" + shortInstall, "f" + shortInstall + "\\Arbolix.exe", "f" + shortInstall + "\\Uninstall.exe",
+              "d" + shortInstall + "\\SampleFiles", "f" + shortInstall + "\\SampleFiles\\Family.abx",
+              "f" + shortInstall + "\\SampleFiles\\Photo.jpg", "d" + shortInstall + "\\SampleFiles\\Deeper\\More",
+              "f" + shortInstall + "\\SampleFiles\\Deeper\\More\\Deep.abx"});
+    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", shortInstall.c_str());
+    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", (shortInstall + "\\Uninstall.exe").c_str());
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(InstallFolderGone());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+
+    // And the other way round: started through the short form.
+    ClearSetupTraces({install});
+    MakeInstallation();
+    ASSERT_NE(0u, GetShortPathNameA(uninstaller.c_str(), shortForm, sizeof shortForm));
+    EXPECT_TRUE(StartProgram(shortForm, "-USilent", &process));
+    EXPECT_EQ(0u, WaitForExit(&process));
+    EXPECT_TRUE(InstallFolderGone());
+    ExpectRecordsGone();
+}

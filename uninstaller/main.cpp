@@ -1,0 +1,62 @@
+// The uninstaller's entry: the options, the confirmation, the removal through a
+// temporary copy, the closing message and the one exit code.
+#include <stdlib.h>
+
+#include "setup/command_line.h"
+#include "setup/prompts.h"
+#include "setup/startup.h"
+#include "uninstaller/install_folders.h"
+#include "uninstaller/self_removal.h"
+#include "uninstaller/uninstall_state.h"
+
+static DWORD Uninstall()
+{
+    char ownPath[MAX_PATH];
+    DWORD length = GetModuleFileNameA(0, ownPath, sizeof ownPath);
+    if (length == 0 || length >= sizeof ownPath || !LocateInstallation(ownPath))
+        return ERROR_FILENAME_EXCED_RANGE;
+
+    if (GetFileAttributesA(g_uninstall.logPath) == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        if (!g_uninstall.silent)
+            ShowMessage(MB_OK | MB_ICONERROR, "Unable to find %s.\nArbolix cannot be removed automatically.",
+                        g_uninstall.logPath);
+        return error ? error : (DWORD)ERROR_FILE_NOT_FOUND;
+    }
+    if (!g_uninstall.unattended &&
+        ShowMessage(MB_YESNO | MB_ICONQUESTION,
+                    "Are you sure you want to completely remove Arbolix Beta 2.b20e and all of its components?") !=
+            IDYES)
+        return ERROR_CANCELLED;
+
+    DWORD result = RemoveThroughTemporaryCopy();
+    if (g_uninstall.silent)
+        return result;
+    if (result == 0)
+        ShowMessage(MB_OK | MB_ICONINFORMATION, "Arbolix Beta 2.b20e was successfully removed from your computer.");
+    else if (g_uninstall.failedPath[0])
+        ShowMessage(MB_OK | MB_ICONERROR,
+                    "Unable to remove %s.\nClose Arbolix and any program that uses this file, then run the "
+                    "uninstaller again.",
+                    g_uninstall.failedPath);
+    else
+        ShowMessage(MB_OK | MB_ICONERROR, "Arbolix could not be removed (error %lu).", result);
+    return result;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    RestrictDllSearchPath();
+    g_uninstall.module = instance;
+    WorkerOptions worker;
+    if (ParseWorkerOptions(__argc, __argv, &worker)) {
+        g_uninstall.exitCode = RunAsWorker(worker);
+        return (int)g_uninstall.exitCode;
+    }
+    CommandLineOptions options;
+    ParseCommandLine(__argc, __argv, &options);
+    g_uninstall.unattended = options.unattended;
+    g_uninstall.silent = options.silent;
+    g_uninstall.exitCode = Uninstall();
+    return (int)g_uninstall.exitCode;
+}

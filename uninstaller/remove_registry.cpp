@@ -1,0 +1,130 @@
+#include "uninstaller/remove_registry.h"
+
+#include <string.h>
+
+#include "uninstaller/install_folders.h"
+#include "uninstaller/log_reader.h"
+#include "uninstaller/uninstall_state.h"
+
+static const char kCompanyKey[] = "Software\\Velcordan";
+static const char kProductKey[] = "Software\\Velcordan\\Arbolix";
+static const char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
+static const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
+static const char kExtensionKey[] = "Software\\Classes\\.abx";
+static const char kAgreementValue[] = "UserAcceptedAgreement";
+
+// A text value, or 0 when it is missing, not a text or too long.
+static int ReadText(HKEY hive, const char* key, const char* name, char* text, DWORD capacity)
+{
+    text[0] = 0;
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0, size = capacity - 1;
+    LONG status = RegQueryValueExA(handle, name, 0, &type, (BYTE*)text, &size);
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        text[0] = 0;
+        return 0;
+    }
+    text[size] = 0;
+    return 1;
+}
+
+static int NamesPath(const char* text, const char* path)
+{
+    char longPath[MAX_PATH];
+    LongPathOf(text, longPath);
+    return IsSamePath(longPath, path);
+}
+
+// The uninstall entry may hold the path in double quotes, so that Windows cannot
+// take a part of a path with spaces for a program.
+static void Unquote(const char* text, char* path)
+{
+    const char* start = text[0] == '"' ? text + 1 : text;
+    const char* end = start == text ? 0 : strchr(start, '"');
+    size_t length = end ? (size_t)(end - start) : strlen(start);
+    if (length >= MAX_PATH)
+        length = 0;
+    memcpy(path, start, length);
+    path[length] = 0;
+}
+
+static void DeleteValue(HKEY hive, const char* key, const char* name)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(handle, name);
+    RegCloseKey(handle);
+}
+
+// Counts of a key's subkeys and values; 0 when the key cannot be opened.
+static int CountContents(HKEY hive, const char* key, DWORD* subkeys, DWORD* values)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return 0;
+    LONG status = RegQueryInfoKeyA(handle, 0, 0, 0, subkeys, 0, 0, values, 0, 0, 0, 0);
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
+
+static void DeleteKeyIfEmpty(HKEY hive, const char* key)
+{
+    DWORD subkeys, values;
+    if (CountContents(hive, key, &subkeys, &values) && subkeys == 0 && values == 0)
+        RegDeleteKeyA(hive, key);
+}
+
+// True when the product key holds nothing but the shared agreement choice, or is
+// not there at all (a run without the right to write it leaves only the user's value).
+static int NoOtherProductValues(void)
+{
+    HKEY handle;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &handle);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 1;
+    if (status != ERROR_SUCCESS)
+        return 0;
+    DWORD subkeys = 0, values = 0;
+    status = RegQueryInfoKeyA(handle, 0, 0, 0, &subkeys, 0, 0, &values, 0, 0, 0, 0);
+    RegCloseKey(handle);
+    char choice[32];
+    return status == ERROR_SUCCESS && subkeys == 0 &&
+           (values == 0 || (values == 1 && ReadText(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue, choice,
+                                                   sizeof choice)));
+}
+
+void RemoveRegistryRecords()
+{
+    char text[MAX_PATH], path[MAX_PATH];
+    if (ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", text, sizeof text)) {
+        Unquote(text, path);
+        if (NamesPath(path, g_uninstall.uninstallerPath))
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    if (ReadText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", text, sizeof text) &&
+        !NamesPath(text, g_uninstall.installFolder))
+        return;
+
+    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta");
+    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e");
+    if (ReadText(HKEY_LOCAL_MACHINE, kExtensionKey, 0, text, sizeof text) &&
+        lstrcmpiA(text, "Arbolix.Document") == 0) {
+        DeleteValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0);
+        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kExtensionKey);
+    }
+
+    if (!NoOtherProductValues())
+        return;
+    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kProductKey);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kCompanyKey);
+    DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement");
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kSettingsKey);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kProductKey);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kCompanyKey);
+}

@@ -1,0 +1,153 @@
+#include "uninstaller/self_removal.h"
+
+#include "setup/path_text.h"
+#include "setup/text_format.h"
+#include "uninstaller/install_folders.h"
+#include "uninstaller/remove_files.h"
+#include "uninstaller/remove_registry.h"
+#include "uninstaller/uninstall_state.h"
+
+struct WorkerResult {
+    DWORD code;
+    char failedPath[MAX_PATH];
+};
+
+enum { kRetryCount = 50, kRetryMs = 100 };
+
+static DWORD LastErrorOr(DWORD fallback)
+{
+    DWORD error = GetLastError();
+    return error ? error : fallback;
+}
+
+// Makes the temporary copy and opens it for deletion on close, inheritable (or
+// INVALID_HANDLE_VALUE where Windows cannot).
+static DWORD MakeTemporaryCopy(char* tempFolder, char* copyPath, HANDLE* deleteOnClose)
+{
+    DWORD length = GetTempPathA(MAX_PATH, tempFolder);
+    if (length == 0 || length >= MAX_PATH)
+        return LastErrorOr(ERROR_PATH_NOT_FOUND);
+    if (!GetTempFileNameA(tempFolder, "Arb", 0, copyPath))
+        return LastErrorOr(ERROR_CANNOT_MAKE);
+    // The copy takes the read-only attribute of the installed file: clear it, or the
+    // deletion on close would be refused.
+    if (!CopyFileA(g_uninstall.uninstallerPath, copyPath, FALSE) ||
+        !SetFileAttributesA(copyPath, FILE_ATTRIBUTE_NORMAL)) {
+        DWORD error = LastErrorOr(ERROR_CANNOT_MAKE);
+        DeleteFileA(copyPath);
+        return error;
+    }
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, 0, TRUE};
+    *deleteOnClose = CreateFileA(copyPath, 0, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
+                                 FILE_FLAG_DELETE_ON_CLOSE, 0);
+    // Windows 95, 98 and Me know no FILE_SHARE_DELETE: the copy then goes at the next
+    // start of Windows, where that can be arranged.
+    if (*deleteOnClose == INVALID_HANDLE_VALUE)
+        MoveFileExA(copyPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return 0;
+}
+
+static DWORD ReadResult(HANDLE pipe, WorkerResult* result)
+{
+    DWORD total = 0;
+    while (total < sizeof *result) {
+        DWORD got = 0;
+        if (!ReadFile(pipe, (char*)result + total, sizeof *result - total, &got, 0) || got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+DWORD RemoveThroughTemporaryCopy()
+{
+    char tempFolder[MAX_PATH], copyPath[MAX_PATH];
+    HANDLE deleteOnClose;
+    DWORD error = MakeTemporaryCopy(tempFolder, copyPath, &deleteOnClose);
+    if (error)
+        return error;
+
+    HANDLE process = GetCurrentProcess();
+    HANDLE readEnd = 0, writeEnd = 0, inheritedWriteEnd = 0, inheritedSelf = 0;
+    if (!CreatePipe(&readEnd, &writeEnd, 0, 0) ||
+        !DuplicateHandle(process, writeEnd, process, &inheritedWriteEnd, 0, TRUE, DUPLICATE_SAME_ACCESS) ||
+        !DuplicateHandle(process, process, process, &inheritedSelf, SYNCHRONIZE, TRUE, 0))
+        error = LastErrorOr(ERROR_CANNOT_MAKE);
+    if (writeEnd) CloseHandle(writeEnd);
+
+    PROCESS_INFORMATION worker = {};
+    if (!error) {
+        char commandLine[3 * MAX_PATH];
+        FormatText(commandLine, sizeof commandLine, "\"%s\" %s %lu %lu \"%s\"", copyPath, kWorkerOption,
+                   (unsigned long)(ULONG_PTR)inheritedWriteEnd, (unsigned long)(ULONG_PTR)inheritedSelf,
+                   g_uninstall.uninstallerPath);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        if (!CreateProcessA(copyPath, commandLine, 0, 0, TRUE, 0, 0, tempFolder, &startup, &worker))
+            error = LastErrorOr(ERROR_CANNOT_MAKE);
+    }
+    // From here the copy holds the only handles that matter: its file goes with it.
+    if (deleteOnClose != INVALID_HANDLE_VALUE)
+        CloseHandle(deleteOnClose);
+    if (inheritedWriteEnd) CloseHandle(inheritedWriteEnd);
+    if (inheritedSelf) CloseHandle(inheritedSelf);
+    if (error)
+        DeleteFileA(copyPath);
+
+    if (!error) {
+        WorkerResult result = {};
+        if (ReadResult(readEnd, &result) == sizeof result) {
+            error = result.code;
+            result.failedPath[MAX_PATH - 1] = 0;
+            CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, result.failedPath);
+        } else {
+            // The copy ended without a report: its own exit code says why.
+            DWORD code = ERROR_BROKEN_PIPE;
+            if (WaitForSingleObject(worker.hProcess, 30000) == WAIT_OBJECT_0)
+                GetExitCodeProcess(worker.hProcess, &code);
+            error = code && code != STILL_ACTIVE ? code : ERROR_BROKEN_PIPE;
+        }
+        CloseHandle(worker.hThread);
+        CloseHandle(worker.hProcess);
+    }
+    if (readEnd) CloseHandle(readEnd);
+    return error;
+}
+
+static DWORD RemoveInstallation(int* installFolderListed)
+{
+    FindAllowedFolders();
+    DWORD error = RemoveLoggedFiles(installFolderListed);
+    if (error)
+        return error;
+    RemoveRegistryRecords();
+    error = DeleteListedFile(g_uninstall.logPath);
+    if (error)
+        CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, g_uninstall.logPath);
+    return error;
+}
+
+DWORD RunAsWorker(const WorkerOptions& options)
+{
+    HANDLE pipe = (HANDLE)(ULONG_PTR)options.resultPipe;
+    HANDLE original = (HANDLE)(ULONG_PTR)options.original;
+    int installFolderListed = 0;
+    WorkerResult result = {};
+    result.code = LocateInstallation(options.uninstallerPath) ? RemoveInstallation(&installFolderListed)
+                                                               : (DWORD)ERROR_FILENAME_EXCED_RANGE;
+    CopyText(result.failedPath, sizeof result.failedPath, g_uninstall.failedPath);
+    DWORD written = 0;
+    WriteFile(pipe, &result, sizeof result, &written, 0);
+    CloseHandle(pipe);
+
+    if (result.code == 0) {
+        WaitForSingleObject(original, INFINITE);
+        // The image of an ended process may be released a moment later.
+        for (int attempt = 0; attempt < kRetryCount && DeleteListedFile(g_uninstall.uninstallerPath); ++attempt)
+            Sleep(kRetryMs);
+        if (installFolderListed)
+            RemoveDirectoryA(g_uninstall.installFolder);
+    }
+    CloseHandle(original);
+    return result.code;
+}

@@ -1,0 +1,3 @@
+#include "uninstaller/uninstall_state.h"
+
+UninstallState g_uninstall;
