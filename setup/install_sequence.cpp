@@ -1,6 +1,6 @@
 #include "setup/install_sequence.h"
 
-#include "payload/extraction.h"
+#include "payload/install_payload.h"
 #include "resources/resource_ids.h"
 #include "setup/folders.h"
 #include "setup/install_folder.h"

@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include "setup/install_folder.h"
+#include "setup/main_dialog.h"
 #include "setup/setup_state.h"
 #include "setup/startup.h"
 
@@ -12,5 +13,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ApplyCommandLine(__argc, __argv);
     CoInitialize(0);
     ResolveDefaultFolder(g_setup.installFolder);
+    RunMainDialog();
     return (int)g_setup.exitCode;
 }
