@@ -253,6 +253,11 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
         EXPECT_EQ(1, result.status) << c.line;
         EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.line << "\n" << result.output;
     }
+    Write("manifest.txt", "a Docs\\Read.me\n\na Docs\\Read.me base=system\na docs\\READ.ME\n");
+    RunResult duplicate = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+    EXPECT_EQ(1, duplicate.status);
+    EXPECT_NE(std::string::npos, duplicate.output.find("line 4: the target docs\\READ.ME is already written by line 1"))
+        << duplicate.output;
     Write("manifest.txt", "a " + std::string(260, 'n') + "\n");
     EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
                                      .output.find("longer than 259"));

@@ -2,6 +2,7 @@
 // real setup program's default payload and the fixture setup programs.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -124,7 +125,10 @@ TEST_F(PayloadArchiveTest, DefaultPayloadHoldsTheElevenFilesOfItsSources)
 TEST_F(PayloadArchiveTest, ProgramWithoutPayloadFindsNoArchiveAndSaysNothing)
 {
     UseProgram(FIXTURE_NOPAYLOAD_EXE);
+    memset(&reader, 0xAB, sizeof reader);
     EXPECT_EQ(kArchiveAbsent, OpenPayloadArchive(&reader));
+    EXPECT_EQ(nullptr, reader.directory);
+    CloseArchive(&reader);
     g_setup.module = GetModuleHandleA(0);
     EXPECT_EQ(kArchiveAbsent, OpenPayloadArchive(&reader));
     EXPECT_TRUE(AskedMessages().empty());
