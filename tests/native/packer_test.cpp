@@ -331,6 +331,7 @@ TEST_F(PackerTest, VerifyNamesTheFaultyEntry)
         {"cut short", cut, 5003, "entry 2 \"Uninstall.exe\": its stream is corrupt or cut short"},
         {"too long", stream, 5002, "entry 2 \"Uninstall.exe\": its stream inflates to more than its 5002 bytes"},
         {"too short", stream, 5004, "entry 2 \"Uninstall.exe\": its stream inflates to 5003 bytes instead of 5004"},
+        {"impossible", cut, 0xFFFFFF00, " stored bytes cannot inflate to 4294967040 bytes"},
     };
     for (const Fault& fault : faults) {
         std::vector<PackEntry> damaged = entries;

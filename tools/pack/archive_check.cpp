@@ -20,9 +20,13 @@ std::string FindArchiveFault(const Bytes& archive)
     uint32_t size = ReadWord32(archive.data() + 4);
     if (storedSize > archive.size() - kArchiveHeaderSize)
         return "the directory's " + std::to_string(storedSize) + " stored bytes run past the end of the archive";
+    // No deflate stream expands more than 1032 times; the reader refuses such sizes too.
+    if (storedSize != size && (uint64_t)size > (uint64_t)storedSize * 1032)
+        return "the directory's " + std::to_string(storedSize) + " stored bytes cannot unpack to "
+               + std::to_string(size) + " bytes";
     Bytes directory(size);
     if (storedSize == size) {
-        memcpy(directory.data(), archive.data() + 8, size);
+        if (size) memcpy(directory.data(), archive.data() + 8, size);
     } else {
         unsigned long produced = size;
         int status = InflateWholeBuffer(directory.data(), &produced, archive.data() + 8, storedSize);

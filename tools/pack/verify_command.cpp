@@ -27,6 +27,10 @@ static std::string PieceFault(const DirectoryEntry& entry)
     // A runtime prerequisite carries no data: the installer starts a program instead.
     if (entry.storedSize == entry.size || ((entry.flags & kVersionGated) && entry.storedSize == 0))
         return "";
+    // No deflate stream expands more than 1032 times: no need to make room for it.
+    if ((uint64_t)entry.size > (uint64_t)entry.storedSize * 1032)
+        return "its " + std::to_string(entry.storedSize) + " stored bytes cannot inflate to "
+               + std::to_string(entry.size) + " bytes";
     Bytes out(entry.size ? entry.size : 1);
     unsigned long produced = entry.size;
     int status = InflateWholeBuffer(out.data(), &produced, entry.data, entry.storedSize);
