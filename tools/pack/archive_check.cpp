@@ -6,6 +6,7 @@
 #include "payload/archive_format.h"
 #include "payload/inflate_buffer.h"
 #include "payload/little_endian.h"
+#include "payload/unpack.h"
 
 std::string EntryLabel(size_t index, const std::string& name)
 {
@@ -20,8 +21,7 @@ std::string FindArchiveFault(const Bytes& archive)
     uint32_t size = ReadWord32(archive.data() + 4);
     if (storedSize > archive.size() - kArchiveHeaderSize)
         return "the directory's " + std::to_string(storedSize) + " stored bytes run past the end of the archive";
-    // No deflate stream expands more than 1032 times; the reader refuses such sizes too.
-    if (storedSize != size && (uint64_t)size > (uint64_t)storedSize * 1032)
+    if (storedSize != size && (uint64_t)size > (uint64_t)storedSize * kMaximumInflateRatio)
         return "the directory's " + std::to_string(storedSize) + " stored bytes cannot unpack to "
                + std::to_string(size) + " bytes";
     Bytes directory(size);

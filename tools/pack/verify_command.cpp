@@ -11,6 +11,7 @@
 #include "payload/archive_reader.h"
 #include "payload/inflate_buffer.h"
 #include "payload/text_resource.h"
+#include "payload/unpack.h"
 #include "tools/pack/archive_check.h"
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"
@@ -27,8 +28,7 @@ static std::string PieceFault(const DirectoryEntry& entry)
     // A runtime prerequisite carries no data: the installer starts a program instead.
     if (entry.storedSize == entry.size || ((entry.flags & kVersionGated) && entry.storedSize == 0))
         return "";
-    // No deflate stream expands more than 1032 times: no need to make room for it.
-    if ((uint64_t)entry.size > (uint64_t)entry.storedSize * 1032)
+    if ((uint64_t)entry.size > (uint64_t)entry.storedSize * kMaximumInflateRatio)
         return "its " + std::to_string(entry.storedSize) + " stored bytes cannot inflate to "
                + std::to_string(entry.size) + " bytes";
     Bytes out(entry.size ? entry.size : 1);
