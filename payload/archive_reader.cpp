@@ -7,10 +7,6 @@
 #include "payload/little_endian.h"
 #include "payload/unpack.h"
 
-// No deflate stream expands more than 1032 times, so a larger directory size can
-// only fail to unpack: it is refused before a buffer of that size is taken.
-enum { kMaximumDeflateRatio = 1032 };
-
 static size_t AlignSize4(size_t value)
 {
     return (value + 3) & ~(size_t)3;
@@ -82,7 +78,8 @@ int OpenArchiveBytes(ArchiveReader* reader, const unsigned char* resource, size_
     uint32_t size = ReadWord32(resource + kArchiveDirectorySizeOffset);
     if (storedSize > resourceSize - kArchiveHeaderSize)
         return 0;
-    if (storedSize != size && (uint64_t)size > (uint64_t)storedSize * kMaximumDeflateRatio)
+    // Refused before a buffer of that size is taken.
+    if (storedSize != size && (uint64_t)size > (uint64_t)storedSize * kMaximumInflateRatio)
         return 0;
 
     unsigned char* directory = (unsigned char*)malloc(size ? size : 1);

@@ -1,10 +1,14 @@
 #include "payload/payload_archive.h"
 
+#include <string.h>
+
 #include "payload/resources.h"
 #include "setup/prompts.h"
 
 int OpenPayloadArchive(ArchiveReader* reader)
 {
+    // Whatever the outcome, closing the reader afterwards is harmless.
+    memset(reader, 0, sizeof *reader);
     const unsigned char* bytes;
     DWORD size;
     if (!FindZResource(kPayloadArchiveResource, &bytes, &size))

@@ -9,4 +9,5 @@ enum PayloadArchiveResult {
     kArchiveOpened,      // the reader stands before the first entry; close it
 };
 
+// The reader is cleared first, so CloseArchive may be called after any outcome.
 int OpenPayloadArchive(ArchiveReader* reader);

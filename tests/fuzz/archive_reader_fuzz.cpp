@@ -1,16 +1,22 @@
 // libFuzzer target: any bytes as a payload archive. The reader must refuse or walk
-// them without reading outside the input, and every entry it gives must lie inside.
+// them without reading outside the input, every entry it gives must lie inside,
+// and the packer's diagnosis must agree with the reader.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "payload/archive_reader.h"
 #include "payload/unpack.h"
+#include "tools/pack/archive_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ArchiveReader reader;
-    if (!OpenArchiveBytes(&reader, data, size))
+    int opened = OpenArchiveBytes(&reader, data, size);
+    bool sound = FindArchiveFault(Bytes(data, data + size)).empty();
+    if (opened != (int)sound)
+        abort();
+    if (!opened)
         return 0;
     DirectoryEntry entry;
     while (NextArchiveEntry(&reader, &entry)) {

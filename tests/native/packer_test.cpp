@@ -253,6 +253,11 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
         EXPECT_EQ(1, result.status) << c.line;
         EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.line << "\n" << result.output;
     }
+    Write("manifest.txt", "a Docs\\Read.me\n\na Docs\\Read.me base=system\na docs\\READ.ME\n");
+    RunResult duplicate = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+    EXPECT_EQ(1, duplicate.status);
+    EXPECT_NE(std::string::npos, duplicate.output.find("line 4: the target docs\\READ.ME is already written by line 1"))
+        << duplicate.output;
     Write("manifest.txt", "a " + std::string(260, 'n') + "\n");
     EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
                                      .output.find("longer than 259"));
@@ -326,6 +331,7 @@ TEST_F(PackerTest, VerifyNamesTheFaultyEntry)
         {"cut short", cut, 5003, "entry 2 \"Uninstall.exe\": its stream is corrupt or cut short"},
         {"too long", stream, 5002, "entry 2 \"Uninstall.exe\": its stream inflates to more than its 5002 bytes"},
         {"too short", stream, 5004, "entry 2 \"Uninstall.exe\": its stream inflates to 5003 bytes instead of 5004"},
+        {"impossible", cut, 0xFFFFFF00, " stored bytes cannot inflate to 4294967040 bytes"},
     };
     for (const Fault& fault : faults) {
         std::vector<PackEntry> damaged = entries;

@@ -2,6 +2,7 @@
 // real setup program's default payload and the fixture setup programs.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "payload/resources.h"
 #include "scripted_dialogs.h"
 #include "setup/setup_state.h"
+#include "tools/pack/archive_writer.h"
 
 static std::string ReadFile(const std::string& path)
 {
@@ -124,7 +126,10 @@ TEST_F(PayloadArchiveTest, DefaultPayloadHoldsTheElevenFilesOfItsSources)
 TEST_F(PayloadArchiveTest, ProgramWithoutPayloadFindsNoArchiveAndSaysNothing)
 {
     UseProgram(FIXTURE_NOPAYLOAD_EXE);
+    memset(&reader, 0xAB, sizeof reader);
     EXPECT_EQ(kArchiveAbsent, OpenPayloadArchive(&reader));
+    EXPECT_EQ(nullptr, reader.directory);
+    CloseArchive(&reader);
     g_setup.module = GetModuleHandleA(0);
     EXPECT_EQ(kArchiveAbsent, OpenPayloadArchive(&reader));
     EXPECT_TRUE(AskedMessages().empty());
@@ -219,5 +224,29 @@ TEST_F(PayloadArchiveTest, FixturePayloadsCarryWhatTheirManifestsSay)
         EXPECT_EQ("Deep\\One\\Two\\Three\\Four\\Five\\Six\\Seven\\deep.txt", entries[0].name);
         CloseArchive(&reader);
     }
+    EXPECT_TRUE(AskedMessages().empty());
+}
+
+TEST_F(PayloadArchiveTest, ArchivesOfTheWriterReadBackInTheWindowsBuild)
+{
+    std::vector<PackEntry> entries(2);
+    entries[0].flags = kLogForUninstall;
+    entries[0].name = "Arbolix.exe";
+    entries[0].data.assign(20000, 'x');
+    entries[1].flags = kVersionGated | kInSystemDirectory;
+    entries[1].name = "InstallMfcDLL.exe";
+    entries[1].storage = PieceStorage::Verbatim;
+    entries[1].minimumVersionMS = 0x00060002;
+    Bytes archive = BuildArchive(entries);
+    ASSERT_EQ(1, OpenArchiveBytes(&reader, archive.data(), archive.size()));
+    DirectoryEntry entry;
+    ASSERT_EQ(1, NextArchiveEntry(&reader, &entry));
+    EXPECT_EQ(std::string(20000, 'x'), UnpackEntry(entry));
+    ASSERT_EQ(1, NextArchiveEntry(&reader, &entry));
+    EXPECT_STREQ("InstallMfcDLL.exe", entry.name);
+    EXPECT_EQ(0u, entry.storedSize);
+    EXPECT_EQ(0x00060002u, entry.minimumVersionMS);
+    EXPECT_EQ(0, NextArchiveEntry(&reader, &entry));
+    CloseArchive(&reader);
     EXPECT_TRUE(AskedMessages().empty());
 }

@@ -6,6 +6,7 @@
 #include "payload/archive_format.h"
 #include "payload/inflate_buffer.h"
 #include "payload/little_endian.h"
+#include "payload/unpack.h"
 
 std::string EntryLabel(size_t index, const std::string& name)
 {
@@ -20,9 +21,12 @@ std::string FindArchiveFault(const Bytes& archive)
     uint32_t size = ReadWord32(archive.data() + 4);
     if (storedSize > archive.size() - kArchiveHeaderSize)
         return "the directory's " + std::to_string(storedSize) + " stored bytes run past the end of the archive";
+    if (storedSize != size && (uint64_t)size > (uint64_t)storedSize * kMaximumInflateRatio)
+        return "the directory's " + std::to_string(storedSize) + " stored bytes cannot unpack to "
+               + std::to_string(size) + " bytes";
     Bytes directory(size);
     if (storedSize == size) {
-        memcpy(directory.data(), archive.data() + 8, size);
+        if (size) memcpy(directory.data(), archive.data() + 8, size);
     } else {
         unsigned long produced = size;
         int status = InflateWholeBuffer(directory.data(), &produced, archive.data() + 8, storedSize);

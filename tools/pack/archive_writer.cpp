@@ -10,10 +10,10 @@ static void AppendWord(Bytes* out, uint32_t value)
     out->insert(out->end(), word, word + 4);
 }
 
-static void AppendTime(Bytes* out, uint64_t time)
+static void WriteTime(unsigned char* p, uint64_t time)
 {
-    AppendWord(out, (uint32_t)time);
-    AppendWord(out, (uint32_t)(time >> 32));
+    WriteWord32(p, (uint32_t)time);
+    WriteWord32(p + 4, (uint32_t)(time >> 32));
 }
 
 static void PadToWord(Bytes* out)
@@ -45,18 +45,23 @@ Bytes BuildDirectory(const std::vector<PackEntry>& entries,
     Bytes directory;
     for (size_t i = 0; i < entries.size(); ++i) {
         const PackEntry& entry = entries[i];
+        bool gated = entry.flags & kVersionGated;
+        size_t start = directory.size();
+        size_t nameOffset = gated ? kEntryGatedNameOffset : kEntryNameOffset;
+        directory.resize(start + nameOffset);
+        unsigned char* record = directory.data() + start;
         uint32_t size = entry.storage == PieceStorage::Verbatim ? entry.verbatimSize
                                                                 : (uint32_t)entry.data.size();
-        AppendWord(&directory, entry.flags);
-        AppendWord(&directory, storedSizes[i]);
-        AppendWord(&directory, size);
-        AppendWord(&directory, entry.sourceAttributes);
-        AppendTime(&directory, entry.creationTime);
-        AppendTime(&directory, entry.lastAccessTime);
-        AppendTime(&directory, entry.lastWriteTime);
-        if (entry.flags & kVersionGated) {
-            AppendWord(&directory, entry.minimumVersionMS);
-            AppendWord(&directory, entry.minimumVersionLS);
+        WriteWord32(record + kEntryFlagsOffset, entry.flags);
+        WriteWord32(record + kEntryStoredSizeOffset, storedSizes[i]);
+        WriteWord32(record + kEntrySizeOffset, size);
+        WriteWord32(record + kEntryAttributesOffset, entry.sourceAttributes);
+        WriteTime(record + kEntryCreationTimeOffset, entry.creationTime);
+        WriteTime(record + kEntryLastAccessTimeOffset, entry.lastAccessTime);
+        WriteTime(record + kEntryLastWriteTimeOffset, entry.lastWriteTime);
+        if (gated) {
+            WriteWord32(record + kEntryMinimumVersionOffset, entry.minimumVersionMS);
+            WriteWord32(record + kEntryMinimumVersionOffset + 4, entry.minimumVersionLS);
         }
         directory.insert(directory.end(), entry.name.begin(), entry.name.end());
         directory.push_back(0);

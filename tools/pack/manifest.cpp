@@ -1,5 +1,6 @@
 #include "tools/pack/manifest.h"
 
+#include <ctype.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -97,6 +98,18 @@ bool IsValidTargetName(const std::string& name, std::string* why)
         }
         start = end + 1;
     }
+    return true;
+}
+
+// Windows compares names without regard to case: two entries for one file would
+// have the second overwrite the first and be logged twice.
+static bool SameTarget(const PackEntry& a, const PackEntry& b)
+{
+    if ((a.flags & kInSystemDirectory) != (b.flags & kInSystemDirectory) || a.name.size() != b.name.size())
+        return false;
+    for (size_t i = 0; i < a.name.size(); ++i)
+        if (tolower((unsigned char)a.name[i]) != tolower((unsigned char)b.name[i]))
+            return false;
     return true;
 }
 
@@ -225,6 +238,13 @@ bool ParseManifest(const std::string& text, const std::vector<std::string>& fold
         if (item.source.empty()) {
             // No data: stored size 0, whatever size the entry claims.
             entry.storage = PieceStorage::Verbatim;
+        }
+        for (const ManifestEntry& earlier : *entries) {
+            if (SameTarget(earlier.entry, entry)) {
+                *error = LineError(lineNumber, "the target " + entry.name + " is already written by line "
+                                                   + std::to_string(earlier.line));
+                return false;
+            }
         }
         entries->push_back(item);
     }

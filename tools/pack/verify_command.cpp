@@ -11,6 +11,7 @@
 #include "payload/archive_reader.h"
 #include "payload/inflate_buffer.h"
 #include "payload/text_resource.h"
+#include "payload/unpack.h"
 #include "tools/pack/archive_check.h"
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"
@@ -27,6 +28,9 @@ static std::string PieceFault(const DirectoryEntry& entry)
     // A runtime prerequisite carries no data: the installer starts a program instead.
     if (entry.storedSize == entry.size || ((entry.flags & kVersionGated) && entry.storedSize == 0))
         return "";
+    if ((uint64_t)entry.size > (uint64_t)entry.storedSize * kMaximumInflateRatio)
+        return "its " + std::to_string(entry.storedSize) + " stored bytes cannot inflate to "
+               + std::to_string(entry.size) + " bytes";
     Bytes out(entry.size ? entry.size : 1);
     unsigned long produced = entry.size;
     int status = InflateWholeBuffer(out.data(), &produced, entry.data, entry.storedSize);
