@@ -105,6 +105,8 @@ MessageBoxSeen WaitForMessageBox(const SetupProcess& process, int timeoutMs)
 void Answer(const MessageBoxSeen& box, int buttonId)
 {
     PostMessageA(GetDlgItem(box.window, buttonId), BM_CLICK, 0, 0);
+    // Until it is gone, the next wait for a message box would find this one again.
+    Poll(5000, [&] { return !IsWindow(box.window); });
 }
 
 void Click(HWND dialog, int controlId)

@@ -28,7 +28,8 @@ struct MessageBoxSeen {
 // Waits for a message box of the program. window is null after the timeout.
 MessageBoxSeen WaitForMessageBox(const SetupProcess& process, int timeoutMs = 15000);
 
-// Presses a button of a message box (posted: the program may act on it at length).
+// Presses a button of a message box (posted: the program may act on it at length)
+// and waits until the box has gone.
 void Answer(const MessageBoxSeen& box, int buttonId);
 
 // Clicks a radio button or check box and waits until the dialog has handled it.
