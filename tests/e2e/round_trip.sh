@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Install and uninstall leave nothing of ours: the real setup program installs the
+# default payload into a fresh prefix, the real uninstaller removes it, and the
+# prefix's file tree and registry are compared with what they were before. A file
+# the user added to the install folder survives with its folders.
+#   round_trip.sh WINE_RUN SETUP_EXE WORK_DIR [installs]
+set -uo pipefail
+wine_run=$1 setup=$2 work=$3 installs=${4:-1}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/scripts/wine-scratch"
+wine_scratch_start "$work"
+trap 'wineserver -k </dev/null >/dev/null 2>&1' EXIT
+
+drive=$WINEPREFIX/drive_c
+folder="$drive/Program Files/Arbolix Beta"
+fail() { echo "FAIL: $*"; exit 1; }
+
+snapshot() {  # what Wine itself keeps changing is left out
+  (cd "$drive" && find . -path ./windows -prune -o -path './users/*/Temp' -prune -o -printf '%y %p\n' | sort) >"$work/$1.files"
+  for hive in HKLM HKCU; do
+    wine reg export "$hive\\Software" "$work/$1.$hive.reg" /y </dev/null >/dev/null 2>&1
+  done
+  # Wine's own keys (Software\Wine) change as any program starts; ours never live there.
+  cat "$work/$1.HKLM.reg" "$work/$1.HKCU.reg" | iconv -f UTF-16LE -t UTF-8 | tr -d '\r' |
+    awk '/^\[/ { wine = ($0 ~ /^\[HKEY_[A-Z_]*\\Software\\Wine(\\|\])/) } !wine' >"$work/$1.reg"
+}
+
+snapshot before
+for _ in $(seq "$installs"); do
+  wine "$(winepath -w "$setup")" -USilent </dev/null >/dev/null 2>&1
+  code=$?
+  [ $code -eq 0 ] || fail "setup ended with $code"
+done
+[ -f "$folder/Uninstall.exe" ] || fail "nothing was installed"
+grep -qi 'Arbolix Beta.lnk' "$folder/Uninstall.cfg" || fail "no shortcut in the log"
+# The snapshots must see what was installed, or an empty export would compare equal.
+snapshot installed
+grep -q 'Velcordan\\Arbolix' "$work/installed.reg" || fail "the export does not show the product key"
+grep -q 'Uninstall\\Arbolix Beta' "$work/installed.reg" || fail "the export does not show the uninstall entry"
+grep -q 'Arbolix Beta.lnk' "$work/installed.files" || fail "the file tree does not show the shortcuts"
+mkdir -p "$folder/SampleFiles"
+echo "my own notes" >"$folder/SampleFiles/My notes.txt"
+
+wine "C:\\Program Files\\Arbolix Beta\\Uninstall.exe" -USilent </dev/null >/dev/null 2>&1
+code=$?
+[ $code -eq 0 ] || fail "uninstaller ended with $code"
+# The uninstaller's copy removes its original a moment after the exit.
+for _ in $(seq 100); do [ -e "$folder/Uninstall.exe" ] || break; sleep 0.1; done
+snapshot after
+
+expected="$work/expected.files"
+{ cat "$work/before.files"
+  printf '%s\n' "d ./Program Files/Arbolix Beta" "d ./Program Files/Arbolix Beta/SampleFiles" \
+    "f ./Program Files/Arbolix Beta/SampleFiles/My notes.txt"; } | sort >"$expected"
+diff -u "$expected" "$work/after.files" || fail "the file tree differs"
+diff -u "$work/before.reg" "$work/after.reg" || fail "the registry differs"
+[ "$(cat "$folder/SampleFiles/My notes.txt")" = "my own notes" ] || fail "the user's file changed"
+echo "PASS: $installs installation(s) and one uninstallation leave only the user's file"
