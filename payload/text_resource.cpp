@@ -7,6 +7,7 @@
 
 #include "payload/inflate_buffer.h"
 #include "payload/little_endian.h"
+#include "payload/unpack.h"
 
 char* DecodeTextResource(const unsigned char* resource, size_t resourceSize, size_t* length)
 {
@@ -26,6 +27,9 @@ char* DecodeTextResource(const unsigned char* resource, size_t resourceSize, siz
             return 0;
         dataLength = ReadWord32(resource + 4);
         data = resource + 8;
+        // A length no stream of this size can reach would only cost a huge allocation.
+        if ((unsigned long long)dataLength * kMaximumInflateRatio < textLength)
+            return 0;
     }
     if (dataLength > resourceSize - (size_t)(data - resource))
         return 0;

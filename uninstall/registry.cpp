@@ -1,6 +1,7 @@
 #include "uninstall/registry.h"
 
 #include "setup/text_format.h"
+#include "uninstall/stored_choice.h"
 
 const char ProductKey[] = "Software\\Velcordan\\Arbolix";
 const char SettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
@@ -10,8 +11,6 @@ const char WindowsVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 const char VendorHomePage[] = "https://www.arbolix.example/";
 const char VendorSupportPage[] = "https://www.arbolix.example/support/";
-
-static const char kChoiceLetters[] = "NY";
 
 HKEY OpenKeyForReading(HKEY hive, const char* path)
 {
@@ -83,12 +82,7 @@ int LoadChoice(HWND dialog, int button, const char* name, int defaultChoice)
 {
     char text[32];
     ReadProductValue(name, text, sizeof text);
-    int choice = defaultChoice;
-    if (text[0] && !text[1]) {
-        for (int i = 0; kChoiceLetters[i]; ++i)
-            if (text[0] == kChoiceLetters[i])
-                choice = i;
-    }
+    int choice = ChoiceFromText(text, defaultChoice);
     CheckDlgButton(dialog, button, choice);
     return choice;
 }
@@ -96,7 +90,7 @@ int LoadChoice(HWND dialog, int button, const char* name, int defaultChoice)
 int StoreChoice(HWND dialog, int button, const char* name)
 {
     int checked = IsDlgButtonChecked(dialog, button) == BST_CHECKED ? 1 : 0;
-    char letter[2] = {kChoiceLetters[checked], 0};
+    char letter[2] = {ChoiceLetter(checked), 0};
     WriteProductValue(name, letter);
     return checked;
 }

@@ -90,6 +90,40 @@ TEST(TextResource, HeadersBeyondTheResourceAreRejected)
     EXPECT_EQ("<nothing>", Decode(hugeStored));
 }
 
+// From the sanitizer runtime these tests are linked with.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
+                                                         void (*onFree)(const volatile void*));
+
+static size_t g_largestAllocation;
+
+static void RecordAllocation(const volatile void*, size_t size)
+{
+    if (size > g_largestAllocation)
+        g_largestAllocation = size;
+}
+
+static void IgnoreFree(const volatile void*) {}
+
+TEST(TextResource, LengthBeyondWhatTheStreamCanInflateToIsRefusedBeforeAllocating)
+{
+    Bytes stream = Compress(ToBytes("hello"), Wrapper::Zlib);
+    EXPECT_EQ("<nothing>", Decode(DeflatedResource(0x73DA7800u, stream)));
+
+    // The largest length a stream of this size could reach is still tried.
+    uint32_t reachable = (uint32_t)(stream.size() * 1032);
+    // Hooks cannot be removed; they only ever raise the recorded size.
+    static int hooked = __sanitizer_install_malloc_and_free_hooks(RecordAllocation, IgnoreFree);
+    ASSERT_TRUE(hooked);
+    g_largestAllocation = 0;
+    EXPECT_EQ("<nothing>", Decode(DeflatedResource(reachable + 1, stream)));
+    size_t refused = g_largestAllocation;
+    g_largestAllocation = 0;
+    EXPECT_EQ("<nothing>", Decode(DeflatedResource(reachable, stream)));
+    size_t tried = g_largestAllocation;
+    EXPECT_LT(refused, 1000u);
+    EXPECT_EQ(reachable + 1u, tried);
+}
+
 TEST(TextResource, TheBuiltLicenseDecodesToItsSource)
 {
     Bytes source = ReadFileBytes(LICENSE_SOURCE);

@@ -1,0 +1,394 @@
+// The real setup program under Wine when things go wrong: killed half-way, given
+// damaged payloads, a planted uninstall log, awkward folders and many files.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/machine_state.h"
+#include "tests/e2e/ui_driver.h"
+#include "tests/windows/temp_folder.h"
+
+#include <tlhelp32.h>
+
+static const std::string kBase = "C:\\arbolix-faults";
+static const std::string kDefaultFolder = "C:\\Program Files\\Arbolix Beta";
+static const char kDecompressMessage[] = "Unable to decompress data";
+
+// The default payload's application stays open when started without "/install".
+static void EndStrayApplications()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Arbolix.exe") != 0)
+            continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (process) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+struct SilentRun {
+    DWORD exitCode;
+    std::vector<std::string> messages;  // every message box, in order
+    double seconds;
+    SIZE_T peakWorkingSet;  // bytes, 0 when it could not be read
+};
+
+static void NotePeak(HANDLE process, SIZE_T* peak)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    if (GetProcessMemoryInfo(process, &counters, sizeof counters))
+        *peak = std::max(*peak, counters.PeakWorkingSetSize);
+}
+
+// Runs a setup program with -USilent and the folder, answering every message box
+// with OK (or its first button) until it ends.
+static SilentRun RunSilent(const std::string& exe, const std::string& folder, int timeoutMs = 240000)
+{
+    SilentRun run = {STILL_ACTIVE, {}, 0, 0};
+    SetupProcess setup = {};
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    if (!StartProgram(exe, "-USilent -Path \"" + folder + "\"", &setup)) {
+        ADD_FAILURE() << "cannot start " << exe;
+        return run;
+    }
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        NotePeak(setup.info.hProcess, &run.peakWorkingSet);
+        if (WaitForSingleObject(setup.info.hProcess, 20) == WAIT_OBJECT_0)
+            break;
+        MessageBoxSeen box = WaitForMessageBox(setup, 0);
+        if (box.window) {
+            run.messages.push_back(box.text);
+            bool hasOk = std::find(box.buttons.begin(), box.buttons.end(), IDOK) != box.buttons.end();
+            Answer(box, hasOk || box.buttons.empty() ? IDOK : box.buttons[0]);
+        }
+    }
+    QueryPerformanceCounter(&end);
+    NotePeak(setup.info.hProcess, &run.peakWorkingSet);
+    run.seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+    run.exitCode = WaitForExit(&setup, 0);
+    EndStrayApplications();
+    return run;
+}
+
+static std::vector<std::string> LogLines(const std::string& folder)
+{
+    std::string log = ReadWholeFile(folder + "\\Uninstall.cfg");
+    std::vector<std::string> lines;
+    size_t start = 0, end;
+    while ((end = log.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(log.substr(start, end - start));
+        start = end + 2;
+    }
+    EXPECT_EQ(log.size(), start) << "every line ends in CR LF";
+    return lines;
+}
+
+static std::vector<std::string> LoggedFiles(const std::string& folder)
+{
+    std::vector<std::string> files;
+    for (const std::string& line : LogLines(folder))
+        if (!line.empty() && line[0] == 'f' && line.find(".lnk") == std::string::npos)
+            files.push_back(line.substr(1));
+    return files;
+}
+
+// Every file under the folder, except the log itself.
+static void ListFiles(const std::string& folder, std::vector<std::string>* files)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListFiles(path, files);
+        else if (lstrcmpiA(name.c_str(), "Uninstall.cfg") != 0)
+            files->push_back(path);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+static std::string LinkTarget(const std::string& link)
+{
+    std::string target;
+    IShellLinkA* shellLink = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&shellLink)))
+        return target;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, (void**)&file))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        char path[MAX_PATH] = "";
+        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(path, MAX_PATH, 0, 0)))
+            target = path;
+        file->Release();
+    }
+    shellLink->Release();
+    return target;
+}
+
+static DWORD LinkCount(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                              OPEN_EXISTING, 0, 0);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (file != INVALID_HANDLE_VALUE) {
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+    }
+    return info.nNumberOfLinks;
+}
+
+static void WriteFileText(const std::string& path, const std::string& text)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    DWORD written = 0;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, 0);
+    CloseHandle(file);
+}
+
+class Faults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(0);
+        ClearSetupTraces({kBase, kDefaultFolder});
+        CreateDirectoryA(kBase.c_str(), 0);
+    }
+    void TearDown() override
+    {
+        EndStrayApplications();
+        ClearSetupTraces({kBase, kDefaultFolder});
+        CoUninitialize();
+    }
+};
+
+TEST_F(Faults, DamagedPayloadsEndWith29AndReportNoSuccess)
+{
+    struct Case {
+        const char* name;
+        std::string exe;
+    } cases[] = {{"corrupt piece", FIXTURE_CORRUPT_EXE},
+                 {"no archive", FIXTURE_NOPAYLOAD_EXE},
+                 {"malformed archive", FIXTURE_TRUNCATED_EXE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = kBase + "\\damaged";
+        SilentRun run = RunSilent(c.exe, folder);
+        EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
+        EXPECT_EQ(std::vector<std::string>{kDecompressMessage}, run.messages);
+        EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+        EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+        // What got in before the damage is all logged.
+        std::vector<std::string> onDisk, logged = LoggedFiles(folder);
+        ListFiles(folder, &onDisk);
+        EXPECT_EQ(std::set<std::string>(onDisk.begin(), onDisk.end()),
+                  std::set<std::string>(logged.begin(), logged.end()));
+        ClearSetupTraces({folder});
+    }
+}
+
+TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
+{
+    std::string folder = kBase + "\\planted";
+    std::string outside = kBase + "\\outside";
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA(outside.c_str(), 0);
+    CreateDirectoryA((folder + "\\old").c_str(), 0);
+    std::vector<std::string> precious = {outside + "\\letter.txt", outside + "\\sub.lnk", kBase + "\\top.txt"};
+    for (const std::string& path : precious)
+        WriteFileText(path, "keep me");
+    WriteFileText(folder + "\\old\\stale.txt", "an earlier install's file");
+    std::string windows(MAX_PATH, 0);
+    windows.resize(GetWindowsDirectoryA(&windows[0], MAX_PATH));
+    std::string log = "f" + outside + "\\letter.txt\r\n"
+                      "f" + folder + "\\..\\outside\\letter.txt\r\n"
+                      "f" + folder + "\\old\\..\\..\\top.txt\r\n"
+                      "f" + outside + "\\sub.lnk\r\n"
+                      "f" + windows + "\\win.ini\r\n"
+                      "d" + outside + "\r\n"
+                      "d" + kBase + "\r\n"
+                      "f" + folder + "\\old\\stale.txt\r\n"
+                      "d" + folder + "\\old\r\n";
+    WriteFileText(folder + "\\Uninstall.cfg", log);
+
+    SilentRun run = RunSilent(SETUP_EXE, folder);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.messages.empty());
+    for (const std::string& path : precious)
+        EXPECT_EQ("keep me", ReadWholeFile(path)) << path;
+    EXPECT_TRUE(FileExists(windows + "\\win.ini"));
+    // The log was read: what it named inside the folder is gone.
+    EXPECT_FALSE(FileExists(folder + "\\old\\stale.txt"));
+    // The new log names only files this installation put in its folder (folder
+    // lines are carried over; the uninstaller removes only empty ones inside).
+    for (const std::string& file : LoggedFiles(folder))
+        EXPECT_EQ(0u, file.find(folder + "\\")) << file;
+    EXPECT_TRUE(FolderExists(outside));
+}
+
+// The folder holds every file the installation should have, each once in the log.
+static void ExpectCompleteInstall(const std::string& folder, size_t files, bool exactly = true)
+{
+    std::vector<std::string> logged = LoggedFiles(folder);
+    std::set<std::string> distinct(logged.begin(), logged.end());
+    EXPECT_EQ(logged.size(), distinct.size()) << "a file logged twice";
+    if (exactly)
+        EXPECT_EQ(files, logged.size());
+    std::vector<std::string> onDisk;
+    ListFiles(folder, &onDisk);
+    EXPECT_EQ(std::set<std::string>(onDisk.begin(), onDisk.end()), distinct);
+}
+
+TEST_F(Faults, KilledHalfWayThenRunAgainRemovesWhatTheFirstRunInstalled)
+{
+    std::string folder = kBase + "\\killed";
+    SetupProcess setup = {};
+    ASSERT_TRUE(StartProgram(MANY_FILES_2500_EXE, "-USilent -Path \"" + folder + "\"", &setup));
+    // Killed once the log has some but not all of its lines.
+    size_t lines = 0;
+    for (int waited = 0; waited < 120000 && lines < 300; waited += 5) {
+        Sleep(5);
+        std::string log = ReadWholeFile(folder + "\\Uninstall.cfg");
+        lines = std::count(log.begin(), log.end(), '\n');
+    }
+    TerminateProcess(setup.info.hProcess, 9);
+    EXPECT_EQ(9u, WaitForExit(&setup, 10000));
+
+    // Whatever the first run left on disk is in its log (a file is logged as soon
+    // as it is created, before its data is written).
+    std::vector<std::string> firstRun = LoggedFiles(folder);
+    ASSERT_GT(firstRun.size(), 100u);
+    ASSERT_LT(firstRun.size(), 2500u) << "the run ended before it could be killed";
+    std::vector<std::string> onDisk;
+    ListFiles(folder, &onDisk);
+    for (const std::string& path : onDisk)
+        EXPECT_NE(firstRun.end(), std::find(firstRun.begin(), firstRun.end(), path)) << path << " not logged";
+
+    // A second name for each file shows whether the next run deleted it (the
+    // installed name then holds a new file) or wrote over it in place.
+    std::string links = kBase + "\\links";
+    CreateDirectoryA(links.c_str(), 0);
+    for (size_t i = 0; i < firstRun.size(); ++i)
+        ASSERT_TRUE(CreateHardLinkA((links + "\\" + std::to_string(i)).c_str(), firstRun[i].c_str(), 0))
+            << firstRun[i];
+    ASSERT_EQ(2u, LinkCount(firstRun.back()));
+
+    SilentRun second = RunSilent(MANY_FILES_2500_EXE, folder);
+    EXPECT_EQ(0u, second.exitCode);
+    EXPECT_TRUE(second.messages.empty());
+    for (const std::string& path : firstRun)
+        EXPECT_EQ(1u, LinkCount(path)) << path << " was not deleted";
+    ExpectCompleteInstall(folder, 2500);
+    EXPECT_EQ("Arbolix sample record 1234 of a large payload.\r\n",
+              ReadWholeFile(folder + "\\Records\\12\\1234.txt"));
+}
+
+TEST_F(Faults, AwkwardFolderNamesArePathsEverywhere)
+{
+    std::string caf = kBase + "\\Caf\xE9 and spaces\\Arbolix  Beta";
+    for (const std::string& folder : {caf, kBase + "\\with space"}) {
+        SCOPED_TRACE(folder);
+        SilentRun run = RunSilent(SETUP_EXE, folder);
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_TRUE(run.messages.empty());
+        ExpectCompleteInstall(folder, 11);
+        for (const std::string& file : LoggedFiles(folder))
+            EXPECT_EQ(0u, file.find(folder + "\\")) << file;
+        EXPECT_TRUE(FileExists(folder + "\\SampleFiles\\Family Tree.jpg"));
+        EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
+                  ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+        EXPECT_EQ(folder, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+        EXPECT_EQ(folder + "\\Arbolix.exe", LinkTarget(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+        ClearSetupTraces({folder});
+    }
+}
+
+// A folder name of exactly the given length under the base.
+static std::string FolderOfLength(size_t length)
+{
+    std::string folder = kBase + "\\";
+    while (folder.size() < length) {
+        size_t part = std::min<size_t>(60, length - folder.size());
+        folder += std::string(part, 'n');
+        if (folder.size() + 1 < length)
+            folder += "\\";
+    }
+    return folder.substr(0, length);
+}
+
+TEST_F(Faults, FoldersNearTheLengthLimitInstallWholeOrAreRefused)
+{
+    // The longest name the default payload puts in the folder.
+    const size_t deepest = std::string("\\SampleFiles\\Dunmore-Hale.abx").size();
+    for (size_t length : {size_t(200), 259 - deepest - 1, 259 - deepest, 259 - deepest + 1, size_t(250), size_t(259),
+                          size_t(260)}) {
+        std::string folder = FolderOfLength(length);
+        SCOPED_TRACE(length);
+        SilentRun run = RunSilent(SETUP_EXE, folder);
+        std::string summary;
+        for (const std::string& m : run.messages)
+            summary += "[" + m + "]";
+        printf("folder of %zu characters: exit %lu, messages %s\n", length, run.exitCode, summary.c_str());
+        if (length + deepest <= 259) {
+            EXPECT_EQ(0u, run.exitCode);
+            ExpectCompleteInstall(folder, 11);
+            EXPECT_EQ(folder, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+        } else {
+            // The log's own path not fitting is the log's failure (123), a folder too
+            // long to hold is refused as one (29), and so is a file's path.
+            if (length + std::string("\\Uninstall.cfg").size() > 259 && length < 260)
+                EXPECT_EQ((DWORD)ERROR_INVALID_NAME, run.exitCode);
+            else
+                EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
+            EXPECT_TRUE(run.messages.empty());
+            EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+            ExpectCompleteInstall(folder, 0, false);
+        }
+        ClearSetupTraces({kBase});
+        CreateDirectoryA(kBase.c_str(), 0);
+    }
+}
+
+TEST_F(Faults, ManySmallFilesTakeTimeAndMemoryInProportion)
+{
+    struct Size {
+        size_t files;
+        const char* exe;
+    } sizes[] = {{2500, MANY_FILES_2500_EXE}, {5000, MANY_FILES_5000_EXE}, {10000, MANY_FILES_10000_EXE}};
+    std::vector<SilentRun> runs;
+    for (const Size& size : sizes) {
+        std::string folder = kBase + "\\many";
+        SilentRun run = RunSilent(size.exe, folder, 590000);
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_TRUE(run.messages.empty());
+        ExpectCompleteInstall(folder, size.files);
+        printf("%5zu files: %6.2f s (%.2f ms a file), peak working set %zu KiB\n", size.files, run.seconds,
+               1000 * run.seconds / size.files, run.peakWorkingSet / 1024);
+        runs.push_back(run);
+        ClearSetupTraces({folder});
+    }
+    // Very loose: four times the files may take at most ten times as long.
+    EXPECT_LT(runs[2].seconds, 10 * runs[0].seconds + 5);
+    if (runs[0].peakWorkingSet && runs[2].peakWorkingSet)
+        EXPECT_LT(runs[2].peakWorkingSet, 10 * runs[0].peakWorkingSet);
+}
