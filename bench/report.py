@@ -22,7 +22,9 @@ def kb(value):
 def timing(values):
     if not values:
         return "-"
-    return "%.2f s (%.2f–%.2f)" % (statistics.median(values), min(values), max(values))
+    digits = 2 if min(values) >= 0.1 else 3
+    return "%.*f s (%.*f–%.*f)" % (digits, statistics.median(values), digits, min(values),
+                                   digits, max(values))
 
 
 def main():
@@ -75,7 +77,7 @@ def main():
     row("payload: zlib -9, each file alone", lambda n: "%d" % int(sizes[n]["zlib9"]))
 
     print("| | %s |" % " | ".join("%s payload" % name for name in payloads))
-    print("|---|%s" % "---|" * len(payloads))
+    print("|---|" + "---|" * len(payloads))
     print("\n".join(rows))
     if stub:
         print()
