@@ -37,26 +37,32 @@ static FILETIME ToFileTime(ArchiveTime time)
     return converted;
 }
 
-// Unpacks the entry into one buffer and writes it with one call. 0 on failure, with
+// Unpacks the entry into one buffer and writes it with one call; a stored piece is
+// written straight from the resource, without a buffer or a copy. 0 on failure, with
 // the reason changed when the disk took fewer bytes than the entry's size.
 static int WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
-    unsigned char* buffer = (unsigned char*)malloc(entry->size ? entry->size : 1);
-    if (!buffer)
-        return 0;
-    int written = 0;
-    if (Unpack(entry->data, entry->storedSize, buffer, entry->size)) {
-        DWORD count = 0;
-        WriteFile(file, buffer, entry->size, &count, 0);
-        written = count == entry->size;
-        if (!written)
-            *reason = kReasonFreeDiskSpace;
-        FILETIME creation = ToFileTime(entry->creationTime);
-        FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
-        FILETIME lastWrite = ToFileTime(entry->lastWriteTime);
-        SetFileTime(file, &creation, &lastAccess, &lastWrite);
+    int stored = entry->storedSize == entry->size;
+    unsigned char* buffer = 0;
+    if (!stored) {
+        buffer = (unsigned char*)malloc(entry->size ? entry->size : 1);
+        if (!buffer)
+            return 0;
+        if (!Unpack(entry->data, entry->storedSize, buffer, entry->size)) {
+            free(buffer);
+            return 0;
+        }
     }
+    DWORD count = 0;
+    WriteFile(file, stored ? entry->data : buffer, entry->size, &count, 0);
     free(buffer);
+    int written = count == entry->size;
+    if (!written)
+        *reason = kReasonFreeDiskSpace;
+    FILETIME creation = ToFileTime(entry->creationTime);
+    FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
+    FILETIME lastWrite = ToFileTime(entry->lastWriteTime);
+    SetFileTime(file, &creation, &lastAccess, &lastWrite);
     return written;
 }
 

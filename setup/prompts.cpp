@@ -6,6 +6,8 @@
 
 const char kSetupCaption[] = "Arbolix\xAE Setup";
 
+enum { kStatusDrawInterval = 100 };
+
 int ShowMessage(UINT type, const char* format, ...)
 {
     char text[kMessageCapacity];
@@ -29,7 +31,17 @@ void ShowInstallingStatus(const char* entryName)
 {
     char status[kStatusCapacity];
     FormatText(status, sizeof status, "Installing %s...", entryName);
-    ShowStatus(status);
+    // A static control draws itself at once when its text is set, and drawing took
+    // longer than writing most files. The text is set for every entry but drawn at
+    // most every kStatusDrawInterval ms; the rest wait for the next paint.
+    DWORD now = GetTickCount();
+    if (now - g_setup.statusDrawnAt >= kStatusDrawInterval) {
+        g_setup.statusDrawnAt = now;
+        ShowStatus(status);
+    } else if (g_setup.statusLine) {
+        DefWindowProcA(g_setup.statusLine, WM_SETTEXT, 0, (LPARAM)status);
+        InvalidateRect(g_setup.statusLine, 0, TRUE);
+    }
     ShowWaitCursor();
 }
 

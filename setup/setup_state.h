@@ -27,6 +27,7 @@ struct SetupState {
     DWORD exitCode;
     HWND mainDialog;
     HWND statusLine;
+    DWORD statusDrawnAt;            // tick count when an entry's name was last drawn
     FILE* uninstallLog;             // open from open uninstall log to close, or null
 };
 

@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""Prints the benchmark's table (Markdown) from bench/run's results file."""
+import statistics
+import sys
+
+
+def records(path):
+    with open(path) as handle:
+        for line in handle:
+            kind, *fields = line.split()
+            yield kind, dict(field.split("=", 1) for field in fields if "=" in field)
+
+
+def mb(value):
+    return "%.1f MB" % (value / 1e6)
+
+
+def kb(value):
+    return "%d B (%.1f KB)" % (value, value / 1024)
+
+
+def timing(values):
+    if not values:
+        return "-"
+    digits = 2 if min(values) >= 0.1 else 3
+    return "%.*f s (%.*f–%.*f)" % (digits, statistics.median(values), digits, min(values),
+                                   digits, max(values))
+
+
+def main():
+    runs, floors, sizes, stub = {}, {}, {}, None
+    for kind, fields in records(sys.argv[1]):
+        if kind == "run":
+            runs.setdefault((fields["payload"], fields["side"]), []).append(fields)
+        elif kind == "floor":
+            floors.setdefault(fields["payload"], []).append(float(fields["seconds"]))
+        elif kind == "size":
+            sizes[fields["payload"]] = fields
+        elif kind == "stub":
+            stub = fields
+    payloads = [name for name in ("default", "large") if name in sizes]
+    rows = []
+
+    def row(label, make):
+        rows.append("| %s | %s |" % (label, " | ".join(make(name) for name in payloads)))
+
+    def seconds(name, side):
+        return [float(r["seconds"]) for r in runs.get((name, side), [])]
+
+    def failed(name, side):
+        # Ours also writes its uninstall log into the folder.
+        expected = int(sizes[name]["files"]) + (side == "ours")
+        return [r for r in runs.get((name, side), []) if r.get("exit") != "0"
+                or int(r.get("installed", -1)) != expected]
+
+    def ratio(a, b):
+        return "%.2f" % (statistics.median(a) / statistics.median(b)) if a and b else "-"
+
+    def peak(name, key):
+        ours = max(int(r[key]) for r in runs[(name, "ours")])
+        peer = max(int(r[key]) for r in runs[(name, "peer")])
+        return "%s / %s" % (mb(ours), mb(peer))
+
+    row("files, bytes", lambda n: "%s, %s" % (sizes[n]["files"], mb(int(sizes[n]["bytes"]))))
+    row("runs each (A B A B)", lambda n: str(len(seconds(n, "ours"))))
+    row("install time, ours: median (min–max)", lambda n: timing(seconds(n, "ours")))
+    row("install time, peer NSIS: median (min–max)", lambda n: timing(seconds(n, "peer")))
+    row("**ours / peer**", lambda n: "**%s**" % ratio(seconds(n, "ours"), seconds(n, "peer")))
+    row("native floor (Linux, zlib): median (min–max)", lambda n: timing(floors.get(n, [])))
+    row("**ours / native floor**", lambda n: "**%s**" % ratio(seconds(n, "ours"), floors.get(n, [])))
+    row("peak working set, ours / peer", lambda n: peak(n, "peak_working_set"))
+    row("peak private bytes (PeakPagefileUsage), ours / peer", lambda n: peak(n, "peak_pagefile"))
+    row("processes per install, ours / peer",
+        lambda n: "%s / %s" % (runs[(n, "ours")][0]["processes"], runs[(n, "peer")][0]["processes"]))
+    row("payload: our archive", lambda n: "%d" % int(sizes[n]["ours_archive"]))
+    row("payload: peer's compressed data", lambda n: "%d" % int(sizes[n]["peer_data"]))
+    row("payload: zlib -9, each file alone", lambda n: "%d" % int(sizes[n]["zlib9"]))
+
+    print("| | %s |" % " | ".join("%s payload" % name for name in payloads))
+    print("|---|" + "---|" * len(payloads))
+    print("\n".join(rows))
+    if stub:
+        print()
+        print("Setup stub, i686 build (size without the payload): ours %s, peer NSIS zlib stub %s."
+              % (kb(int(stub["ours"])), kb(int(stub["peer"]))))
+    for name in payloads:
+        for side in ("ours", "peer"):
+            for bad in failed(name, side):
+                print("\nWARNING: %s %s run failed: exit %s, %s files installed"
+                      % (name, side, bad.get("exit"), bad.get("installed")))
+
+
+if __name__ == "__main__":
+    main()
