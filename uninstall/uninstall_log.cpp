@@ -63,12 +63,8 @@ int OpenUninstallLog()
     if (pathFits) {
         keptFolderLines = CleanUpPreviousLog(logPath);
         SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);
-        // Each line is flushed to the system as it is written, so a setup that dies
-        // half-way leaves a log of what it installed. Not committed to the disk line by
-        // line: that waited for the disk once per installed file (and, on most Linux file
-        // systems under Wine, for every file written so far), while the installed files
-        // themselves are not committed either.
-        g_setup.uninstallLog = fopen(logPath, "wt");
+        // "c": a flush commits the lines to disk, not only to the system's cache.
+        g_setup.uninstallLog = fopen(logPath, "wtc");
     }
     if (createdFolder)
         LogCreatedFolder(g_setup.installFolder);
