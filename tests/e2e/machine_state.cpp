@@ -1,6 +1,7 @@
 #include "machine_state.h"
 
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <stdio.h>
 
@@ -16,6 +17,24 @@ std::string ShellFolder(int csidl)
     char path[MAX_PATH] = "";
     SHGetFolderPathA(0, csidl, 0, 0, path);
     return path;
+}
+
+void EndStrayApplications()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Arbolix.exe") != 0)
+            continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (process) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
 }
 
 void ClearSetupTraces(const std::vector<std::string>& folders)

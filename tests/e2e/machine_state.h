@@ -6,6 +6,9 @@
 
 #include "platform/win32.h"
 
+// Ends the stand-in application, which stays open when started without "/install".
+void EndStrayApplications();
+
 // Removes every key the setup program writes and every shortcut it makes, and the
 // folders given, so that each test starts from a clean machine.
 void ClearSetupTraces(const std::vector<std::string>& folders);

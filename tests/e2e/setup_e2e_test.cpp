@@ -5,9 +5,6 @@
 #include <string>
 
 #include "machine_state.h"
-
-#include <tlhelp32.h>
-
 #include "resources/resource_ids.h"
 #include "ui_driver.h"
 
@@ -17,25 +14,6 @@ static const char kCaption[] = "Arbolix\xAE Setup";
 static const char kCompletionWithDesktop[] =
     "Installation Complete!\n\nA shortcut to the Start menu and to your desktop has been created.";
 static const char kCompletionWithoutDesktop[] = "Installation Complete!\n\nA shortcut to the Start menu has been created.";
-
-// The stand-in application stays open when started without "/install".
-static void EndStrayApplications()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, "Arbolix.exe") != 0)
-            continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (process) {
-            TerminateProcess(process, 0);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-    }
-    CloseHandle(snapshot);
-}
 
 class SetupProgram : public ::testing::Test {
 protected:

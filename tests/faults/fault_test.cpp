@@ -14,30 +14,9 @@
 #include "tests/e2e/ui_driver.h"
 #include "tests/windows/temp_folder.h"
 
-#include <tlhelp32.h>
-
 static const std::string kBase = "C:\\arbolix-faults";
 static const std::string kDefaultFolder = "C:\\Program Files\\Arbolix Beta";
 static const char kDecompressMessage[] = "Unable to decompress data";
-
-// The default payload's application stays open when started without "/install".
-static void EndStrayApplications()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, "Arbolix.exe") != 0)
-            continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (process) {
-            TerminateProcess(process, 0);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-    }
-    CloseHandle(snapshot);
-}
 
 struct SilentRun {
     DWORD exitCode;
