@@ -371,3 +371,73 @@ TEST_F(Faults, ManySmallFilesTakeTimeAndMemoryInProportion)
     if (runs[0].peakWorkingSet && runs[2].peakWorkingSet)
         EXPECT_LT(runs[2].peakWorkingSet, 10 * runs[0].peakWorkingSet);
 }
+
+static void WriteFiller(const std::string& path, ULONGLONG bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::string block(1 << 16, 'x');
+    while (bytes) {
+        DWORD part = (DWORD)std::min<ULONGLONG>(bytes, block.size()), written = 0;
+        ASSERT_TRUE(WriteFile(file, block.data(), part, &written, 0));
+        bytes -= part;
+    }
+    CloseHandle(file);
+}
+
+TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
+{
+    // Drive S: is a 4 MB tmpfs; about 1 MB is left free, the payload's map is 3 MB.
+    std::string folder = "S:\\Arbolix Beta", filler = "S:\\filler.bin";
+    ClearSetupTraces({folder});
+    ULARGE_INTEGER available, total, free;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("S:\\", &available, &total, &free));
+    ASSERT_GT(available.QuadPart, 2u << 20);
+    WriteFiller(filler, available.QuadPart - (1u << 20));
+
+    SetupProcess setup = {};
+    ASSERT_TRUE(StartProgram(BIG_FILE_EXE, "-U -Path \"" + folder + "\"", &setup));
+    std::string map = folder + "\\Maps\\World.map";
+    MessageBoxSeen box = WaitForMessageBox(setup, 120000);
+    ASSERT_NE(nullptr, box.window);
+    EXPECT_EQ("Unable to install file " + map + ".  Please make sure there is enough free disk space.\n\n"
+              "Click on the ignore button if you want to skip this error.",
+              box.text);
+    std::sort(box.buttons.begin(), box.buttons.end());
+    EXPECT_EQ((std::vector<int>{IDABORT, IDRETRY, IDIGNORE}), box.buttons);
+    // The disk filled part-way through the file.
+    std::string cut = ReadWholeFile(map);
+    EXPECT_GT(cut.size(), 0u);
+    EXPECT_LT(cut.size(), 3000000u);
+
+    ASSERT_TRUE(DeleteFileA(filler.c_str()));
+    Answer(box, IDRETRY);
+    MessageBoxSeen another = WaitForMessageBox(setup, 5000);
+    EXPECT_EQ(nullptr, another.window) << another.text;
+    if (another.window)
+        Answer(another, IDABORT);
+    // The run keeps the failure's code even though the retry went through and the
+    // installation was finished.
+    EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, WaitForExit(&setup, 120000));
+    EndStrayApplications();
+
+    EXPECT_EQ(ReadWholeFile(BIG_FILE_SOURCE), ReadWholeFile(map));
+    // The log names the map twice, once for each attempt, and everything else once.
+    std::vector<std::string> lines = LogLines(folder);
+    std::vector<std::string> expectedHead = {"d" + folder,
+                                             "f" + folder + "\\Arbolix.exe",
+                                             "f" + folder + "\\Uninstall.exe",
+                                             "d" + folder + "\\Maps",
+                                             "f" + map,
+                                             "f" + map,
+                                             "d" + folder + "\\SampleFiles"};
+    ASSERT_GE(lines.size(), expectedHead.size());
+    EXPECT_EQ(expectedHead, std::vector<std::string>(lines.begin(), lines.begin() + expectedHead.size()));
+    std::vector<std::string> logged = LoggedFiles(folder), onDisk;
+    ListFiles(folder, &onDisk);
+    EXPECT_EQ(std::set<std::string>(onDisk.begin(), onDisk.end()), std::set<std::string>(logged.begin(), logged.end()));
+    EXPECT_EQ(13u, logged.size());
+    EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
+              ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+    ClearSetupTraces({folder});
+}
