@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "tests/e2e/machine_state.h"
 #include "tests/e2e/ui_driver.h"
 #include "tests/windows/temp_folder.h"
@@ -440,4 +441,47 @@ TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
     EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
               ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
     ClearSetupTraces({folder});
+}
+
+// Run by unprivileged.sh as a Linux user who may not write where these folders say:
+// ARBOLIX_LOCKED_FOLDER belongs to another user entirely; in ARBOLIX_PARTLY_LOCKED_FOLDER
+// only the "SampleFiles" folder does, as after an installation made by someone else.
+TEST(Unprivileged, FoldersTheUserMayNotWriteGive5AndThePermissionMessage)
+{
+    const char* locked = getenv("ARBOLIX_LOCKED_FOLDER");
+    const char* partly = getenv("ARBOLIX_PARTLY_LOCKED_FOLDER");
+    if (!locked || !partly)
+        GTEST_SKIP() << "needs unprivileged.sh";
+
+    SetupProcess setup = {};
+    ASSERT_TRUE(StartProgram(SETUP_EXE, "-U -Path \"" + std::string(locked) + "\"", &setup));
+    MessageBoxSeen box = WaitForMessageBox(setup, 60000);
+    EXPECT_EQ("Unable to create " + std::string(locked) + "\\Uninstall.cfg.\nUninstalling Arbolix may no longer be "
+              "done automatically.\n\nDo you still want to install Arbolix?",
+              box.text);
+    Answer(box, IDYES);
+    box = WaitForMessageBox(setup, 60000);
+    EXPECT_EQ("Unable to install file " + std::string(locked) + "\\Arbolix.exe.  Please make sure you have "
+              "permission to write files in this folder.\n\nClick on the ignore button if you want to skip "
+              "this error.",
+              box.text);
+    Answer(box, IDABORT);
+    // Unattended, a failed attempt goes back to the dialog, where the user gives up.
+    HWND dialog = WaitForDialogWithControl(setup, IDC_INSTALL_FOLDER, 60000);
+    ASSERT_NE(nullptr, dialog);
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, WaitForExit(&setup));
+    std::vector<std::string> files;
+    ListFiles(locked, &files);
+    EXPECT_TRUE(files.empty());
+
+    SilentRun run = RunSilent(SETUP_EXE, partly);
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, run.exitCode);
+    EXPECT_TRUE(run.messages.empty());
+    std::string folder = partly;
+    // The file that could not be opened is not logged: nothing of it is on disk.
+    EXPECT_EQ((std::vector<std::string>{"f" + folder + "\\Arbolix.exe", "f" + folder + "\\Uninstall.exe"}),
+              LogLines(folder));
+    EXPECT_FALSE(FileExists(folder + "\\SampleFiles\\Oakridge.abx"));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
 }

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Runs the Unprivileged fault test as a Linux user without rights over the install
+# folders, in a copy of the pristine prefix that belongs to that user, on drive L:.
+# As root it becomes "nobody"; as any other user it stays itself (the folders' modes
+# then stop it). usage: unprivileged.sh WINE-RUN FAULT-TESTS-EXE
+set -eu
+wine_run=$1 tests_exe=$2
+eval "$("$wine_run" --env)"
+work=$(dirname "$WINEPREFIX")/unprivileged
+if [ "$(id -u)" -eq 0 ]; then
+  as_user="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+  owner=nobody:nogroup
+else
+  as_user=""
+  owner=$(id -u):$(id -g)
+fi
+
+rm -rf "$work"
+mkdir -p "$work/home" "$work/tmp" "$work/drive/Partly/SampleFiles" "$work/drive/Locked"
+cp -a "$ARBOLIX_WINE_TEMPLATE" "$work/prefix"
+ln -s "$work/drive" "$work/prefix/dosdevices/l:"
+chown -R "$owner" "$work"
+# Folders of someone else, or (not being root) folders nobody may write to.
+if [ "$(id -u)" -eq 0 ]; then chown root:root "$work/drive/Locked" "$work/drive/Partly/SampleFiles"; fi
+chmod 555 "$work/drive/Locked" "$work/drive/Partly/SampleFiles"
+
+cd "$work"
+status=0
+$as_user env -i PATH=/usr/bin:/bin HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
+  WINEARCH=win64 WINEDEBUG=-all DISPLAY="$DISPLAY" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" \
+  ARBOLIX_LOCKED_FOLDER='L:\Locked' ARBOLIX_PARTLY_LOCKED_FOLDER='L:\Partly' \
+  wine "$tests_exe" --gtest_filter='Unprivileged.*' </dev/null || status=$?
+$as_user env -i PATH=/usr/bin:/bin HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
+  wineserver -k >/dev/null 2>&1 || true
+chmod -R u+w "$work" 2>/dev/null
+rm -rf "$work"
+exit $status
