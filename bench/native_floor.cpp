@@ -1,7 +1,9 @@
 // The native floor: unpacks a payload archive and writes its files on Linux, with the
-// setup program's own reader and zlib, and prints the seconds it took.
+// setup program's own reader and zlib, and prints the seconds it took. With --log it
+// also keeps an uninstall log as the setup program does: a line for each file and
+// folder, each committed to disk (fsync) as it is written.
 //
-//   native_floor ARCHIVE OUT_DIR
+//   native_floor [--log] ARCHIVE OUT_DIR
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -15,10 +17,22 @@
 #include "payload/archive_reader.h"
 #include "payload/unpack.h"
 
+static int g_log = -1;
+
+static void LogLine(char tag, const std::string& path)
+{
+    if (g_log < 0)
+        return;
+    std::string line = tag + path + "\r\n";
+    if (write(g_log, line.data(), line.size()) != (ssize_t)line.size() || fsync(g_log) != 0)
+        std::perror("log");
+}
+
 static void MakeParents(const std::string& path)
 {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
+        if (mkdir(path.substr(0, slash).c_str(), 0755) == 0)
+            LogLine('d', path.substr(0, slash));
 }
 
 static timespec ToTimespec(ArchiveTime time)
@@ -33,11 +47,21 @@ static timespec ToTimespec(ArchiveTime time)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: native_floor ARCHIVE OUT_DIR\n");
+    bool log = argc == 4 && std::string(argv[1]) == "--log";
+    if (argc != 3 && !log) {
+        std::fprintf(stderr, "usage: native_floor [--log] ARCHIVE OUT_DIR\n");
         return 2;
     }
+    argv += log;
     auto start = std::chrono::steady_clock::now();
+    if (log) {
+        MakeParents(std::string(argv[2]) + "/");
+        g_log = open((std::string(argv[2]) + "/Uninstall.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (g_log < 0) {
+            std::perror(argv[2]);
+            return 1;
+        }
+    }
     int archive = open(argv[1], O_RDONLY);
     struct stat facts;
     if (archive < 0 || fstat(archive, &facts) != 0) {
@@ -74,6 +98,7 @@ int main(int argc, char** argv)
             std::perror(path.c_str());
             return 1;
         }
+        LogLine('f', path);
         timespec times[2] = {ToTimespec(entry.lastAccessTime), ToTimespec(entry.lastWriteTime)};
         futimens(file, times);
         close(file);
@@ -81,6 +106,8 @@ int main(int argc, char** argv)
         ++files;
     }
     CloseArchive(&reader);
+    if (g_log >= 0)
+        close(g_log);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("seconds=%.4f files=%d\n", seconds, files);
     return 0;

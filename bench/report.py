@@ -28,12 +28,13 @@ def timing(values):
 
 
 def main():
-    runs, floors, sizes, stub = {}, {}, {}, None
+    runs, floors, logged_floors, sizes, stub = {}, {}, {}, {}, None
     for kind, fields in records(sys.argv[1]):
         if kind == "run":
             runs.setdefault((fields["payload"], fields["side"]), []).append(fields)
         elif kind == "floor":
-            floors.setdefault(fields["payload"], []).append(float(fields["seconds"]))
+            chosen = logged_floors if fields.get("log") == "1" else floors
+            chosen.setdefault(fields["payload"], []).append(float(fields["seconds"]))
         elif kind == "size":
             sizes[fields["payload"]] = fields
         elif kind == "stub":
@@ -68,6 +69,8 @@ def main():
     row("**ours / peer**", lambda n: "**%s**" % ratio(seconds(n, "ours"), seconds(n, "peer")))
     row("native floor (Linux, zlib): median (min–max)", lambda n: timing(floors.get(n, [])))
     row("**ours / native floor**", lambda n: "**%s**" % ratio(seconds(n, "ours"), floors.get(n, [])))
+    row("native floor with the uninstall log committed line by line", lambda n: timing(logged_floors.get(n, [])))
+    row("ours / that floor", lambda n: ratio(seconds(n, "ours"), logged_floors.get(n, [])))
     row("peak working set, ours / peer", lambda n: peak(n, "peak_working_set"))
     row("peak private bytes (PeakPagefileUsage), ours / peer", lambda n: peak(n, "peak_pagefile"))
     row("processes per install, ours / peer",
