@@ -55,6 +55,10 @@ function(arbolix_add_setup target)
   target_link_libraries(${target} PRIVATE arbolix_setup arbolix_real_dialogs)
   # windres looks for the packed files in the include folders, this program's first.
   target_include_directories(${target} PRIVATE ${dir} ${PROJECT_SOURCE_DIR}/resources)
+  # Wine maps a section straight from the file only when it starts on a page of the
+  # file; otherwise it copies the whole payload into private memory at start-up.
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${ARBOLIX_PACKER_COMMAND} align-resources $<TARGET_FILE:${target}>)
   if(ARG_OUTPUT_NAME)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME})
   endif()

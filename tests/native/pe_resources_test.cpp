@@ -155,3 +155,90 @@ TEST(PeResources, CutOrDamagedImagesNeverReadOutsideThem)
         }
     }
 }
+
+// The single section sits at 0x200 in the file; a second one may follow it.
+static Bytes WithSecondSection(Bytes image, uint32_t rawOffset, uint32_t rawSize)
+{
+    Put16(&image, 0x44 + 2, 2);
+    size_t header = 0x44 + 20 + 224 + 40;
+    memcpy(image.data() + header, ".reloc", 6);
+    Put32(&image, header + 8, rawSize);
+    Put32(&image, header + 12, 0x8000);
+    Put32(&image, header + 16, rawSize);
+    Put32(&image, header + 20, rawOffset);
+    image.resize(rawOffset, 0);
+    image.insert(image.end(), rawSize, 0x5A);
+    return image;
+}
+
+TEST(PeAlignment, ResourcesMoveToAPageAndStillReadTheSame)
+{
+    Bytes image = WithSecondSection(MakeImage("Z", Text("license bytes"), Text("archive!")), 0x600, 0x200);
+    Put32(&image, 0x44 + 20 + 64, 0x12345);  // a checksum
+    Bytes aligned = image;
+    std::string error;
+    ASSERT_EQ(1, AlignResourceSection(&aligned, &error)) << error;
+    ASSERT_EQ(image.size() + 0xE00, aligned.size());
+    size_t header = 0x44 + 20 + 224;
+    EXPECT_EQ(0x1000u, ReadWord32(aligned.data() + header + 20));
+    EXPECT_EQ(0x1400u, ReadWord32(aligned.data() + header + 40 + 20));
+    EXPECT_EQ(kSectionRva, ReadWord32(aligned.data() + header + 12));
+    EXPECT_EQ(0u, ReadWord32(aligned.data() + 0x44 + 20 + 64));
+    // Headers unchanged before the section, zeros in the gap, the rest moved whole.
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 0x44 + 20 + 64, aligned.begin()));
+    EXPECT_EQ(Bytes(0xE00, 0), Bytes(aligned.begin() + 0x200, aligned.begin() + 0x1000));
+    EXPECT_TRUE(std::equal(image.begin() + 0x200, image.end(), aligned.begin() + 0x1000));
+    Bytes found;
+    ASSERT_EQ(1, FindPeResource(aligned, "Z", 110, &found, &error)) << error;
+    EXPECT_EQ(Text("archive!"), found);
+    ASSERT_EQ(1, FindPeResource(aligned, "Z", 107, &found, &error));
+    EXPECT_EQ(Text("license bytes"), found);
+
+    // Once aligned there is nothing left to do.
+    Bytes again = aligned;
+    EXPECT_EQ(0, AlignResourceSection(&again, &error));
+    EXPECT_EQ(aligned, again);
+}
+
+TEST(PeAlignment, SignedOrOverlappingImagesAreLeftAlone)
+{
+    std::string error;
+    Bytes signedImage = MakeImage("Z", Text("a"), Text("b"));
+    Put32(&signedImage, 0x44 + 20 + 96 + 32, 0x400);  // certificate table
+    Bytes copy = signedImage;
+    EXPECT_EQ(-1, AlignResourceSection(&copy, &error));
+    EXPECT_EQ("the image is signed: align it before signing", error);
+    EXPECT_EQ(signedImage, copy);
+
+    // A second section whose bytes run from before the resources into them.
+    Bytes overlapping = WithSecondSection(MakeImage("Z", Text("a"), Text("b")), 0x400, 0x200);
+    Put32(&overlapping, 0x44 + 20 + 224 + 40 + 20, 0x1A0);
+    copy = overlapping;
+    EXPECT_EQ(-1, AlignResourceSection(&copy, &error));
+    EXPECT_EQ("a section overlaps the resource section in the file", error);
+    EXPECT_EQ(overlapping, copy);
+
+    Bytes text = Text("not an image at all");
+    EXPECT_EQ(-1, AlignResourceSection(&text, &error));
+    EXPECT_EQ("not a Windows executable", error);
+}
+
+TEST(PeAlignment, CutOrDamagedImagesNeverReachOutside)
+{
+    Bytes image = MakeImage("Z", Text("license"), Text("archive"));
+    std::string error;
+    for (size_t size = 0; size < image.size(); ++size) {
+        Bytes cut(image.begin(), image.begin() + size);
+        // Cut inside the headers: refused; cut inside the section: still moved.
+        EXPECT_EQ(size < kSectionFile ? -1 : 1, AlignResourceSection(&cut, &error)) << size;
+    }
+    const uint32_t values[] = {0, 1, 0x7F, 0x80, 0xFF};
+    for (size_t offset = 0; offset < kSectionFile; ++offset)
+        for (uint32_t value : values) {
+            Bytes damaged = image;
+            damaged[offset] = (unsigned char)value;
+            size_t before = damaged.size();
+            int result = AlignResourceSection(&damaged, &error);
+            EXPECT_EQ(result == 1, damaged.size() > before) << offset;
+        }
+}

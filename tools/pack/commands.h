@@ -5,3 +5,4 @@ int RunTextCommand(int argc, char** argv);
 int RunArchiveCommand(int argc, char** argv);
 int RunListCommand(int argc, char** argv);
 int RunVerifyCommand(int argc, char** argv);
+int RunAlignCommand(int argc, char** argv);

@@ -12,7 +12,8 @@ static int Usage()
             "  archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
             "          MANIFEST -o OUTPUT [--depfile FILE]  write a payload archive\n"
             "  list ARCHIVE | SETUP.exe                   show an archive's directory\n"
-            "  verify ARCHIVE | SETUP.exe                 unpack and check every piece\n");
+            "  verify ARCHIVE | SETUP.exe                 unpack and check every piece\n"
+            "  align-resources SETUP.exe                  start the resources on a page of the file\n");
     return 2;
 }
 
@@ -28,5 +29,7 @@ int main(int argc, char** argv)
         return RunListCommand(argc - 2, argv + 2);
     if (!strcmp(argv[1], "verify"))
         return RunVerifyCommand(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "align-resources"))
+        return RunAlignCommand(argc - 2, argv + 2);
     return Usage();
 }

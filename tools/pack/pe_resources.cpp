@@ -85,6 +85,58 @@ static int FindDirectoryEntry(const Bytes& image, size_t base, size_t sectionSiz
     return 0;
 }
 
+// Where the headers of an image are, after checking they lie inside it.
+struct PeLayout {
+    size_t coff, optional, directories, sectionTable;
+    uint16_t sectionCount;
+    uint32_t directoryCount;
+    std::vector<Section> sections;
+};
+
+static bool ReadPeLayout(const Bytes& image, PeLayout* layout)
+{
+    uint32_t peOffset = 0;
+    uint16_t optionalSize, magic;
+    Read32(image, 0x3C, &peOffset);
+    layout->coff = (size_t)peOffset + 4;
+    if (!Read16(image, layout->coff + 2, &layout->sectionCount) || !Read16(image, layout->coff + 16, &optionalSize))
+        return false;
+    layout->optional = layout->coff + 20;
+    if (!Read16(image, layout->optional, &magic) || (magic != 0x10B && magic != 0x20B))
+        return false;
+    layout->directories = layout->optional + (magic == 0x10B ? 96 : 112);
+    if (!Read32(image, layout->directories - 4, &layout->directoryCount))
+        return false;
+    uint32_t fitting = (uint32_t)((layout->optional + optionalSize - layout->directories) / 8);
+    if (layout->directories > layout->optional + optionalSize)
+        fitting = 0;
+    if (layout->directoryCount > fitting)
+        layout->directoryCount = fitting;
+    layout->sectionTable = layout->optional + optionalSize;
+    layout->sections.clear();
+    for (uint16_t i = 0; i < layout->sectionCount; ++i) {
+        Section section;
+        size_t at = layout->sectionTable + (size_t)i * 40;
+        if (!Read32(image, at + 8, &section.virtualSize) || !Read32(image, at + 12, &section.virtualAddress)
+            || !Read32(image, at + 16, &section.rawSize) || !Read32(image, at + 20, &section.rawOffset))
+            return false;
+        layout->sections.push_back(section);
+    }
+    return true;
+}
+
+// The RVA and size of data directory `index`; zeros when the image has none.
+static void ReadDirectory(const Bytes& image, const PeLayout& layout, uint32_t index, uint32_t* rva, uint32_t* size)
+{
+    *rva = *size = 0;
+    if (index < layout.directoryCount) {
+        Read32(image, layout.directories + 8 * (size_t)index, rva);
+        Read32(image, layout.directories + 8 * (size_t)index + 4, size);
+    }
+}
+
+enum { kResourceDirectory = 2, kCertificateDirectory = 4, kPage = 4096 };
+
 int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Bytes* resource,
                    std::string* error)
 {
@@ -92,37 +144,15 @@ int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Byt
     if (!IsPeImage(image))
         return -1;
     *error = "the PE headers are malformed";
-    uint32_t peOffset = 0;
-    uint16_t sectionCount, optionalSize, magic;
-    Read32(image, 0x3C, &peOffset);
-    size_t coff = (size_t)peOffset + 4;
-    if (!Read16(image, coff + 2, &sectionCount) || !Read16(image, coff + 16, &optionalSize))
+    PeLayout layout;
+    if (!ReadPeLayout(image, &layout))
         return -1;
-    size_t optional = coff + 20;
-    if (!Read16(image, optional, &magic) || (magic != 0x10B && magic != 0x20B))
-        return -1;
-    size_t directories = optional + (magic == 0x10B ? 96 : 112);
-    uint32_t directoryCount;
-    if (!Read32(image, directories - 4, &directoryCount))
-        return -1;
-    uint32_t resourceRva = 0, resourceSize = 0;
-    if (directoryCount > 2 && (directories + 24 > optional + optionalSize
-                               || !Read32(image, directories + 16, &resourceRva)
-                               || !Read32(image, directories + 20, &resourceSize)))
-        return -1;
+    uint32_t resourceRva, resourceSize;
+    ReadDirectory(image, layout, kResourceDirectory, &resourceRva, &resourceSize);
     if (!resourceRva || !resourceSize)
         return 0;
+    const std::vector<Section>& sections = layout.sections;
 
-    std::vector<Section> sections;
-    size_t table = optional + optionalSize;
-    for (uint16_t i = 0; i < sectionCount; ++i) {
-        Section section;
-        size_t at = table + (size_t)i * 40;
-        if (!Read32(image, at + 8, &section.virtualSize) || !Read32(image, at + 12, &section.virtualAddress)
-            || !Read32(image, at + 16, &section.rawSize) || !Read32(image, at + 20, &section.rawOffset))
-            return -1;
-        sections.push_back(section);
-    }
     size_t base;
     if (!RvaToOffset(sections, resourceRva, resourceSize, &base) || base + resourceSize > image.size())
         return -1;
@@ -150,6 +180,58 @@ int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Byt
     if (!RvaToOffset(sections, dataRva, dataSize, &data) || data + dataSize > image.size())
         return -1;
     resource->assign(image.begin() + data, image.begin() + data + dataSize);
+    error->clear();
+    return 1;
+}
+
+int AlignResourceSection(Bytes* image, std::string* error)
+{
+    *error = "not a Windows executable";
+    if (!IsPeImage(*image))
+        return -1;
+    *error = "the PE headers are malformed";
+    PeLayout layout;
+    if (!ReadPeLayout(*image, &layout))
+        return -1;
+    uint32_t resourceRva, resourceSize, certificates, certificatesSize;
+    ReadDirectory(*image, layout, kResourceDirectory, &resourceRva, &resourceSize);
+    ReadDirectory(*image, layout, kCertificateDirectory, &certificates, &certificatesSize);
+    const Section* resources = 0;
+    for (const Section& section : layout.sections)
+        if (resourceRva && resourceRva >= section.virtualAddress && resourceRva - section.virtualAddress < section.virtualSize)
+            resources = &section;
+    if (!resources || !resources->rawSize)
+        return 0;
+    uint32_t start = resources->rawOffset;
+    if (start % kPage == 0)
+        return 0;
+    if (start > image->size()) {
+        *error = "the resource section lies past the end of the file";
+        return -1;
+    }
+    if (certificates) {
+        *error = "the image is signed: align it before signing";
+        return -1;
+    }
+    uint32_t padding = kPage - start % kPage;
+    for (const Section& section : layout.sections)
+        if (section.rawOffset < start && section.rawSize > start - section.rawOffset) {
+            *error = "a section overlaps the resource section in the file";
+            return -1;
+        }
+    // Every section from the resources on moves by the padding; their addresses in
+    // memory, and so every RVA, stay as they are.
+    for (uint16_t i = 0; i < layout.sectionCount; ++i) {
+        const Section& section = layout.sections[i];
+        if (section.rawSize && section.rawOffset >= start)
+            WriteWord32(image->data() + layout.sectionTable + (size_t)i * 40 + 20, section.rawOffset + padding);
+    }
+    uint32_t symbols;
+    if (Read32(*image, layout.coff + 8, &symbols) && symbols >= start)
+        WriteWord32(image->data() + layout.coff + 8, symbols + padding);
+    // The checksum no longer holds; no loader of a program checks it, so it is cleared.
+    WriteWord32(image->data() + layout.optional + 64, 0);
+    image->insert(image->begin() + start, padding, 0);
     error->clear();
     return 1;
 }

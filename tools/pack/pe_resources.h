@@ -15,3 +15,10 @@ bool IsPeImage(const Bytes& image);
 // language. 1: found; 0: not in the image; -1: the image is malformed (*error says how).
 int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Bytes* resource,
                    std::string* error);
+
+// Moves the resource section's bytes in the file to a page boundary (4096), so that
+// a loader that maps sections straight from the file (Wine does, when the offset is
+// page-aligned; otherwise it reads the whole section into private memory) can map the
+// payload instead of copying it. The program's memory image is unchanged.
+// 1: moved; 0: nothing to do; -1: cannot be done (*error says why; image untouched).
+int AlignResourceSection(Bytes* image, std::string* error);
