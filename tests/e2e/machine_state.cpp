@@ -1,5 +1,6 @@
 #include "machine_state.h"
 
+#include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
@@ -103,4 +104,17 @@ std::string ReadWholeFile(const std::string& path)
     while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
     fclose(file);
     return bytes;
+}
+
+std::vector<std::string> LogLines(const std::string& folder)
+{
+    std::string log = ReadWholeFile(folder + "\\Uninstall.cfg");
+    std::vector<std::string> lines;
+    size_t start = 0, end;
+    while ((end = log.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(log.substr(start, end - start));
+        start = end + 2;
+    }
+    EXPECT_EQ(log.size(), start) << "every line ends in CR LF";
+    return lines;
 }

@@ -32,6 +32,9 @@ extern const char kExtensionKey[];
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
+// The lines of the folder's "Uninstall.cfg", each without its CR LF; a test failure
+// when the last line has none.
+std::vector<std::string> LogLines(const std::string& folder);
 
 // The shell folder's path for a CSIDL value.
 std::string ShellFolder(int csidl);

@@ -74,19 +74,6 @@ protected:
     SetupProcess setup = {};
 };
 
-static std::vector<std::string> LogLines(const std::string& folder)
-{
-    std::string log = ReadWholeFile(folder + "\\Uninstall.cfg");
-    std::vector<std::string> lines;
-    size_t start = 0, end;
-    while ((end = log.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(log.substr(start, end - start));
-        start = end + 2;
-    }
-    EXPECT_EQ(log.size(), start) << "every line ends in CR LF";
-    return lines;
-}
-
 // Every logged file is there and read-only; Wine keeps the attributes of a file that
 // existed before (Windows would make it read-only too), so those are named in kept.
 static void ExpectInstalledIn(const std::string& folder, const std::vector<std::string>& kept = {})

@@ -65,19 +65,6 @@ static SilentRun RunSilent(const std::string& exe, const std::string& folder, in
     return run;
 }
 
-static std::vector<std::string> LogLines(const std::string& folder)
-{
-    std::string log = ReadWholeFile(folder + "\\Uninstall.cfg");
-    std::vector<std::string> lines;
-    size_t start = 0, end;
-    while ((end = log.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(log.substr(start, end - start));
-        start = end + 2;
-    }
-    EXPECT_EQ(log.size(), start) << "every line ends in CR LF";
-    return lines;
-}
-
 static std::vector<std::string> LoggedFiles(const std::string& folder)
 {
     std::vector<std::string> files;

@@ -25,13 +25,14 @@ if [ "$(id -u)" -eq 0 ]; then chown root:root "$work/drive/Locked" "$work/drive/
 chmod 555 "$work/drive/Locked" "$work/drive/Partly/SampleFiles"
 
 cd "$work"
+as_owner() {  # runs a command as that user, in the prefix and with nothing else inherited
+  $as_user env -i PATH=/usr/bin:/bin HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
+    WINEARCH=win64 WINEDEBUG=-all DISPLAY="$DISPLAY" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" "$@"
+}
 status=0
-$as_user env -i PATH=/usr/bin:/bin HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
-  WINEARCH=win64 WINEDEBUG=-all DISPLAY="$DISPLAY" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" \
-  ARBOLIX_LOCKED_FOLDER='L:\Locked' ARBOLIX_PARTLY_LOCKED_FOLDER='L:\Partly' \
+as_owner ARBOLIX_LOCKED_FOLDER='L:\Locked' ARBOLIX_PARTLY_LOCKED_FOLDER='L:\Partly' \
   wine "$tests_exe" --gtest_filter='Unprivileged.*' </dev/null || status=$?
-$as_user env -i PATH=/usr/bin:/bin HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
-  wineserver -k >/dev/null 2>&1 || true
+as_owner wineserver -k >/dev/null 2>&1 || true
 chmod -R u+w "$work" 2>/dev/null
 rm -rf "$work"
 exit $status

@@ -107,9 +107,8 @@ static bool ReadPeLayout(const Bytes& image, PeLayout* layout)
     layout->directories = layout->optional + (magic == 0x10B ? 96 : 112);
     if (!Read32(image, layout->directories - 4, &layout->directoryCount))
         return false;
-    uint32_t fitting = (uint32_t)((layout->optional + optionalSize - layout->directories) / 8);
-    if (layout->directories > layout->optional + optionalSize)
-        fitting = 0;
+    size_t optionalEnd = layout->optional + optionalSize;
+    uint32_t fitting = optionalEnd > layout->directories ? (uint32_t)((optionalEnd - layout->directories) / 8) : 0;
     if (layout->directoryCount > fitting)
         layout->directoryCount = fitting;
     layout->sectionTable = layout->optional + optionalSize;
