@@ -27,57 +27,67 @@ def timing(values):
                                    digits, max(values))
 
 
+PAIRS = (("x86", "ours x86 (i686), peer NSIS x86-unicode"), ("x64", "ours x64, peer NSIS amd64-unicode"))
+
+
 def main():
-    runs, floors, logged_floors, sizes, stub = {}, {}, {}, {}, None
+    runs, floors, logged_floors, sizes, stub, skipped = {}, {}, {}, {}, None, []
     for kind, fields in records(sys.argv[1]):
         if kind == "run":
-            runs.setdefault((fields["payload"], fields["side"]), []).append(fields)
+            runs.setdefault((fields["payload"], fields["side"], fields["arch"]), []).append(fields)
         elif kind == "floor":
             chosen = logged_floors if fields.get("log") == "1" else floors
             chosen.setdefault(fields["payload"], []).append(float(fields["seconds"]))
         elif kind == "size":
-            sizes[fields["payload"]] = fields
+            sizes[(fields["payload"], fields["arch"])] = fields
         elif kind == "stub":
             stub = fields
-    payloads = [name for name in ("default", "large") if name in sizes]
+        elif kind == "skipped":
+            skipped.append(fields["arch"])
+    payloads = [name for name in ("default", "large") if (name, "x86") in sizes]
+    archs = [arch for arch, _ in PAIRS if arch not in skipped]
     rows = []
 
     def row(label, make):
         rows.append("| %s | %s |" % (label, " | ".join(make(name) for name in payloads)))
 
-    def seconds(name, side):
-        return [float(r["seconds"]) for r in runs.get((name, side), [])]
+    def seconds(name, side, arch):
+        return [float(r["seconds"]) for r in runs.get((name, side, arch), [])]
 
-    def failed(name, side):
+    def failed(name, side, arch):
         # Ours also writes its uninstall log into the folder.
-        expected = int(sizes[name]["files"]) + (side == "ours")
-        return [r for r in runs.get((name, side), []) if r.get("exit") != "0"
+        expected = int(sizes[(name, arch)]["files"]) + (side == "ours")
+        return [r for r in runs.get((name, side, arch), []) if r.get("exit") != "0"
                 or int(r.get("installed", -1)) != expected]
 
     def ratio(a, b):
         return "%.2f" % (statistics.median(a) / statistics.median(b)) if a and b else "-"
 
-    def peak(name, key):
-        ours = max(int(r[key]) for r in runs[(name, "ours")])
-        peer = max(int(r[key]) for r in runs[(name, "peer")])
+    def peak(name, arch, key):
+        ours = max(int(r[key]) for r in runs[(name, "ours", arch)])
+        peer = max(int(r[key]) for r in runs[(name, "peer", arch)])
         return "%s / %s" % (mb(ours), mb(peer))
 
-    row("files, bytes", lambda n: "%s, %s" % (sizes[n]["files"], mb(int(sizes[n]["bytes"]))))
-    row("runs each (A B A B)", lambda n: str(len(seconds(n, "ours"))))
-    row("install time, ours: median (min–max)", lambda n: timing(seconds(n, "ours")))
-    row("install time, peer NSIS: median (min–max)", lambda n: timing(seconds(n, "peer")))
-    row("**ours / peer**", lambda n: "**%s**" % ratio(seconds(n, "ours"), seconds(n, "peer")))
-    row("native floor (Linux, zlib): median (min–max)", lambda n: timing(floors.get(n, [])))
-    row("**ours / native floor**", lambda n: "**%s**" % ratio(seconds(n, "ours"), floors.get(n, [])))
+    row("files, bytes", lambda n: "%s, %s" % (sizes[(n, "x86")]["files"], mb(int(sizes[(n, "x86")]["bytes"]))))
+    row("runs each (A B A B)", lambda n: str(len(seconds(n, "ours", archs[0]))))
+    for arch, title in PAIRS:
+        if arch not in archs:
+            row("**%s**" % title, lambda n: "not run: this kernel refuses 32-bit code")
+            continue
+        row("**%s**" % title, lambda n: "")
+        row("install time, ours: median (min–max)", lambda n: timing(seconds(n, "ours", arch)))
+        row("install time, peer: median (min–max)", lambda n: timing(seconds(n, "peer", arch)))
+        row("**ours / peer**", lambda n: "**%s**" % ratio(seconds(n, "ours", arch), seconds(n, "peer", arch)))
+        row("ours / native floor", lambda n: ratio(seconds(n, "ours", arch), floors.get(n, [])))
+        row("peak working set, ours / peer", lambda n: peak(n, arch, "peak_working_set"))
+        row("peak private bytes (PeakPagefileUsage), ours / peer", lambda n: peak(n, arch, "peak_pagefile"))
+        row("processes per install, ours / peer",
+            lambda n: "%s / %s" % (runs[(n, "ours", arch)][0]["processes"], runs[(n, "peer", arch)][0]["processes"]))
+        row("payload: our archive / peer's compressed data",
+            lambda n: "%d / %d" % (int(sizes[(n, arch)]["ours_archive"]), int(sizes[(n, arch)]["peer_data"])))
+    row("**native floor (Linux, zlib): median (min–max)**", lambda n: timing(floors.get(n, [])))
     row("native floor with the uninstall log committed line by line", lambda n: timing(logged_floors.get(n, [])))
-    row("ours / that floor", lambda n: ratio(seconds(n, "ours"), logged_floors.get(n, [])))
-    row("peak working set, ours / peer", lambda n: peak(n, "peak_working_set"))
-    row("peak private bytes (PeakPagefileUsage), ours / peer", lambda n: peak(n, "peak_pagefile"))
-    row("processes per install, ours / peer",
-        lambda n: "%s / %s" % (runs[(n, "ours")][0]["processes"], runs[(n, "peer")][0]["processes"]))
-    row("payload: our archive", lambda n: "%d" % int(sizes[n]["ours_archive"]))
-    row("payload: peer's compressed data", lambda n: "%d" % int(sizes[n]["peer_data"]))
-    row("payload: zlib -9, each file alone", lambda n: "%d" % int(sizes[n]["zlib9"]))
+    row("payload: zlib -9, each file alone", lambda n: "%d" % int(sizes[(n, "x86")]["zlib9"]))
 
     print("| | %s |" % " | ".join("%s payload" % name for name in payloads))
     print("|---|" + "---|" * len(payloads))
@@ -87,10 +97,11 @@ def main():
         print("Setup stub, i686 build (size without the payload): ours %s, peer NSIS zlib stub %s."
               % (kb(int(stub["ours"])), kb(int(stub["peer"]))))
     for name in payloads:
-        for side in ("ours", "peer"):
-            for bad in failed(name, side):
-                print("\nWARNING: %s %s run failed: exit %s, %s files installed"
-                      % (name, side, bad.get("exit"), bad.get("installed")))
+        for arch in archs:
+            for side in ("ours", "peer"):
+                for bad in failed(name, side, arch):
+                    print("\nWARNING: %s %s %s run failed: exit %s, %s files installed"
+                          % (name, side, arch, bad.get("exit"), bad.get("installed")))
 
 
 if __name__ == "__main__":

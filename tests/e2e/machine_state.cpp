@@ -6,7 +6,10 @@
 
 #include <stdio.h>
 
+#include "tests/windows/registry_view.h"
 #include "tests/windows/temp_folder.h"
+
+const std::string kDefaultFolder = std::string(kProgramFilesFolder) + "\\Arbolix Beta";
 
 const char kProductKey[] = "Software\\Velcordan\\Arbolix";
 const char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
@@ -38,12 +41,21 @@ void EndStrayApplications()
     CloseHandle(snapshot);
 }
 
+void DeleteKeyTree(HKEY hive, const char* key)
+{
+    HKEY software;
+    if (RegOpenKeyExA(hive, "Software", 0, KEY_ALL_ACCESS | kProgramView, &software) != ERROR_SUCCESS)
+        return;
+    SHDeleteKeyA(software, key + sizeof "Software");
+    RegCloseKey(software);
+}
+
 void ClearSetupTraces(const std::vector<std::string>& folders)
 {
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
-    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velcordan");
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kExtensionKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Velcordan");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensionKey);
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
         std::string link = ShellFolder(csidl) + "\\Arbolix Beta.lnk";
         SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -57,7 +69,7 @@ RegistryValue ReadValue(HKEY hive, const char* key, const char* name)
 {
     RegistryValue value = {};
     HKEY handle;
-    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ | kProgramView, &handle) != ERROR_SUCCESS)
         return value;
     unsigned char data[4096];
     DWORD size = sizeof data;
@@ -76,7 +88,7 @@ RegistryValue ReadValue(HKEY hive, const char* key, const char* name)
 void WriteTextValue(HKEY hive, const char* key, const char* name, const char* text)
 {
     HKEY handle;
-    if (RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE, 0, &handle, 0) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE | kProgramView, 0, &handle, 0) != ERROR_SUCCESS)
         return;
     RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
     RegCloseKey(handle);

@@ -21,8 +21,14 @@ struct RegistryValue {
     DWORD number;      // REG_DWORD
 };
 
+// Registry access in the view the program under test writes.
 RegistryValue ReadValue(HKEY hive, const char* key, const char* name);
+// Deletes a key under Software with everything below it.
+void DeleteKeyTree(HKEY hive, const char* key);
 void WriteTextValue(HKEY hive, const char* key, const char* name, const char* text);
+
+// Where a setup program of this tree proposes to install by default.
+extern const std::string kDefaultFolder;
 
 extern const char kProductKey[];
 extern const char kSettingsKey[];

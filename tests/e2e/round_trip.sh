@@ -3,22 +3,28 @@
 # default payload into a fresh prefix, the real uninstaller removes it, and the
 # prefix's file tree and registry are compared with what they were before. A file
 # the user added to the install folder survives with its folders.
-#   round_trip.sh WINE_RUN SETUP_EXE WORK_DIR [installs]
+#   round_trip.sh WINE_RUN SETUP_EXE x86|x64 WORK_DIR [installs]
+# A 32-bit setup program writes the 32-bit registry view and installs into
+# "Program Files (x86)"; the registry is read in the view the program writes.
 set -uo pipefail
-wine_run=$1 setup=$2 work=$3 installs=${4:-1}
+wine_run=$1 setup=$2 arch=$3 work=$4 installs=${5:-1}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/wine-scratch"
 wine_scratch_start "$work"
 trap 'wineserver -k </dev/null >/dev/null 2>&1' EXIT
 
+case $arch in
+  x86) view=/reg:32 program_files="Program Files (x86)" ;;
+  *) view=/reg:64 program_files="Program Files" ;;
+esac
 drive=$WINEPREFIX/drive_c
-folder="$drive/Program Files/Arbolix Beta"
+folder="$drive/$program_files/Arbolix Beta"
 fail() { echo "FAIL: $*"; exit 1; }
 
 snapshot() {  # what Wine itself keeps changing is left out
   (cd "$drive" && find . -path ./windows -prune -o -path './users/*/Temp' -prune -o -printf '%y %p\n' | sort) >"$work/$1.files"
   for hive in HKLM HKCU; do
-    wine reg export "$hive\\Software" "$work/$1.$hive.reg" /y </dev/null >/dev/null 2>&1
+    wine reg export "$hive\\Software" "$work/$1.$hive.reg" /y $view </dev/null >/dev/null 2>&1
   done
   # Wine's own keys (Software\Wine) change as any program starts; ours never live there.
   cat "$work/$1.HKLM.reg" "$work/$1.HKCU.reg" | iconv -f UTF-16LE -t UTF-8 | tr -d '\r' |
@@ -41,7 +47,7 @@ grep -q 'Arbolix Beta.lnk' "$work/installed.files" || fail "the file tree does n
 mkdir -p "$folder/SampleFiles"
 echo "my own notes" >"$folder/SampleFiles/My notes.txt"
 
-wine "C:\\Program Files\\Arbolix Beta\\Uninstall.exe" -USilent </dev/null >/dev/null 2>&1
+wine "C:\\$program_files\\Arbolix Beta\\Uninstall.exe" -USilent </dev/null >/dev/null 2>&1
 code=$?
 [ $code -eq 0 ] || fail "uninstaller ended with $code"
 # The uninstaller's copy removes its original a moment after the exit.
@@ -50,8 +56,8 @@ snapshot after
 
 expected="$work/expected.files"
 { cat "$work/before.files"
-  printf '%s\n' "d ./Program Files/Arbolix Beta" "d ./Program Files/Arbolix Beta/SampleFiles" \
-    "f ./Program Files/Arbolix Beta/SampleFiles/My notes.txt"; } | sort >"$expected"
+  printf '%s\n' "d ./$program_files/Arbolix Beta" "d ./$program_files/Arbolix Beta/SampleFiles" \
+    "f ./$program_files/Arbolix Beta/SampleFiles/My notes.txt"; } | sort >"$expected"
 diff -u "$expected" "$work/after.files" || fail "the file tree differs"
 diff -u "$work/before.reg" "$work/after.reg" || fail "the registry differs"
 [ "$(cat "$folder/SampleFiles/My notes.txt")" = "my own notes" ] || fail "the user's file changed"

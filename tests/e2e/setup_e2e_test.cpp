@@ -9,7 +9,6 @@
 #include "ui_driver.h"
 
 static const std::string kBase = "C:\\arbolix-e2e";
-static const std::string kDefaultFolder = "C:\\Program Files\\Arbolix Beta";
 static const char kCaption[] = "Arbolix\xAE Setup";
 static const char kCompletionWithDesktop[] =
     "Installation Complete!\n\nA shortcut to the Start menu and to your desktop has been created.";

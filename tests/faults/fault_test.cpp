@@ -16,7 +16,6 @@
 #include "tests/windows/temp_folder.h"
 
 static const std::string kBase = "C:\\arbolix-faults";
-static const std::string kDefaultFolder = "C:\\Program Files\\Arbolix Beta";
 static const char kDecompressMessage[] = "Unable to decompress data";
 
 struct SilentRun {

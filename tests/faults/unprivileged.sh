@@ -26,7 +26,7 @@ chmod 555 "$work/drive/Locked" "$work/drive/Partly/SampleFiles"
 
 cd "$work"
 as_owner() {  # runs a command as that user, in the prefix and with nothing else inherited
-  $as_user env -i PATH=/usr/bin:/bin HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
+  $as_user env -i PATH="$PATH" HOME="$work/home" TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" \
     WINEARCH=win64 WINEDEBUG=-all DISPLAY="$DISPLAY" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" "$@"
 }
 status=0

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "registry_view.h"
 #include "saved_registry.h"
 #include "setup/install_folder.h"
 #include "setup/setup_state.h"
@@ -87,7 +88,7 @@ TEST_F(InstallFolderTest, ReleaseFolderTooLongForTheChannelNameIsPassedOver)
 
 TEST_F(InstallFolderTest, WithoutStoredFoldersProgramFilesIsUsed)
 {
-    EXPECT_EQ("C:\\Program Files\\Arbolix Beta", Resolve());
+    EXPECT_EQ(std::string(kProgramFilesFolder) + "\\Arbolix Beta", Resolve());
     SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\Programme");
     EXPECT_EQ("D:\\Programme\\Arbolix Beta", Resolve());
     SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\Programme\\");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "registry_view.h"
 #include "saved_registry.h"
 #include "uninstall/registry.h"
 
@@ -128,7 +129,7 @@ TEST_F(RegistryTest, MachineValueReadsFromAnyKey)
 {
     char buffer[260];
     ReadMachineValue(WindowsVersionKey, "ProgramFilesDir", buffer, sizeof buffer);
-    EXPECT_STREQ("C:\\Program Files", buffer);
+    EXPECT_STREQ(kProgramFilesFolder, buffer);
     ReadMachineValue("Software\\No Such Vendor\\Key", "ProgramFilesDir", buffer, sizeof buffer);
     EXPECT_STREQ("", buffer);
 }

@@ -1,5 +1,7 @@
 #include "saved_registry.h"
 
+#include "registry_view.h"
+
 std::string RegistryValue::Text() const
 {
     std::string text(data.begin(), data.end());
@@ -10,7 +12,7 @@ RegistryValue ReadBack(HKEY hive, const std::string& path, const char* name)
 {
     RegistryValue value = {ERROR_FILE_NOT_FOUND, REG_NONE, {}};
     HKEY key;
-    if ((value.status = RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key)) != ERROR_SUCCESS)
+    if ((value.status = RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | kProgramView, &key)) != ERROR_SUCCESS)
         return value;
     DWORD size = 0;
     value.status = RegQueryValueExA(key, name, 0, &value.type, 0, &size);
@@ -27,7 +29,7 @@ static std::vector<std::string> EnumerateNames(HKEY hive, const std::string& pat
 {
     std::vector<std::string> names;
     HKEY key;
-    if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | kProgramView, &key) != ERROR_SUCCESS)
         return names;
     for (DWORD i = 0;; ++i) {
         char name[16384];
@@ -55,7 +57,7 @@ std::vector<std::string> SubkeyNames(HKEY hive, const std::string& path)
 bool KeyExists(HKEY hive, const std::string& path)
 {
     HKEY key;
-    if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | kProgramView, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -64,7 +66,7 @@ bool KeyExists(HKEY hive, const std::string& path)
 void SetRaw(HKEY hive, const std::string& path, const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key;
-    if (RegCreateKeyExA(hive, path.c_str(), 0, 0, 0, KEY_ALL_ACCESS, 0, &key, 0) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(hive, path.c_str(), 0, 0, 0, KEY_ALL_ACCESS | kProgramView, 0, &key, 0) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, name, 0, type, (const BYTE*)data, size);
     RegCloseKey(key);
@@ -78,7 +80,7 @@ void SetText(HKEY hive, const std::string& path, const char* name, const std::st
 void DeleteValue(HKEY hive, const std::string& path, const char* name)
 {
     HKEY key;
-    if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_SET_VALUE | kProgramView, &key) != ERROR_SUCCESS)
         return;
     RegDeleteValueA(key, name);
     RegCloseKey(key);
@@ -88,7 +90,7 @@ void DeleteKeyTree(HKEY hive, const std::string& path)
 {
     for (const std::string& subkey : SubkeyNames(hive, path))
         DeleteKeyTree(hive, path + "\\" + subkey);
-    RegDeleteKeyA(hive, path.c_str());
+    RegDeleteKeyExA(hive, path.c_str(), kProgramView, 0);
 }
 
 SavedKey::SavedKey(HKEY hive, const std::string& path) : hive_(hive), path_(path), existed_(KeyExists(hive, path))
@@ -116,7 +118,7 @@ SavedKey::~SavedKey()
     for (const Key& key : keys_) {
         std::string full = key.path.empty() ? path_ : path_ + "\\" + key.path;
         HKEY handle;
-        if (RegCreateKeyExA(hive_, full.c_str(), 0, 0, 0, KEY_ALL_ACCESS, 0, &handle, 0) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(hive_, full.c_str(), 0, 0, 0, KEY_ALL_ACCESS | kProgramView, 0, &handle, 0) != ERROR_SUCCESS)
             continue;
         for (const Value& value : key.values)
             RegSetValueExA(handle, value.name.empty() ? 0 : value.name.c_str(), 0, value.type, value.data.data(),

@@ -10,6 +10,7 @@
 
 #include "tests/e2e/machine_state.h"
 #include "tests/e2e/ui_driver.h"
+#include "tests/windows/registry_view.h"
 #include "tests/windows/temp_folder.h"
 
 static const char kCaption[] = "Arbolix\xAE Setup";
@@ -31,7 +32,7 @@ static void WriteFileText(const std::string& path, const std::string& text, bool
 static void WriteNumberValue(HKEY hive, const char* key, const char* name, DWORD number)
 {
     HKEY handle;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE, 0, &handle, 0));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE | kProgramView, 0, &handle, 0));
     RegSetValueExA(handle, name, 0, REG_DWORD, (const BYTE*)&number, sizeof number);
     RegCloseKey(handle);
 }
@@ -39,7 +40,7 @@ static void WriteNumberValue(HKEY hive, const char* key, const char* name, DWORD
 static bool KeyExists(HKEY hive, const char* key)
 {
     HKEY handle;
-    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ | kProgramView, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;
@@ -296,9 +297,9 @@ TEST_F(Uninstaller, WithoutMachineRecordsTheUsersAcknowledgementStillGoes)
 {
     // As a run without the right to write to the machine's keys leaves it.
     MakeInstallation();
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kExtensionKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensionKey);
     EXPECT_EQ(0u, Run("-USilent"));
     EXPECT_TRUE(InstallFolderGone());
     ExpectRecordsGone();

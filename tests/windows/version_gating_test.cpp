@@ -8,6 +8,7 @@
 #include "payload/archive_format.h"
 #include "payload/install_payload.h"
 #include "platform/win32.h"
+#include "registry_view.h"
 #include "scripted_dialogs.h"
 #include "temp_folder.h"
 
@@ -173,7 +174,7 @@ class HttpsHandlerProbe {
 public:
     HttpsHandlerProbe()
     {
-        RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ | KEY_WRITE, &command);
+        RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ | KEY_WRITE | kProgramView, &command);
         DWORD size = sizeof original;
         if (!command || RegQueryValueExA(command, 0, 0, 0, (BYTE*)original, &size) != ERROR_SUCCESS)
             original[0] = 0;

@@ -1,7 +1,9 @@
 // arbolix-inspect: runs a setup program and reports what it left on this machine:
-// its exit code, the installed files, the uninstall log, the registry values and
-// the shortcuts. Used by scripts/demo.
+// which build ran, its exit code, the installed files, the uninstall log, the
+// registry values in the view the program writes, and the shortcuts. Used by
+// scripts/demo.
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
@@ -23,6 +25,46 @@ static const char* ExitCodeMeaning(DWORD code)
     case 29: return "ERROR_WRITE_FAULT: a file could not be written";
     }
     return "not one of the setup program's codes";
+}
+
+// The registry view a program writes: a 32-bit program's HKLM\Software is the 32-bit
+// view (Software\Wow6432Node) of a 64-bit Windows.
+static REGSAM g_view = KEY_WOW64_64KEY;
+
+// The machine field of the program's PE header: 0x14C for i686, 0x8664 for x86_64.
+static WORD ProgramMachine(const char* path)
+{
+    WORD machine = 0;
+    FILE* file = fopen(path, "rb");
+    if (!file)
+        return 0;
+    unsigned char dos[64];
+    DWORD peOffset = 0;
+    unsigned char header[6];
+    if (fread(dos, 1, sizeof dos, file) == sizeof dos && dos[0] == 'M' && dos[1] == 'Z') {
+        peOffset = dos[60] | dos[61] << 8 | dos[62] << 16 | (DWORD)dos[63] << 24;
+        if (fseek(file, (long)peOffset, SEEK_SET) == 0 && fread(header, 1, sizeof header, file) == sizeof header &&
+            !memcmp(header, "PE\0\0", 4))
+            machine = (WORD)(header[4] | header[5] << 8);
+    }
+    fclose(file);
+    return machine;
+}
+
+static void PrintBuild(const char* path)
+{
+    char system[MAX_PATH] = "", redirected[MAX_PATH] = "";
+    GetSystemDirectoryA(system, sizeof system);
+    if (ProgramMachine(path) == IMAGE_FILE_MACHINE_I386) {
+        g_view = KEY_WOW64_32KEY;
+        GetSystemWow64DirectoryA(redirected, sizeof redirected);
+        printf("Build: 32-bit (i686), the shipping program\n"
+               "  registry view: 32-bit (HKLM\\Software is Software\\Wow6432Node of the 64-bit view)\n"
+               "  system directory: %s as the program sees it; what it writes there lands in %s\n\n",
+               system, redirected[0] ? redirected : system);
+    } else {
+        printf("Build: 64-bit (x86_64)\n  registry view: 64-bit\n  system directory: %s\n\n", system);
+    }
 }
 
 static DWORD RunSetup(int argc, char** argv)
@@ -90,7 +132,7 @@ static void ListFiles(const std::string& folder, const std::string& prefix)
 static void PrintValues(HKEY hive, const char* hiveName, const char* key)
 {
     HKEY handle;
-    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(hive, key, 0, KEY_READ | g_view, &handle) != ERROR_SUCCESS) {
         printf("  %s\\%s: (no key)\n", hiveName, key);
         return;
     }
@@ -144,12 +186,13 @@ int main(int argc, char** argv)
         return 2;
     }
     CoInitialize(0);
+    PrintBuild(argv[1]);
     DWORD code = RunSetup(argc, argv);
     printf("Exit code: %lu (%s)\n\n", code, ExitCodeMeaning(code));
 
     char folder[MAX_PATH] = "";
     HKEY product;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &product) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ | g_view, &product) == ERROR_SUCCESS) {
         DWORD size = sizeof folder - 1;
         if (RegQueryValueExA(product, "InstallPath.Beta", 0, 0, (BYTE*)folder, &size) != ERROR_SUCCESS)
             folder[0] = 0;
