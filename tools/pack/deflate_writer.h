@@ -5,7 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "tools/pack/file_io.h"
+#include "tools/pack/bytes.h"
 
 enum class StreamWrapper { Zlib, Gzip };
 
