@@ -596,6 +596,29 @@ TEST_F(PackerTest, Utf8ManifestNamesBecomeWindows1252)
     EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
 }
 
+// The license is deflated only when that makes the resource smaller.
+TEST_F(PackerTest, TextIsStoredWhenDeflatingDoesNotShrinkIt)
+{
+    std::mt19937 random(3);
+    std::string noise(300, ' ');
+    for (char& c : noise) c = (char)random();
+    struct Case {
+        std::string text;
+        const char* options;
+        int32_t firstWord;  // the length, negative when stored
+    } cases[] = {
+        {noise, "", -300}, {noise, "--gzip", -300}, {std::string(300, 'a'), "", 300}, {"", "", 0},
+    };
+    for (const Case& c : cases) {
+        Write("license.txt", c.text);
+        ASSERT_EQ(0, RunPacker(std::string("text ") + c.options + " " + Path("license.txt") + " -o " + Path("l.z")).status);
+        Bytes resource = Read("l.z");
+        ASSERT_GE(resource.size(), 4u);
+        EXPECT_EQ(c.firstWord, (int32_t)ReadWord32(resource.data())) << c.options;
+        EXPECT_EQ(c.firstWord > 0 ? 8 + ReadWord32(resource.data() + 4) : 4 + c.text.size(), resource.size());
+    }
+}
+
 TEST_F(PackerTest, EveryCommandAnswersHelp)
 {
     for (const char* command : {"text", "archive", "list", "verify", "align-resources"}) {

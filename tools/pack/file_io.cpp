@@ -2,7 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -22,15 +21,21 @@ static std::string ErrorText(int error)
     }
 }
 
-static std::string SizeProblem(const struct stat& status, uint64_t limit)
+// Only regular files are read and replaced.
+static std::string KindProblem(const struct stat& status)
 {
     if (S_ISDIR(status.st_mode))
         return "it is a folder";
+    return S_ISREG(status.st_mode) ? "" : "it is not a regular file";
+}
+
+static std::string SizeProblem(const struct stat& status, uint64_t limit)
+{
     if (!S_ISREG(status.st_mode))
-        return "it is not a regular file";
+        return KindProblem(status);
     if ((uint64_t)status.st_size > limit)
         return "it has " + std::to_string((uint64_t)status.st_size) + " bytes, more than the " + std::to_string(limit)
-               + " its resource can hold";
+               + " this command takes";
     return "";
 }
 
@@ -86,16 +91,14 @@ std::string OutputPathProblem(const std::string& path, const std::vector<std::st
     struct stat output;
     if (stat(path.c_str(), &output) != 0)
         return "";
-    if (S_ISDIR(output.st_mode))
-        return "it is a folder";
-    if (!S_ISREG(output.st_mode))
-        return "it is not a regular file";
+    std::string problem = KindProblem(output);
     for (const std::string& input : inputs) {
         struct stat status;
-        if (stat(input.c_str(), &status) == 0 && status.st_dev == output.st_dev && status.st_ino == output.st_ino)
-            return "it is the input " + input;
+        if (problem.empty() && stat(input.c_str(), &status) == 0 && status.st_dev == output.st_dev
+            && status.st_ino == output.st_ino)
+            problem = "it is the input " + input;
     }
-    return "";
+    return problem;
 }
 
 static int DefaultMode()
@@ -114,9 +117,9 @@ bool BeginOutput(const std::string& path, OutputFile* output, std::string* why)
     struct stat status;
     output->mode = stat(output->path.c_str(), &status) == 0 ? (int)(status.st_mode & 07777) : DefaultMode();
     size_t slash = output->path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : output->path.substr(0, slash + 1);
+    std::string folder = slash == std::string::npos ? "./" : output->path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? output->path : output->path.substr(slash + 1);
-    output->temporary = (slash == std::string::npos ? "./" : folder) + "." + name.substr(0, 200) + ".XXXXXX";
+    output->temporary = folder + "." + name.substr(0, 200) + ".XXXXXX";
     int descriptor = mkostemp(&output->temporary[0], O_CLOEXEC);
     if (descriptor < 0) {
         *why = ErrorText(errno);
@@ -136,7 +139,10 @@ bool BeginOutput(const std::string& path, OutputFile* output, std::string* why)
 
 void WriteOutput(OutputFile* output, const void* data, size_t size)
 {
-    if (size && !output->error && fwrite(data, 1, size, output->file) != size)
+    if (!size || output->error)
+        return;
+    errno = 0;
+    if (fwrite(data, 1, size, output->file) != size)
         output->error = errno ? errno : EIO;
 }
 

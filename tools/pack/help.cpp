@@ -11,8 +11,9 @@ struct CommandHelp {
 
 static const CommandHelp kCommands[] = {
     {"text", "text [--stored | --gzip] LICENSE.txt -o license.z",
-     "Writes the license text resource (Z/107): deflated with a zlib wrapper (--gzip: a gzip\n"
-     "wrapper) unless that is not smaller, or --stored, then kept as it is.\n"},
+     "Writes the license text resource (Z/107), deflated with a zlib wrapper (--gzip: a\n"
+     "gzip wrapper); stored as it is with --stored or when deflating does not make it\n"
+     "smaller.\n"},
     {"archive",
      "archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
      "          MANIFEST -o payload.z [--depfile payload.d]",

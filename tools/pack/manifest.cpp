@@ -96,7 +96,7 @@ static bool ParseVersion(const std::string& text, uint32_t* ms, uint32_t* ls)
     size_t at = 0;
     for (int part = 0; part < 4; ++part) {
         size_t digits = 0;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6) {
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 5) {
             parts[part] = parts[part] * 10 + (uint32_t)(text[at++] - '0');
             ++digits;
         }
@@ -165,16 +165,18 @@ static bool TargetName(const std::string& word, bool utf8, std::string* name, st
     return false;
 }
 
+enum class Base { NotGiven, Install, System };
+
 // Sets one key of the entry; false and *error for an unknown key or a refused value.
 static bool ApplyKey(const std::string& key, const std::string& value, ManifestEntry* item, bool* versionGiven,
-                     bool* sizeGiven, int* base, std::string* error)
+                     bool* sizeGiven, Base* base, std::string* error)
 {
     PackEntry& entry = item->entry;
     bool ok = true;
     uint64_t time = 0;
     if (key == "base") {
         ok = value == "install" || value == "system";
-        *base = value == "system" ? 2 : 1;
+        *base = value == "system" ? Base::System : Base::Install;
     } else if (key == "flags") {
         ok = ParseFlags(value, &entry.flags);
     } else if (key == "version") {
@@ -206,15 +208,15 @@ static bool ApplyKey(const std::string& key, const std::string& value, ManifestE
 }
 
 // The keys' combinations that cannot make a sound entry.
-static bool CheckEntryKeys(ManifestEntry* item, bool versionGiven, bool sizeGiven, int base, std::string* error)
+static bool CheckEntryKeys(ManifestEntry* item, bool versionGiven, bool sizeGiven, Base base, std::string* error)
 {
     PackEntry& entry = item->entry;
     bool raw = entry.storage == PieceStorage::Verbatim;
     bool gated = entry.flags & kVersionGated;
-    if (base == 2)
+    if (base == Base::System)
         entry.flags |= kInSystemDirectory;
     const char* fault = nullptr;
-    if (base == 1 && (entry.flags & kInSystemDirectory))
+    if (base == Base::Install && (entry.flags & kInSystemDirectory))
         fault = "base=install contradicts the flag InSystemDirectory";
     else if (entry.flags == 0)
         fault = "flags of 0 would end the directory";
@@ -262,7 +264,7 @@ static bool ParseEntry(const std::vector<std::string>& words, bool utf8, const s
     if (!error->empty())
         return false;
     bool versionGiven = false, sizeGiven = false;
-    int base = 0;  // 1 install, 2 system
+    Base base = Base::NotGiven;
     for (size_t i = 2; i < words.size(); ++i) {
         size_t equals = words[i].find('=');
         if (equals == std::string::npos) {
@@ -301,9 +303,9 @@ bool ParseManifest(const std::string& text, const std::vector<std::string>& fold
             *error = LineError(lineNumber, why);
             return false;
         }
-        std::vector<std::string> words;
         if (IsComment(line))
             continue;
+        std::vector<std::string> words;
         if (!SplitWords(line, &words, &why)) { *error = LineError(lineNumber, why); return false; }
         if (words.empty())
             continue;
