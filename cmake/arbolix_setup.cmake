@@ -1,13 +1,16 @@
-# arbolix_add_setup(TARGET LICENSE file [MANIFEST file | ARCHIVE file] [ZOPFLI]
-#                   [SOURCE_DIRS dir...] [DEPENDS target-or-file...] [OUTPUT_NAME name])
+# arbolix_add_setup(TARGET LICENSE file [MANIFEST file | ARCHIVE file [UNVERIFIED]]
+#                   [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
+#                   [OUTPUT_NAME name])
 #
 # A setup program built from this repository's code with the given license text
 # and payload: the manifest is packed by the native packer at build time (sources
 # looked for next to the manifest, then in SOURCE_DIRS), or an archive file is
-# taken as it is. Without either the program has no payload archive at all.
-# ZOPFLI packs with the slower, exhaustive encoder as well.
+# taken as it is once the packer has verified it (UNVERIFIED: not even that, for
+# the tests' damaged archives). Without either the program has no payload archive
+# at all. ZOPFLI packs with the slower, exhaustive encoder as well.
 function(arbolix_add_setup target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI" "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME" "SOURCE_DIRS;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED" "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME"
+                        "SOURCE_DIRS;DEPENDS")
   if(NOT ARG_LICENSE)
     message(FATAL_ERROR "arbolix_add_setup(${target}): LICENSE is required")
   endif()
@@ -36,9 +39,15 @@ function(arbolix_add_setup target)
       COMMENT "Packing the payload archive of ${target}")
     list(APPEND packed ${dir}/payload.z)
   elseif(ARG_ARCHIVE)
+    set(verify COMMAND ${ARBOLIX_PACKER_COMMAND} verify ${ARG_ARCHIVE})
+    if(ARG_UNVERIFIED)
+      set(verify)
+    endif()
     add_custom_command(OUTPUT ${dir}/payload.z
+      ${verify}
       COMMAND ${CMAKE_COMMAND} -E copy ${ARG_ARCHIVE} ${dir}/payload.z
-      DEPENDS ${ARG_ARCHIVE} ${ARG_DEPENDS})
+      DEPENDS ${ARG_ARCHIVE} ${ARG_DEPENDS} ${ARBOLIX_PACKER_DEPENDS}
+      COMMENT "Taking the payload archive of ${target}")
     list(APPEND packed ${dir}/payload.z)
   else()
     set(rc_defines "#define ARBOLIX_NO_PAYLOAD\n")

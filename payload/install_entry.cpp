@@ -17,11 +17,12 @@ const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";
 const char kReasonWritePermission[] = "you have permission to write files in this folder";
 
-// The entry's full target path. 0 when the name could lead outside its base folder
-// or the path does not fit.
+// The entry's full target path. 0 when the name is one the packer refuses (it could
+// lead outside its base folder, or Windows would open a device or refuse it) or the
+// path does not fit.
 static int MakeTargetPath(const DirectoryEntry* entry, char* target)
 {
-    if (!IsContainedRelativePath(entry->name))
+    if (FindTargetNameFault(entry->name) != kTargetNameFine)
         return 0;
     if (!(entry->flags & kInSystemDirectory))
         return JoinPath(target, g_setup.installFolder, entry->name);

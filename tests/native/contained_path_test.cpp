@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "setup/contained_path.h"
 
 TEST(IsContainedRelativePath, PlainNamesAndSubfolders)
@@ -53,4 +55,49 @@ TEST(IsInsideFolder, AnythingElseIsOutside)
     EXPECT_FALSE(IsInsideFolder("C:\\a.txt", ""));
     EXPECT_FALSE(IsInsideFolder("\\a.txt", "\\"));
     EXPECT_FALSE(IsInsideFolder("a.txt", ""));
+}
+
+TEST(FindTargetNameFault, EachFaultAndItsBoundaries)
+{
+    struct Case {
+        const char* name;
+        int fault;
+    } cases[] = {
+        {"Arbolix.exe", kTargetNameFine},
+        {"SampleFiles\\Family Tree.jpg", kTargetNameFine},
+        {"caf\xE9\\na\xEFve.txt", kTargetNameFine},
+        {"CONSOLE.txt", kTargetNameFine},
+        {"COM10", kTargetNameFine},
+        {"COM0", kTargetNameFine},
+        {"LPT", kTargetNameFine},
+        {"x.CON", kTargetNameFine},
+        {"name.", kTargetNameFine},
+        {"", kTargetNameEmpty},
+        {"a/b", kTargetNameSlash},
+        {"C:\\x", kTargetNameColon},
+        {"x.txt:stream", kTargetNameColon},
+        {"...\\x.txt", kTargetNameNotContained},
+        {"sub\\ \\y.txt", kTargetNameNotContained},
+        {"a\\\\b", kTargetNameNotContained},
+        {"a<b", kTargetNameForbiddenByte},
+        {"a>b", kTargetNameForbiddenByte},
+        {"a\"b", kTargetNameForbiddenByte},
+        {"a|b", kTargetNameForbiddenByte},
+        {"a?b", kTargetNameForbiddenByte},
+        {"a*b", kTargetNameForbiddenByte},
+        {"a\tb", kTargetNameForbiddenByte},
+        {"a\x1F" "b", kTargetNameForbiddenByte},
+        {"CON", kTargetNameDevice},
+        {"nul.txt", kTargetNameDevice},
+        {"Aux .tar.gz", kTargetNameDevice},
+        {"sub\\Com1\\x.txt", kTargetNameDevice},
+        {"lpt9", kTargetNameDevice},
+        {"COM\xB9.log", kTargetNameDevice},
+        {"PRN.", kTargetNameDevice},
+        {"conout$", kTargetNameDevice},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.fault, FindTargetNameFault(c.name)) << c.name;
+    EXPECT_EQ(kTargetNameFine, FindTargetNameFault(std::string(259, 'n').c_str()));
+    EXPECT_EQ(kTargetNameTooLong, FindTargetNameFault(std::string(260, 'n').c_str()));
 }

@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <dirent.h>
+#include <locale.h>
 #include <unistd.h>
+#include <wchar.h>
+#include <wctype.h>
+
+#include <algorithm>
 
 #include <random>
 #include <string>
@@ -16,7 +23,9 @@
 #include "payload/archive_reader.h"
 #include "payload/little_endian.h"
 #include "payload/unpack.h"
+#include "tests/native/pe_image.h"
 #include "tools/pack/archive_writer.h"
+#include "tools/pack/code_page.h"
 #include "tools/pack/file_io.h"
 #include "tools/pack/file_times.h"
 #include "tools/pack/manifest.h"
@@ -26,10 +35,13 @@ struct RunResult {
     std::string output;  // stdout and stderr together
 };
 
-static RunResult RunPacker(const std::string& arguments, const char* epoch = nullptr)
+// Runs the packer through the shell; before, when given, is shell text that goes
+// first (a limit, say). Arguments may redirect standard error away from the output.
+static RunResult RunPacker(const std::string& arguments, const char* epoch = nullptr, const char* before = "")
 {
-    std::string command = epoch ? std::string("SOURCE_DATE_EPOCH=") + epoch + " " : "env -u SOURCE_DATE_EPOCH ";
-    command += std::string(PACKER) + " " + arguments + " 2>&1";
+    std::string command = before;
+    command += epoch ? std::string("SOURCE_DATE_EPOCH=") + epoch + " " : "env -u SOURCE_DATE_EPOCH ";
+    command += std::string(PACKER) + " 2>&1 " + arguments;
     FILE* pipe = popen(command.c_str(), "r");
     RunResult result{-1, ""};
     if (!pipe) return result;
@@ -51,6 +63,20 @@ protected:
     void TearDown() override { system(("rm -rf '" + folder + "'").c_str()); }
 
     std::string Path(const std::string& name) { return folder + "/" + name; }
+    // The names in the folder, sorted, hidden ones included.
+    std::string Listing()
+    {
+        std::vector<std::string> names;
+        DIR* dir = opendir(folder.c_str());
+        while (dirent* item = dir ? readdir(dir) : nullptr)
+            if (strcmp(item->d_name, ".") && strcmp(item->d_name, ".."))
+                names.push_back(item->d_name);
+        if (dir) closedir(dir);
+        std::sort(names.begin(), names.end());
+        std::string listing;
+        for (const std::string& name : names) listing += (listing.empty() ? "" : " ") + name;
+        return listing;
+    }
     void Write(const std::string& name, const Bytes& bytes) { ASSERT_TRUE(WriteWholeFile(Path(name), bytes)); }
     void Write(const std::string& name, const std::string& text) { Write(name, Bytes(text.begin(), text.end())); }
     Bytes Read(const std::string& name)
@@ -130,6 +156,7 @@ TEST_F(PackerTest, GeneratedManifestsRoundTripThroughTheReader)
                 if (e.size) line += " size=" + std::to_string(e.size);
             } else {
                 size_t size = random() % 5 == 0 ? random() % 3 : random() % 5000;
+                if (e.flags & kVersionGated) size += size == 0;  // empty, it would be a prerequisite
                 for (size_t b = 0; b < size; ++b)
                     e.data.push_back(random() % 2 ? (unsigned char)random() : (unsigned char)'a');
                 e.size = (uint32_t)size;
@@ -155,7 +182,9 @@ TEST_F(PackerTest, GeneratedManifestsRoundTripThroughTheReader)
         }
         Write("manifest.txt", manifest);
         RunResult packed = RunPacker("archive '" + Path("manifest.txt") + "' -o '" + Path("out.z") + "'");
-        ASSERT_EQ(0, packed.status) << packed.output << manifest;
+        ASSERT_EQ(expected.empty() ? 1 : 0, packed.status) << packed.output << manifest;
+        if (expected.empty())
+            continue;  // a setup program that installs nothing is refused
         std::vector<ReadEntry> entries;
         ASSERT_TRUE(ReadArchive(Read("out.z"), &entries)) << manifest;
         ASSERT_EQ(expected.size(), entries.size());
@@ -217,18 +246,26 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
 TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
 {
     Write("a", "data");
+    Write("empty", "");
+    mkdir(Path("folder").c_str(), 0755);
+    const std::string device = "the target name must not be, or hold a folder named as, a device of Windows";
+    const std::string forbidden = "the target name must not hold < > \" | ? * or a control character";
+    const std::string parts = "the target name must be relative, without empty, '.' or '..' parts, nor parts of "
+                              "only dots and spaces";
     struct Case {
-        const char* line;
-        const char* message;
+        std::string lines;  // after a first line of comment
+        std::string message;
     } cases[] = {
         {"a", "line 2: expected a source and a target name"},
-        {"a b storage=bzip2", "line 2: bad value for storage: 'bzip2'"},
+        {"a b storage=bzip2", "line 2: bad value for storage: 'bzip2' (zlib, gzip, stored or raw)"},
         {"a b flags=0", "line 2: flags of 0 would end the directory"},
         {"a b flags=Sometimes", "line 2: bad value for flags: 'Sometimes'"},
         {"a b flags=VersionGated", "line 2: a VersionGated entry needs version=a.b.c.d"},
         {"a b version=1.2.3.4", "line 2: version= is only for VersionGated entries"},
         {"a b flags=VersionGated version=1.2.3", "line 2: bad value for version: '1.2.3'"},
         {"a b flags=VersionGated version=1.2.3.65536", "line 2: bad value for version: '1.2.3.65536'"},
+        {"a b flags=VersionGated version=4294967296.0.0.1", "line 2: bad value for version: '4294967296.0.0.1'"},
+        {"a b flags=VersionGated version=-1.0.0.1", "line 2: bad value for version: '-1.0.0.1'"},
         {"a b base=elsewhere", "line 2: bad value for base: 'elsewhere'"},
         {"a b flags=InSystemDirectory base=install", "line 2: base=install contradicts the flag InSystemDirectory"},
         {"a b size=4", "line 2: size= is only for storage=raw and for VersionGated entries without a source file"},
@@ -238,20 +275,53 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
         {"a b loose", "line 2: expected key=value, not 'loose'"},
         {"a \"b c", "line 2: unclosed double quote"},
         {"a b created=2007-02-30T00:00:00Z", "line 2: bad value for created: '2007-02-30T00:00:00Z'"},
+        {"a b created=2007-03-14T12:00:00", "line 2: bad value for created: '2007-03-14T12:00:00'"},
         {"a b times=yesterday", "line 2: bad value for times: 'yesterday'"},
+        {"a b times=@1844674407371", "line 2: bad value for times: '@1844674407371'"},
+        {"a b times=@1700000000000", "line 2: bad value for times: '@1700000000000'"},
+        {"a b times=@-11644473601", "line 2: bad value for times: '@-11644473601'"},
+        {"a b times=0x-1", "line 2: bad value for times: '0x-1'"},
+        {"a b times=0x8000000000000000", "line 2: bad value for times: '0x8000000000000000'"},
         {"a b attributes=-1", "line 2: bad value for attributes: '-1'"},
+        {"a b attributes=010", "line 2: bad value for attributes: '010' (a number up to 4294967295"},
+        {"a b attributes=4294967296", "line 2: bad value for attributes: '4294967296'"},
+        {"a b attributes=0x100000000", "line 2: bad value for attributes: '0x100000000'"},
+        {"a b attributes=0x", "line 2: bad value for attributes: '0x'"},
+        {"a b flags=LogForUninstall,", "line 2: bad value for flags: 'LogForUninstall,'"},
         {"a C:\\b", "line 2: the target name must not hold a drive or a ':'"},
-        {"a \\b", "line 2: the target name must be relative, without empty, '.' or '..' parts"},
-        {"a b\\..\\..\\c", "line 2: the target name must be relative, without empty, '.' or '..' parts"},
-        {"a b\\\\c", "line 2: the target name must be relative, without empty, '.' or '..' parts"},
+        {"a \\b", "line 2: " + parts},
+        {"a b\\..\\..\\c", "line 2: " + parts},
+        {"a b\\\\c", "line 2: " + parts},
+        {"a ...\\x.txt", "line 2: " + parts},
+        {"a \"sub\\ \\y.txt\"", "line 2: " + parts},
         {"a b/c", "line 2: the target name must use '\\' as separator"},
-        {"missing b", "line 2: cannot read "},
+        {"a CON", "line 2: " + device},
+        {"a nul.txt", "line 2: " + device},
+        {"a sub\\COM1\\x.txt", "line 2: " + device},
+        {"a a<b", "line 2: " + forbidden},
+        {"a \"a|b\"", "line 2: " + forbidden},
+        {"a \"a\tb\"", "line 2: " + forbidden},
+        {std::string("a x\0y", 5), "line 2: the line holds a NUL byte"},
+        {"a \xE4\xB8\xAD.txt", "line 2: the character U+4E2D in the target name \xE4\xB8\xAD.txt has no Windows-1252 form"},
+        {"\"\" x", "line 2: the source is empty"},
+        {"empty x flags=VersionGated version=1.0.0.0",
+         "line 2: the VersionGated entry's source empty is empty, so it would be taken for a runtime prerequisite"},
+        {"missing b", "line 2: cannot read missing: no such file or folder (looked for in " + folder + ")"},
+        {"folder b", "line 2: cannot read folder: it is a folder"},
+        {"a foo\n\na foo.", "line 4: the target foo. is already written by line 2"},
+        {"a x\xE9.txt\na X\xC9.TXT", "line 3: the target X\xC9.TXT is already written by line 2"},
+        {"a \xFF\\\x9A\na \x9F\\\x8A", "line 3: the target \x9F\\\x8A is already written by line 2"},
+        {"a sub\na sub\\x.txt", "line 3: the target sub\\x.txt needs a folder where line 2 writes a file"},
+        {"a sub\\x.txt\na SUB", "line 3: the target SUB is a folder of what line 2 writes"},
+        {"", "the manifest lists no entries"},
+        {"  # only a comment with a \"quote", "the manifest lists no entries"},
     };
     for (const Case& c : cases) {
-        Write("manifest.txt", std::string("# first line\n") + c.line + "\n");
+        Write("manifest.txt", "# first line\n" + c.lines + "\n");
         RunResult result = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
-        EXPECT_EQ(1, result.status) << c.line;
-        EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.line << "\n" << result.output;
+        EXPECT_EQ(1, result.status) << c.lines;
+        EXPECT_NE(std::string::npos, result.output.find(Path("manifest.txt") + ": " + c.message))
+            << c.lines << "\n" << result.output;
     }
     Write("manifest.txt", "a Docs\\Read.me\n\na Docs\\Read.me base=system\na docs\\READ.ME\n");
     RunResult duplicate = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
@@ -262,6 +332,27 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
     EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
                                      .output.find("longer than 259"));
     EXPECT_EQ(2, RunPacker("archive " + Path("manifest.txt")).status);
+    RunResult noValue = RunPacker("archive " + Path("manifest.txt") + " -o");
+    EXPECT_EQ(2, noValue.status);
+    EXPECT_NE(std::string::npos, noValue.output.find("arbolix-pack archive: -o needs a value")) << noValue.output;
+
+    Write("manifest.txt", "a b\n");
+    for (const char* epoch : {"17000000000000000000", "1700000000000", "-1", "12ab"}) {
+        RunResult result = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"), epoch);
+        EXPECT_EQ(1, result.status) << epoch;
+        EXPECT_NE(std::string::npos, result.output.find(std::string("SOURCE_DATE_EPOCH=") + epoch + " is not a number"))
+            << result.output;
+    }
+    EXPECT_NE(0, access(Path("out.z").c_str(), F_OK));  // no refusal left an output
+
+    // Only an unquoted '#' starts a comment, and a comment is not read for quotes.
+    Write("#n.txt", "hash");
+    Write("manifest.txt", "# the \"main program\n\"#n.txt\" \"#n.txt\"\n");
+    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z")).status);
+    std::vector<ReadEntry> entries;
+    ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_EQ("#n.txt", entries[0].name);
 }
 
 TEST_F(PackerTest, ListShowsEveryFieldOfTheDirectory)
@@ -360,7 +451,189 @@ TEST_F(PackerTest, VerifyNamesTheFaultyEntry)
     EXPECT_EQ(1, markerResult.status);
     EXPECT_NE(std::string::npos, markerResult.output.find("the directory has no end marker")) << markerResult.output;
 
-    EXPECT_EQ(1, RunPacker("verify " + Path("absent.z")).status);
+    RunResult absent = RunPacker("verify " + Path("absent.z"));
+    EXPECT_EQ(1, absent.status);
+    EXPECT_NE(std::string::npos, absent.output.find("cannot read " + Path("absent.z") + ": no such file or folder"));
+
+    // Names the setup program would refuse or write twice, made by hand.
+    struct BadName {
+        std::vector<const char*> names;
+        const char* message;
+    } badNames[] = {
+        {{"a.txt", "..\\evil.txt"}, "entry 2 \"..\\evil.txt\": the target name must be relative"},
+        {{"AUX.txt"}, "entry 1 \"AUX.txt\": the target name must not be, or hold a folder named as, a device"},
+        {{"a.txt", "A.TXT"}, "entry 2 \"A.TXT\": the target A.TXT is already written by entry 1 \"a.txt\""},
+    };
+    for (const BadName& bad : badNames) {
+        std::vector<PackEntry> named;
+        for (const char* name : bad.names) {
+            named.push_back(entries[0]);
+            named.back().name = name;
+        }
+        Write("named.z", BuildArchive(named));
+        RunResult result = RunPacker("verify " + Path("named.z"));
+        EXPECT_EQ(1, result.status) << bad.message;
+        EXPECT_NE(std::string::npos, result.output.find(bad.message)) << result.output;
+    }
+
+    // An executable is verified only when it is a setup program, which may carry no payload.
+    Bytes license = TextBytes(std::string("\xF9\xFF\xFF\xFF", 4) + "license");  // stored, 7 characters
+    struct Program {
+        Bytes image;
+        int status;
+        const char* message;
+    } programs[] = {
+        {MakeImage("Z", license, good), 0, ": OK, a setup program, 3 entries, 15009 bytes unpacked"},
+        {MakeImage("Z", license, good, 109), 0, ": OK, a setup program without a payload archive"},
+        {MakeImage("Y", license, good), 1, ": a Windows executable but not a setup program"},
+    };
+    for (const Program& program : programs) {
+        Write("setup.exe", program.image);
+        RunResult result = RunPacker("verify " + Path("setup.exe"));
+        EXPECT_EQ(program.status, result.status) << program.message;
+        EXPECT_NE(std::string::npos, result.output.find(Path("setup.exe") + program.message)) << result.output;
+    }
+}
+
+// Every failure leaves the earlier output as it was and nothing beside it; the
+// writes that fail half-way are made so by a file size limit of 512 bytes.
+TEST_F(PackerTest, FailuresLeaveTheEarlierOutputWhole)
+{
+    std::mt19937 random(7);
+    Bytes noise(5000);
+    for (unsigned char& byte : noise) byte = (unsigned char)random();
+    Write("noise", noise);
+    Write("manifest.txt", "noise noise.bin storage=stored\n");
+    Bytes image = MakeImage("Z", TextBytes("license"), TextBytes("archive"));
+    Write("setup.exe", image);
+    chmod(Path("setup.exe").c_str(), 0755);
+    const char* limit = "ulimit -f 1; trap '' XFSZ; ";
+    const std::string manifest = Path("manifest.txt");
+    struct Case {
+        const char* before;
+        std::string arguments;
+        std::string kept;     // the file that must be unchanged
+        std::string message;
+    } cases[] = {
+        {limit, "archive " + manifest + " -o " + Path("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
+        {limit, "text --stored " + Path("noise") + " -o " + Path("license.z"), "license.z", "cannot write "},
+        {limit, "align-resources " + Path("setup.exe"), "setup.exe", "cannot write " + Path("setup.exe")},
+        {"", "archive " + manifest + " -o " + Path("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
+         "cannot write " + Path("noise/out.d") + ": a part of its path is not a folder"},
+        {"", "archive " + manifest + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
+        {"", "archive " + manifest + " -o " + Path("noise"), "noise", "it is the input "},
+        {"", "archive " + manifest + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
+        {"", "text " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
+    };
+    for (const Case& c : cases) {
+        Write("out.z", "earlier");
+        Write("license.z", "earlier");
+        Bytes kept = Read(c.kept);
+        RunResult result = RunPacker(c.arguments, nullptr, c.before);
+        EXPECT_EQ(1, result.status) << c.arguments;
+        EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.arguments << "\n" << result.output;
+        EXPECT_EQ(kept, Read(c.kept)) << c.arguments;
+        EXPECT_EQ("license.z manifest.txt noise out.z setup.exe", Listing()) << c.arguments;
+    }
+    // Replaced whole, the program keeps its permissions.
+    ASSERT_EQ(0, RunPacker("align-resources " + Path("setup.exe")).status);
+    struct stat status;
+    ASSERT_EQ(0, stat(Path("setup.exe").c_str(), &status));
+    EXPECT_EQ(0755u, status.st_mode & 0777);
+    EXPECT_NE(image, Read("setup.exe"));
+}
+
+// A UTF-8 manifest's names go into the archive in Windows-1252; any other manifest
+// is read as Windows-1252 already.
+TEST_F(PackerTest, Utf8ManifestNamesBecomeWindows1252)
+{
+    Write("a", "data");
+    struct Case {
+        std::string manifest;
+        std::string name;
+    } cases[] = {
+        {"a caf\xC3\xA9.txt\n", "caf\xE9.txt"},
+        {"\xEF\xBB\xBF" "a \"\xC5\x92uvre \xE2\x80\x93 \xC2\xBD \xE2\x82\xAC.txt\"\n", "\x8Cuvre \x96 \xBD \x80.txt"},
+        {"a caf\xE9.txt\n", "caf\xE9.txt"},
+        {"a \xC3\xA9t\xE9.txt\n", "\xC3\xA9t\xE9.txt"},
+    };
+    for (const Case& c : cases) {
+        Write("manifest.txt", c.manifest);
+        ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z")).status) << c.manifest;
+        std::vector<ReadEntry> entries;
+        ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
+        ASSERT_EQ(1u, entries.size());
+        EXPECT_EQ(c.name, entries[0].name);
+    }
+    Write("manifest.txt", "\xEF\xBB\xBF" "a b\na caf\xE9.txt\n");
+    EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
+                                     .output.find("line 2: the manifest starts with a UTF-8 byte order mark, but "
+                                                  "this line is not UTF-8"));
+    // Every character of the code page comes back from its UTF-8 form, and its upper
+    // case is Unicode's where the code page has that form.
+    ASSERT_TRUE(setlocale(LC_CTYPE, "C.UTF-8"));
+    for (int byte = 1; byte < 256; ++byte) {
+        uint32_t code = Windows1252ToUnicode((unsigned char)byte);
+        mbstate_t state = {};
+        char utf8[8] = {};
+        std::string converted;
+        uint32_t unmappable = 0;
+        ASSERT_NE((size_t)-1, wcrtomb(utf8, (wchar_t)code, &state));
+        ASSERT_TRUE(Utf8ToWindows1252(utf8, &converted, &unmappable)) << byte;
+        EXPECT_EQ(std::string(1, (char)byte), converted);
+        unsigned char upper = (unsigned char)byte;
+        for (int other = 1; other < 256; ++other)
+            if (Windows1252ToUnicode((unsigned char)other) == (uint32_t)towupper((wint_t)code))
+                upper = (unsigned char)other;
+        EXPECT_EQ(upper, UpperCase1252((unsigned char)byte)) << byte;
+    }
+    std::string converted;
+    uint32_t unmappable = 0;
+    EXPECT_FALSE(Utf8ToWindows1252("\xC2\x80", &converted, &unmappable));
+    EXPECT_EQ(0x80u, unmappable);
+    EXPECT_FALSE(IsUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+}
+
+// The license is deflated only when that makes the resource smaller.
+TEST_F(PackerTest, TextIsStoredWhenDeflatingDoesNotShrinkIt)
+{
+    std::mt19937 random(3);
+    std::string noise(300, ' ');
+    for (char& c : noise) c = (char)random();
+    struct Case {
+        std::string text;
+        const char* options;
+        int32_t firstWord;  // the length, negative when stored
+    } cases[] = {
+        {noise, "", -300}, {noise, "--gzip", -300}, {std::string(300, 'a'), "", 300}, {"", "", 0},
+    };
+    for (const Case& c : cases) {
+        Write("license.txt", c.text);
+        ASSERT_EQ(0, RunPacker(std::string("text ") + c.options + " " + Path("license.txt") + " -o " + Path("l.z")).status);
+        Bytes resource = Read("l.z");
+        ASSERT_GE(resource.size(), 4u);
+        EXPECT_EQ(c.firstWord, (int32_t)ReadWord32(resource.data())) << c.options;
+        EXPECT_EQ(c.firstWord > 0 ? 8 + ReadWord32(resource.data() + 4) : 4 + c.text.size(), resource.size());
+    }
+}
+
+TEST_F(PackerTest, EveryCommandAnswersHelp)
+{
+    for (const char* command : {"text", "archive", "list", "verify", "align-resources"}) {
+        RunResult help = RunPacker(std::string(command) + " --help 2>/dev/null");
+        EXPECT_EQ(0, help.status) << command;
+        EXPECT_EQ(0u, help.output.find(std::string("usage: arbolix-pack ") + command)) << help.output;
+        RunResult listed = RunPacker("--help 2>/dev/null");
+        EXPECT_EQ(0, listed.status);
+        EXPECT_NE(std::string::npos, listed.output.find(std::string("  arbolix-pack ") + command + " ")) << listed.output;
+    }
+    RunResult manifest = RunPacker("help manifest 2>/dev/null");
+    EXPECT_EQ(0, manifest.status);
+    EXPECT_NE(std::string::npos, manifest.output.find("  attributes=NUMBER ")) << manifest.output;
+    EXPECT_EQ(2, RunPacker("help nothing").status);
+    EXPECT_EQ(2, RunPacker("").status);
 }
 
 TEST(FileTimes, DatesConvertBothWays)
@@ -378,4 +651,13 @@ TEST(FileTimes, DatesConvertBothWays)
     ASSERT_TRUE(ParseFileTime("0x01C7665F2A8B3C00", &time));
     EXPECT_EQ(0x01C7665F2A8B3C00ULL, time);
     EXPECT_EQ("1970-01-01 00:00:00", FormatFileTime(FileTimeFromUnix(0)));
+    // The ends of the range, each way of writing a time.
+    ASSERT_TRUE(ParseFileTime("@253402300799", &time));
+    EXPECT_EQ("9999-12-31 23:59:59", FormatFileTime(time));
+    EXPECT_FALSE(ParseFileTime("@253402300800", &time));
+    ASSERT_TRUE(ParseFileTime("@-11644473600", &time));
+    EXPECT_EQ(0u, time);
+    ASSERT_TRUE(ParseFileTime("9999-12-31T23:59:59Z", &time));
+    ASSERT_TRUE(ParseFileTime("0x7FFFFFFFFFFFFFFF", &time));
+    EXPECT_EQ(0x7FFFFFFFFFFFFFFFULL, time);
 }

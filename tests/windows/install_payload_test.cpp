@@ -338,7 +338,8 @@ TEST_F(InstallTest, NamesLeavingTheInstallFolderOrTooLongFailWith29)
     CreateDirectoryA(folder.c_str(), 0);
     std::string longName = std::string(250 - root.size(), 'n') + ".txt";
     std::vector<std::string> refused = {"..\\escape.txt", "\\absolute.txt", "C:\\drive.txt", "C:drive.txt",
-                                        "sub/../../slash.txt", "sub\\..\\..\\dots.txt", longName};
+                                        "sub/../../slash.txt", "sub\\..\\..\\dots.txt", longName,
+                                        "CON.txt", "sub\\nul\\x.txt", "what?.txt", "tab\t.txt"};
     std::vector<PackEntry> entries;
     for (const std::string& name : refused)
         entries.push_back(FileEntry(name, "outside"));

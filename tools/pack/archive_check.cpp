@@ -13,6 +13,15 @@ std::string EntryLabel(size_t index, const std::string& name)
     return "entry " + std::to_string(index) + " \"" + name + "\"";
 }
 
+std::string EntryNameFault(const DirectoryEntry& entry, size_t index, TargetNameIndex* names)
+{
+    std::string label = EntryLabel(index, entry.name);
+    std::string fault = TargetNameProblem(entry.name);
+    if (fault.empty())
+        AddTargetName(names, entry.name, entry.flags & kInSystemDirectory, label, &fault);
+    return fault.empty() ? "" : label + ": " + fault;
+}
+
 std::string FindArchiveFault(const Bytes& archive)
 {
     if (archive.size() < kArchiveHeaderSize)

@@ -12,6 +12,8 @@
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/file_io.h"
+#include "tools/pack/file_times.h"
+#include "tools/pack/help.h"
 #include "tools/pack/manifest.h"
 
 static int Fail(const std::string& message)
@@ -28,89 +30,155 @@ static std::string MakeTarget(const std::string& path)
     free(absolute);
     std::string escaped;
     for (char c : full) {
-        if (c == ' ' || c == '#' || c == '\\') escaped += '\\';
+        if (c == ' ' || c == '#' || c == '\\' || c == ':') escaped += '\\';
         if (c == '$') escaped += '$';
         escaped += c;
     }
     return escaped;
 }
 
-// SOURCE_DATE_EPOCH, when set, stands for every time taken from a source file.
+// SOURCE_DATE_EPOCH, when set, stands for every time taken from a source file:
+// decimal seconds from 1970 to the end of 9999.
 static bool ReadSourceDateEpoch(bool* hasEpoch, int64_t* epoch)
 {
     const char* text = getenv("SOURCE_DATE_EPOCH");
     *hasEpoch = text && *text;
-    if (!*hasEpoch)
-        return true;
-    char* end;
-    long long value = strtoll(text, &end, 10);
-    *epoch = value;
-    return *end == 0 && value >= 0;
+    return !*hasEpoch || (text[0] != '-' && ParseUnixSeconds(text, epoch));
+}
+
+struct ArchiveArguments {
+    std::string manifest, output, depfile;
+    std::vector<std::string> sourceDirs;
+    PackOptions options;
+};
+
+// 0 when the command line is whole, or the status to end with.
+static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
+{
+    for (int i = 0; i < argc; ++i) {
+        std::string option = argv[i];
+        bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory";
+        if (valued && i + 1 == argc)
+            return UsageError("archive", (option + " needs a value").c_str());
+        if (option == "-o") {
+            arguments->output = argv[++i];
+        } else if (option == "--zopfli") {
+            arguments->options.exhaustive = true;
+        } else if (option == "--source-dir") {
+            arguments->sourceDirs.push_back(argv[++i]);
+        } else if (option == "--depfile") {
+            arguments->depfile = argv[++i];
+        } else if (option == "--directory") {
+            std::string storage = argv[++i];
+            PieceStorage& directory = arguments->options.directoryStorage;
+            if (storage == "zlib") directory = PieceStorage::Zlib;
+            else if (storage == "gzip") directory = PieceStorage::Gzip;
+            else if (storage == "stored") directory = PieceStorage::Stored;
+            else return UsageError("archive", "--directory takes zlib, gzip or stored");
+        } else if (arguments->manifest.empty() && option[0] != '-') {
+            arguments->manifest = option;
+        } else {
+            return UsageError("archive", ("unexpected argument '" + option + "'").c_str());
+        }
+    }
+    if (arguments->manifest.empty() || arguments->output.empty())
+        return UsageError("archive", "a manifest and -o OUTPUT are needed");
+    return 0;
+}
+
+// Why an output cannot be written where it is asked for, naming it; "" when it can.
+static std::string OutputProblem(const ArchiveArguments& arguments, const std::vector<ManifestEntry>& items)
+{
+    std::vector<std::string> inputs = {arguments.manifest};
+    for (const ManifestEntry& item : items)
+        if (!item.source.empty())
+            inputs.push_back(item.source);
+    std::string why = OutputPathProblem(arguments.output, inputs);
+    if (!why.empty())
+        return "cannot write " + arguments.output + ": " + why;
+    if (arguments.depfile.empty())
+        return "";
+    inputs.push_back(arguments.output);
+    why = arguments.depfile == arguments.output ? "it is the output" : OutputPathProblem(arguments.depfile, inputs);
+    return why.empty() ? "" : "cannot write " + arguments.depfile + ": " + why;
+}
+
+static void WriteToOutput(void* output, const unsigned char* bytes, size_t size)
+{
+    WriteOutput((OutputFile*)output, bytes, size);
+}
+
+// Writes the depfile, then the archive: a failure of either leaves neither new.
+static int WriteOutputs(const ArchiveArguments& arguments, const StoredPiece& directory,
+                        const std::vector<StoredPiece>& pieces, const std::string& dependencies)
+{
+    OutputFile archive, depfile;
+    std::string why;
+    if (!BeginOutput(arguments.output, &archive, &why))
+        return Fail("cannot write " + arguments.output + ": " + why);
+    EmitArchive(directory, pieces, WriteToOutput, &archive);
+    if (!CloseOutput(&archive, &why))
+        return Fail("cannot write " + arguments.output + ": " + why);
+    if (!arguments.depfile.empty()) {
+        bool written = BeginOutput(arguments.depfile, &depfile, &why);
+        if (written) {
+            WriteOutput(&depfile, dependencies.data(), dependencies.size());
+            written = CloseOutput(&depfile, &why) && PlaceOutput(&depfile, &why);
+        }
+        if (!written) {
+            AbandonOutput(&archive);
+            return Fail("cannot write " + arguments.depfile + ": " + why);
+        }
+    }
+    if (!PlaceOutput(&archive, &why))
+        return Fail("cannot write " + arguments.output + ": " + why);
+    return 0;
 }
 
 int RunArchiveCommand(int argc, char** argv)
 {
-    std::string manifestPath, output, depfile;
-    std::vector<std::string> sourceDirs;
-    PackOptions options;
-    for (int i = 0; i < argc; ++i) {
-        if (!strcmp(argv[i], "-o") && i + 1 < argc) {
-            output = argv[++i];
-        } else if (!strcmp(argv[i], "--zopfli")) {
-            options.exhaustive = true;
-        } else if (!strcmp(argv[i], "--source-dir") && i + 1 < argc) {
-            sourceDirs.push_back(argv[++i]);
-        } else if (!strcmp(argv[i], "--depfile") && i + 1 < argc) {
-            depfile = argv[++i];
-        } else if (!strcmp(argv[i], "--directory") && i + 1 < argc) {
-            std::string storage = argv[++i];
-            if (storage == "zlib") options.directoryStorage = PieceStorage::Zlib;
-            else if (storage == "gzip") options.directoryStorage = PieceStorage::Gzip;
-            else if (storage == "stored") options.directoryStorage = PieceStorage::Stored;
-            else return Fail("--directory takes zlib, gzip or stored");
-        } else if (manifestPath.empty() && argv[i][0] != '-') {
-            manifestPath = argv[i];
-        } else {
-            fprintf(stderr, "arbolix-pack archive: unexpected argument '%s'\n", argv[i]);
-            return 2;
-        }
-    }
-    if (manifestPath.empty() || output.empty()) {
-        fprintf(stderr, "usage: arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] "
-                        "[--source-dir DIR]... MANIFEST -o OUTPUT [--depfile FILE]\n");
-        return 2;
-    }
+    ArchiveArguments arguments;
+    int status = ReadArguments(argc, argv, &arguments);
+    if (status)
+        return status;
     bool hasEpoch;
     int64_t epoch = 0;
     if (!ReadSourceDateEpoch(&hasEpoch, &epoch))
-        return Fail("SOURCE_DATE_EPOCH must be a number of seconds since 1970");
+        return Fail("SOURCE_DATE_EPOCH=" + std::string(getenv("SOURCE_DATE_EPOCH"))
+                    + " is not a number of seconds from 1970 up to 253402300799 (9999-12-31)");
 
+    const std::string& manifest = arguments.manifest;
     Bytes text;
-    if (!ReadWholeFile(manifestPath, &text))
-        return Fail("cannot read " + manifestPath);
-    size_t slash = manifestPath.rfind('/');
-    std::vector<std::string> folders = {slash == std::string::npos ? "." : manifestPath.substr(0, slash)};
-    folders.insert(folders.end(), sourceDirs.begin(), sourceDirs.end());
-    std::vector<ManifestEntry> items;
     std::string error;
+    if (!ReadWholeFile(manifest, &text, &error))
+        return Fail("cannot read " + manifest + ": " + error);
+    size_t slash = manifest.rfind('/');
+    std::vector<std::string> folders = {slash == std::string::npos ? "." : manifest.substr(0, slash)};
+    folders.insert(folders.end(), arguments.sourceDirs.begin(), arguments.sourceDirs.end());
+    std::vector<ManifestEntry> items;
     if (!ParseManifest(std::string(text.begin(), text.end()), folders, &items, &error)
-        || !LoadManifestSources(&items, hasEpoch, epoch, &error))
-        return Fail(manifestPath + ": " + error);
+        || !CheckManifestSources(&items, hasEpoch, epoch, &error))
+        return Fail(manifest + ": " + error);
+    error = OutputProblem(arguments, items);
+    if (!error.empty())
+        return Fail(error);
 
-    std::string dependencies = " " + MakeTarget(manifestPath);
+    // One source in memory at a time, until its piece is made.
+    std::string dependencies = MakeTarget(arguments.output) + ": " + MakeTarget(manifest);
     std::vector<PackEntry> entries;
+    std::vector<StoredPiece> pieces;
     for (ManifestEntry& item : items) {
+        if (!ReadManifestSource(&item, &error))
+            return Fail(manifest + ": " + error);
         if (!item.source.empty())
             dependencies += " \\\n " + MakeTarget(item.source);
+        pieces.push_back(TakeEntryPiece(&item.entry, arguments.options.exhaustive));
         entries.push_back(std::move(item.entry));
     }
-    Bytes archive = BuildArchive(entries, options);
-    if (archive.size() > 0xFFFFFFFFULL)
-        return Fail("the archive would be larger than 4 GB");
-    if (!WriteWholeFile(output, archive))
-        return Fail("cannot write " + output);
-    dependencies = MakeTarget(output) + ":" + dependencies + "\n";
-    if (!depfile.empty() && !WriteWholeFile(depfile, Bytes(dependencies.begin(), dependencies.end())))
-        return Fail("cannot write " + depfile);
-    return 0;
+    dependencies += "\n";
+    StoredPiece directory = DirectoryPiece(entries, pieces, arguments.options);
+    uint64_t size = ArchiveSize(directory, pieces);
+    if (size > 0xFFFFFFFFULL)
+        return Fail("the archive would be larger than 4 GiB (" + std::to_string(size) + " bytes)");
+    return WriteOutputs(arguments, directory, pieces, dependencies);
 }

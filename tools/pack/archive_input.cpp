@@ -6,8 +6,8 @@
 bool LoadArchiveInput(const std::string& path, ArchiveInput* input, std::string* error)
 {
     Bytes file;
-    if (!ReadWholeFile(path, &file)) {
-        *error = "cannot read " + path;
+    if (!ReadWholeFile(path, &file, error)) {
+        *error = "cannot read " + path + ": " + *error;
         return false;
     }
     if (!IsPeImage(file)) {

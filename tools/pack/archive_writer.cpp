@@ -10,37 +10,53 @@ static void AppendWord(Bytes* out, uint32_t value)
     out->insert(out->end(), word, word + 4);
 }
 
-static void WriteTime(unsigned char* p, uint64_t time)
-{
-    WriteWord32(p, (uint32_t)time);
-    WriteWord32(p + 4, (uint32_t)(time >> 32));
-}
-
 static void PadToWord(Bytes* out)
 {
     while (out->size() % 4)
         out->push_back(0);
 }
 
+static void WriteTime(unsigned char* p, uint64_t time)
+{
+    WriteWord32(p, (uint32_t)time);
+    WriteWord32(p + 4, (uint32_t)(time >> 32));
+}
+
+// A stream of data shorter than the data itself, or empty: equal sizes mean stored to
+// the reader, so an equally long stream cannot be kept.
+static Bytes SmallerStream(const Bytes& data, PieceStorage storage, bool exhaustive)
+{
+    if (storage != PieceStorage::Zlib && storage != PieceStorage::Gzip)
+        return Bytes();
+    StreamWrapper wrapper = storage == PieceStorage::Gzip ? StreamWrapper::Gzip : StreamWrapper::Zlib;
+    return DeflateStream(data, wrapper, exhaustive, data.size());
+}
+
 StoredPiece StorePiece(const Bytes& data, PieceStorage storage, bool exhaustive)
 {
     StoredPiece piece;
     piece.size = (uint32_t)data.size();
-    if (storage == PieceStorage::Zlib || storage == PieceStorage::Gzip) {
-        Bytes stream = DeflateStream(
-            data, storage == PieceStorage::Gzip ? StreamWrapper::Gzip : StreamWrapper::Zlib, exhaustive);
-        // Equal sizes mean stored to the reader, so an equally long stream cannot be kept.
-        if (stream.size() < data.size()) {
-            piece.bytes = stream;
-            return piece;
-        }
-    }
-    piece.bytes = data;
+    piece.bytes = SmallerStream(data, storage, exhaustive);
+    if (piece.bytes.empty())
+        piece.bytes = data;
     return piece;
 }
 
-Bytes BuildDirectory(const std::vector<PackEntry>& entries,
-                     const std::vector<uint32_t>& storedSizes, bool endMarker)
+StoredPiece TakeEntryPiece(PackEntry* entry, bool exhaustive)
+{
+    StoredPiece piece;
+    piece.size = entry->storage == PieceStorage::Verbatim ? entry->verbatimSize : (uint32_t)entry->data.size();
+    piece.bytes = SmallerStream(entry->data, entry->storage, exhaustive);
+    if (piece.bytes.empty())
+        piece.bytes.swap(entry->data);
+    Bytes().swap(entry->data);
+    return piece;
+}
+
+// The directory with each entry's stored size and size given apart: the entries'
+// data may already have gone into their pieces.
+static Bytes DirectoryOf(const std::vector<PackEntry>& entries, const std::vector<uint32_t>& storedSizes,
+                         const std::vector<uint32_t>& sizes, bool endMarker)
 {
     Bytes directory;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -50,11 +66,9 @@ Bytes BuildDirectory(const std::vector<PackEntry>& entries,
         size_t nameOffset = gated ? kEntryGatedNameOffset : kEntryNameOffset;
         directory.resize(start + nameOffset);
         unsigned char* record = directory.data() + start;
-        uint32_t size = entry.storage == PieceStorage::Verbatim ? entry.verbatimSize
-                                                                : (uint32_t)entry.data.size();
         WriteWord32(record + kEntryFlagsOffset, entry.flags);
         WriteWord32(record + kEntryStoredSizeOffset, storedSizes[i]);
-        WriteWord32(record + kEntrySizeOffset, size);
+        WriteWord32(record + kEntrySizeOffset, sizes[i]);
         WriteWord32(record + kEntryAttributesOffset, entry.sourceAttributes);
         WriteTime(record + kEntryCreationTimeOffset, entry.creationTime);
         WriteTime(record + kEntryLastAccessTimeOffset, entry.lastAccessTime);
@@ -72,34 +86,70 @@ Bytes BuildDirectory(const std::vector<PackEntry>& entries,
     return directory;
 }
 
+Bytes BuildDirectory(const std::vector<PackEntry>& entries,
+                     const std::vector<uint32_t>& storedSizes, bool endMarker)
+{
+    std::vector<uint32_t> sizes;
+    for (const PackEntry& entry : entries)
+        sizes.push_back(entry.storage == PieceStorage::Verbatim ? entry.verbatimSize : (uint32_t)entry.data.size());
+    return DirectoryOf(entries, storedSizes, sizes, endMarker);
+}
+
+StoredPiece DirectoryPiece(const std::vector<PackEntry>& entries, const std::vector<StoredPiece>& pieces,
+                           const PackOptions& options)
+{
+    std::vector<uint32_t> storedSizes, sizes;
+    for (const StoredPiece& piece : pieces) {
+        storedSizes.push_back((uint32_t)piece.bytes.size());
+        sizes.push_back(piece.size);
+    }
+    return StorePiece(DirectoryOf(entries, storedSizes, sizes, options.endMarker), options.directoryStorage,
+                      options.exhaustive);
+}
+
+uint64_t ArchiveSize(const StoredPiece& directory, const std::vector<StoredPiece>& pieces)
+{
+    uint64_t size = kArchiveHeaderSize + Align4((uint32_t)directory.bytes.size());
+    for (const StoredPiece& piece : pieces)
+        size += ((uint64_t)piece.bytes.size() + 3) & ~(uint64_t)3;
+    return size;
+}
+
+static void EmitPadded(const Bytes& bytes, ArchiveSink sink, void* context)
+{
+    static const unsigned char kZeros[3] = {0, 0, 0};
+    sink(context, bytes.data(), bytes.size());
+    if (bytes.size() % 4)
+        sink(context, kZeros, 4 - bytes.size() % 4);
+}
+
+void EmitArchive(const StoredPiece& directory, const std::vector<StoredPiece>& pieces, ArchiveSink sink,
+                 void* context)
+{
+    unsigned char header[kArchiveHeaderSize];
+    WriteWord32(header + kArchiveDirectoryStoredSizeOffset, (uint32_t)directory.bytes.size());
+    WriteWord32(header + kArchiveDirectorySizeOffset, directory.size);
+    sink(context, header, sizeof header);
+    EmitPadded(directory.bytes, sink, context);
+    for (const StoredPiece& piece : pieces)
+        EmitPadded(piece.bytes, sink, context);
+}
+
+static void AppendToBytes(void* context, const unsigned char* bytes, size_t size)
+{
+    Bytes* out = (Bytes*)context;
+    out->insert(out->end(), bytes, bytes + size);
+}
+
 Bytes BuildArchive(const std::vector<PackEntry>& entries, const PackOptions& options)
 {
     std::vector<StoredPiece> pieces;
-    std::vector<uint32_t> storedSizes;
     for (const PackEntry& entry : entries) {
-        StoredPiece piece;
-        if (entry.storage == PieceStorage::Verbatim) {
-            piece.bytes = entry.data;
-            piece.size = entry.verbatimSize;
-        } else {
-            piece = StorePiece(entry.data, entry.storage, options.exhaustive);
-        }
-        storedSizes.push_back((uint32_t)piece.bytes.size());
-        pieces.push_back(piece);
+        PackEntry copy = entry;
+        pieces.push_back(TakeEntryPiece(&copy, options.exhaustive));
     }
-    StoredPiece directory =
-        StorePiece(BuildDirectory(entries, storedSizes, options.endMarker), options.directoryStorage,
-                   options.exhaustive);
-
     Bytes archive;
-    AppendWord(&archive, (uint32_t)directory.bytes.size());
-    AppendWord(&archive, directory.size);
-    archive.insert(archive.end(), directory.bytes.begin(), directory.bytes.end());
-    PadToWord(&archive);
-    for (const StoredPiece& piece : pieces) {
-        archive.insert(archive.end(), piece.bytes.begin(), piece.bytes.end());
-        PadToWord(&archive);
-    }
+    EmitArchive(DirectoryPiece(entries, pieces, options), pieces, AppendToBytes, &archive);
     return archive;
 }
 

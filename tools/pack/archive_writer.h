@@ -45,11 +45,27 @@ struct StoredPiece {
 };
 StoredPiece StorePiece(const Bytes& data, PieceStorage storage, bool exhaustive = false);
 
+// The piece of an entry as StorePiece makes it, or its data as they are with
+// Verbatim. The entry's data are moved into the piece or released, so that a payload
+// is packed with at most one copy of each file in memory.
+StoredPiece TakeEntryPiece(PackEntry* entry, bool exhaustive);
+
 // The unpacked directory of entries whose stored sizes are given in order.
 Bytes BuildDirectory(const std::vector<PackEntry>& entries,
                      const std::vector<uint32_t>& storedSizes, bool endMarker);
 
-// The complete archive resource, padded with zeros to a multiple of 4 throughout.
+// The directory of the entries whose pieces are given, kept as the options say.
+StoredPiece DirectoryPiece(const std::vector<PackEntry>& entries, const std::vector<StoredPiece>& pieces,
+                           const PackOptions& options);
+
+// The archive's size in bytes, and its bytes in order given to sink in runs: the
+// header, the directory and each piece, each padded with zeros to a multiple of 4.
+uint64_t ArchiveSize(const StoredPiece& directory, const std::vector<StoredPiece>& pieces);
+typedef void (*ArchiveSink)(void* context, const unsigned char* bytes, size_t size);
+void EmitArchive(const StoredPiece& directory, const std::vector<StoredPiece>& pieces, ArchiveSink sink,
+                 void* context);
+
+// The complete archive resource in memory.
 Bytes BuildArchive(const std::vector<PackEntry>& entries, const PackOptions& options = PackOptions());
 
 // Unix seconds to a FILETIME value.

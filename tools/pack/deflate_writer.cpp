@@ -1,90 +1,114 @@
 #include "tools/pack/deflate_writer.h"
 
+#include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
+
+#include <memory>
 
 #ifdef ARBOLIX_HAVE_LIBDEFLATE
 #include <libdeflate.h>
 #endif
 #ifdef ARBOLIX_HAVE_ZOPFLI
-#include <stdlib.h>
 #include <zopfli/zopfli.h>
 #endif
 
-static Bytes ZlibDeflate(const Bytes& data, StreamWrapper wrapper)
+// A stream in a malloc'd buffer whose bytes past the stream were never set: pages a
+// stream does not reach cost no memory. Only the shortest stream is copied out, so a
+// large file costs its own size and two streams at most.
+struct Stream {
+    std::unique_ptr<unsigned char, void (*)(void*)> bytes{nullptr, free};
+    size_t size = 0;
+};
+
+// Streams are made only when shorter than limit bytes, into room for that many at
+// most: a large file that does not shrink costs no more than its own size again.
+static unsigned char* StreamRoom(size_t bound, size_t limit, size_t* room)
 {
+    *room = bound < limit ? bound : limit - 1;
+    return (unsigned char*)malloc(*room ? *room : 1);
+}
+
+static Stream ZlibDeflate(const Bytes& data, StreamWrapper wrapper, size_t limit)
+{
+    Stream made;
     z_stream stream;
     memset(&stream, 0, sizeof stream);
     int windowBits = wrapper == StreamWrapper::Gzip ? 15 + 16 : 15;
     deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY);
-    Bytes out(deflateBound(&stream, data.size()) + 32);
+    size_t room;
+    made.bytes.reset(StreamRoom(deflateBound(&stream, data.size()) + 32, limit, &room));
     stream.next_in = const_cast<Bytef*>(data.data());
     stream.avail_in = (uInt)data.size();
-    stream.next_out = out.data();
-    stream.avail_out = (uInt)out.size();
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
+    stream.next_out = made.bytes.get();
+    stream.avail_out = (uInt)room;
+    if (made.bytes && deflate(&stream, Z_FINISH) == Z_STREAM_END)
+        made.size = stream.total_out;
     deflateEnd(&stream);
-    return out;
+    return made;
 }
 
 #ifdef ARBOLIX_HAVE_LIBDEFLATE
 // libdeflate's strongest level finds clearly shorter streams than zlib -9 (4% on
 // a large program), and any zlib inflates them.
-static Bytes LibdeflateDeflate(const Bytes& data, StreamWrapper wrapper, bool* done)
+static Stream LibdeflateDeflate(const Bytes& data, StreamWrapper wrapper, size_t limit)
 {
-    *done = false;
+    Stream made;
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(12);
     if (!compressor)
-        return Bytes();
+        return made;
     bool gzip = wrapper == StreamWrapper::Gzip;
     size_t bound = gzip ? libdeflate_gzip_compress_bound(compressor, data.size())
                         : libdeflate_zlib_compress_bound(compressor, data.size());
-    Bytes out(bound);
-    size_t written = gzip ? libdeflate_gzip_compress(compressor, data.data(), data.size(),
-                                                     out.data(), out.size())
-                          : libdeflate_zlib_compress(compressor, data.data(), data.size(),
-                                                     out.data(), out.size());
+    size_t room;
+    made.bytes.reset(StreamRoom(bound, limit, &room));
+    // 0 when the stream does not fit the room given.
+    if (made.bytes)
+        made.size = gzip ? libdeflate_gzip_compress(compressor, data.data(), data.size(), made.bytes.get(), room)
+                         : libdeflate_zlib_compress(compressor, data.data(), data.size(), made.bytes.get(), room);
     libdeflate_free_compressor(compressor);
-    out.resize(written);
-    *done = written > 0;
-    return out;
+    return made;
 }
 #endif
 
 #ifdef ARBOLIX_HAVE_ZOPFLI
-static Bytes ZopfliDeflate(const Bytes& data, StreamWrapper wrapper)
+static Stream ZopfliDeflate(const Bytes& data, StreamWrapper wrapper)
 {
+    Stream made;
     ZopfliOptions options;
     ZopfliInitOptions(&options);
     unsigned char* out = nullptr;
-    size_t outSize = 0;
     ZopfliCompress(&options, wrapper == StreamWrapper::Gzip ? ZOPFLI_FORMAT_GZIP : ZOPFLI_FORMAT_ZLIB,
-                   data.data(), data.size(), &out, &outSize);
-    Bytes stream(out, out + outSize);
-    free(out);
-    return stream;
+                   data.data(), data.size(), &out, &made.size);
+    made.bytes.reset(out);
+    return made;
 }
 #endif
 
-Bytes DeflateStream(const Bytes& data, StreamWrapper wrapper, bool exhaustive)
+// Keeps the candidate when it is shorter than limit, and lowers limit to it.
+static void KeepShorter(Stream* best, Stream candidate, size_t* limit)
 {
+    if (candidate.size == 0 || candidate.size >= *limit)
+        return;
+    *best = std::move(candidate);
+    *limit = best->size;
+}
+
+Bytes DeflateStream(const Bytes& data, StreamWrapper wrapper, bool exhaustive, size_t limit)
+{
+    if (limit == 0)
+        return Bytes();
+    Stream best;
     // zlib still wins now and then on very small pieces such as the directory.
-    Bytes stream = ZlibDeflate(data, wrapper);
+    KeepShorter(&best, ZlibDeflate(data, wrapper, limit), &limit);
 #ifdef ARBOLIX_HAVE_LIBDEFLATE
-    bool done;
-    Bytes strong = LibdeflateDeflate(data, wrapper, &done);
-    if (done && strong.size() < stream.size())
-        stream.swap(strong);
+    KeepShorter(&best, LibdeflateDeflate(data, wrapper, limit), &limit);
 #endif
 #ifdef ARBOLIX_HAVE_ZOPFLI
-    if (exhaustive && !data.empty()) {
-        Bytes other = ZopfliDeflate(data, wrapper);
-        if (!other.empty() && other.size() < stream.size())
-            stream.swap(other);
-    }
+    if (exhaustive && !data.empty())
+        KeepShorter(&best, ZopfliDeflate(data, wrapper), &limit);
 #else
     (void)exhaustive;
 #endif
-    return stream;
+    return Bytes(best.bytes.get(), best.bytes.get() + best.size);
 }

@@ -2,11 +2,16 @@
 // gzip wrapper.
 #pragma once
 
-#include "tools/pack/file_io.h"
+#include <stddef.h>
+#include <stdint.h>
+
+#include "tools/pack/bytes.h"
 
 enum class StreamWrapper { Zlib, Gzip };
 
 // The smallest stream of data with the given wrapper that the encoders make:
 // zlib -9 and, natively, libdeflate's strongest level; exhaustive also tries zopfli
-// (natively), which gains a little more at many times the cost.
-Bytes DeflateStream(const Bytes& data, StreamWrapper wrapper, bool exhaustive = false);
+// (natively), which gains a little more at many times the cost. Only a stream shorter
+// than limit bytes is kept; empty when none is.
+Bytes DeflateStream(const Bytes& data, StreamWrapper wrapper, bool exhaustive = false,
+                    size_t limit = SIZE_MAX);

@@ -1,7 +1,6 @@
 #include "tools/pack/file_times.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 
 #include "tools/pack/archive_writer.h"
 
@@ -45,33 +44,64 @@ std::string FormatFileTime(uint64_t fileTime)
     return text;
 }
 
-bool ParseFileTime(const std::string& text, uint64_t* fileTime)
+// Exactly count decimal digits at text[at], as a number.
+static bool Digits(const std::string& text, size_t at, size_t count, unsigned* value)
 {
-    char* end;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        *fileTime = strtoull(text.c_str() + 2, &end, 16);
-        return *end == 0 && text.size() <= 18;
-    }
-    if (text.size() > 1 && text[0] == '@') {
-        long long seconds = strtoll(text.c_str() + 1, &end, 10);
-        if (*end || seconds < -11644473600LL)
+    *value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
             return false;
-        *fileTime = FileTimeFromUnix(seconds);
-        return true;
+        *value = *value * 10 + (unsigned)(text[i] - '0');
     }
-    unsigned year, month, day, hour, minute, second;
-    char separator, zone = 0;
-    int consumed = 0;
-    if (sscanf(text.c_str(), "%4u-%2u-%2u%c%2u:%2u:%2u%n", &year, &month, &day, &separator, &hour,
-               &minute, &second, &consumed) != 7)
+    return true;
+}
+
+bool ParseUnixSeconds(const std::string& text, int64_t* seconds)
+{
+    // Twelve digits hold every second of the range without overflow.
+    size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    unsigned digit;
+    int64_t value = 0;
+    if (text.size() == start || text.size() - start > 12)
         return false;
-    if (consumed < (int)text.size()) {
-        zone = text[consumed];
-        if (zone != 'Z' || consumed + 1 != (int)text.size())
+    for (size_t i = start; i < text.size(); ++i) {
+        if (!Digits(text, i, 1, &digit))
             return false;
+        value = value * 10 + digit;
     }
-    if ((separator != 'T' && separator != ' ') || year < 1601 || month < 1 || month > 12 || day < 1
-        || day > 31 || hour > 23 || minute > 59 || second > 59)
+    *seconds = start ? -value : value;
+    return *seconds >= kEarliestUnixSeconds && *seconds <= kLatestUnixSeconds;
+}
+
+bool ParseHexNumber(const std::string& text, size_t maxDigits, uint64_t* value)
+{
+    if (text.size() < 3 || text.size() - 2 > maxDigits || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return false;
+    *value = 0;
+    for (size_t i = 2; i < text.size(); ++i) {
+        char c = text[i];
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0)
+            return false;
+        *value = *value << 4 | (uint64_t)digit;
+    }
+    return true;
+}
+
+// "YYYY-MM-DDTHH:MM:SSZ", or "YYYY-MM-DD HH:MM:SS" as list prints times.
+static bool ParseCalendarTime(const std::string& text, uint64_t* fileTime)
+{
+    bool iso = text.size() == 20 && text[10] == 'T' && text[19] == 'Z';
+    bool listed = text.size() == 19 && text[10] == ' ';
+    if (!iso && !listed)
+        return false;
+    unsigned year, month, day, hour, minute, second;
+    if (!Digits(text, 0, 4, &year) || text[4] != '-' || !Digits(text, 5, 2, &month) || text[7] != '-'
+        || !Digits(text, 8, 2, &day) || !Digits(text, 11, 2, &hour) || text[13] != ':'
+        || !Digits(text, 14, 2, &minute) || text[16] != ':' || !Digits(text, 17, 2, &second))
+        return false;
+    if (year < 1601 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
         return false;
     int64_t days = DaysFromCivil(year, month, day);
     int64_t check;
@@ -81,4 +111,18 @@ bool ParseFileTime(const std::string& text, uint64_t* fileTime)
         return false;  // 31 April and the like
     *fileTime = FileTimeFromUnix(days * kSecondsPerDay + hour * 3600 + minute * 60 + second);
     return true;
+}
+
+bool ParseFileTime(const std::string& text, uint64_t* fileTime)
+{
+    if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return ParseHexNumber(text, 16, fileTime) && *fileTime <= kLatestRawFileTime;
+    int64_t seconds;
+    if (!text.empty() && text[0] == '@') {
+        if (!ParseUnixSeconds(text.substr(1), &seconds))
+            return false;
+        *fileTime = FileTimeFromUnix(seconds);
+        return true;
+    }
+    return ParseCalendarTime(text, fileTime);
 }

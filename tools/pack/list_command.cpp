@@ -13,6 +13,7 @@
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/file_times.h"
+#include "tools/pack/help.h"
 
 static std::string FlagNames(uint32_t flags)
 {
@@ -83,10 +84,8 @@ static void PrintLicense(const Bytes& license)
 
 int RunListCommand(int argc, char** argv)
 {
-    if (argc != 1) {
-        fprintf(stderr, "usage: arbolix-pack list ARCHIVE | SETUP.exe\n");
-        return 2;
-    }
+    if (argc != 1)
+        return UsageError("list", argc ? "one file at a time" : "an archive or a setup program is needed");
     std::string path = argv[0];
     ArchiveInput input;
     std::string error;

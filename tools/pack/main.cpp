@@ -3,33 +3,32 @@
 #include <string.h>
 
 #include "tools/pack/commands.h"
-
-static int Usage()
-{
-    fprintf(stderr,
-            "usage: arbolix-pack COMMAND ...\n"
-            "  text [--stored | --gzip] INPUT -o OUTPUT   write a text resource\n"
-            "  archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
-            "          MANIFEST -o OUTPUT [--depfile FILE]  write a payload archive\n"
-            "  list ARCHIVE | SETUP.exe                   show an archive's directory\n"
-            "  verify ARCHIVE | SETUP.exe                 unpack and check every piece\n"
-            "  align-resources SETUP.exe                  start the resources on a page of the file\n");
-    return 2;
-}
+#include "tools/pack/help.h"
 
 int main(int argc, char** argv)
 {
+    static const struct {
+        const char* name;
+        int (*run)(int argc, char** argv);
+    } kCommands[] = {
+        {"text", RunTextCommand},
+        {"archive", RunArchiveCommand},
+        {"list", RunListCommand},
+        {"verify", RunVerifyCommand},
+        {"align-resources", RunAlignCommand},
+    };
     if (argc < 2)
-        return Usage();
-    if (!strcmp(argv[1], "text"))
-        return RunTextCommand(argc - 2, argv + 2);
-    if (!strcmp(argv[1], "archive"))
-        return RunArchiveCommand(argc - 2, argv + 2);
-    if (!strcmp(argv[1], "list"))
-        return RunListCommand(argc - 2, argv + 2);
-    if (!strcmp(argv[1], "verify"))
-        return RunVerifyCommand(argc - 2, argv + 2);
-    if (!strcmp(argv[1], "align-resources"))
-        return RunAlignCommand(argc - 2, argv + 2);
-    return Usage();
+        return UsageError("", "a command is needed");
+    const char* name = argv[1];
+    if (!strcmp(name, "help") || !strcmp(name, "--help") || !strcmp(name, "-h"))
+        return ShowHelp(argc > 2 ? argv[2] : nullptr);
+    for (const auto& command : kCommands) {
+        if (strcmp(command.name, name))
+            continue;
+        if (AsksForHelp(argc - 2, argv + 2))
+            return ShowHelp(name);
+        return command.run(argc - 2, argv + 2);
+    }
+    fprintf(stderr, "arbolix-pack: unknown command '%s'\n", name);
+    return UsageError("");
 }

@@ -1,24 +1,29 @@
 #include "tools/pack/manifest.h"
 
-#include <ctype.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 
 #include "payload/archive_format.h"
+#include "tools/pack/code_page.h"
 #include "tools/pack/file_io.h"
 #include "tools/pack/file_times.h"
+#include "tools/pack/target_names.h"
+
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 static bool SplitWords(const std::string& line, std::vector<std::string>* words, std::string* error)
 {
     size_t i = 0;
     while (i < line.size()) {
-        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+        if (IsBlank(line[i])) {
             ++i;
             continue;
         }
         std::string word;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+        while (i < line.size() && !IsBlank(line[i])) {
             if (line[i] == '"') {
                 size_t close = line.find('"', i + 1);
                 if (close == std::string::npos) {
@@ -36,16 +41,33 @@ static bool SplitWords(const std::string& line, std::vector<std::string>* words,
     return true;
 }
 
+static bool IsComment(const std::string& line)
+{
+    size_t first = 0;
+    while (first < line.size() && IsBlank(line[first]))
+        ++first;
+    return first < line.size() && line[first] == '#';
+}
+
+// Decimal without leading zeros, or 0x and 1 to 8 hexadecimal digits: never octal,
+// never a sign, never past 32 bits.
 static bool ParseNumber(const std::string& text, uint32_t* value)
 {
-    if (text.empty())
-        return false;
-    char* end;
-    unsigned long long number = strtoull(text.c_str(), &end, 0);
-    if (*end || number > 0xFFFFFFFFULL || text[0] == '-')
-        return false;
+    uint64_t number = 0;
+    if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        if (!ParseHexNumber(text, 8, &number))
+            return false;
+    } else {
+        if (text.empty() || text.size() > 10 || (text[0] == '0' && text.size() > 1))
+            return false;
+        for (char c : text) {
+            if (c < '0' || c > '9')
+                return false;
+            number = number * 10 + (uint64_t)(c - '0');
+        }
+    }
     *value = (uint32_t)number;
-    return true;
+    return number <= 0xFFFFFFFFULL;
 }
 
 static bool ParseFlags(const std::string& text, uint32_t* flags)
@@ -67,49 +89,26 @@ static bool ParseFlags(const std::string& text, uint32_t* flags)
     return true;
 }
 
+// a.b.c.d, each part 1 to 5 decimal digits and at most 65535.
 static bool ParseVersion(const std::string& text, uint32_t* ms, uint32_t* ls)
 {
-    unsigned parts[4];
-    int consumed = 0;
-    if (sscanf(text.c_str(), "%u.%u.%u.%u%n", &parts[0], &parts[1], &parts[2], &parts[3], &consumed) != 4
-        || consumed != (int)text.size())
+    uint32_t parts[4] = {0, 0, 0, 0};
+    size_t at = 0;
+    for (int part = 0; part < 4; ++part) {
+        size_t digits = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 5) {
+            parts[part] = parts[part] * 10 + (uint32_t)(text[at++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || parts[part] > 0xFFFF)
+            return false;
+        if (part < 3 && (at >= text.size() || text[at++] != '.'))
+            return false;
+    }
+    if (at != text.size())
         return false;
-    for (unsigned part : parts)
-        if (part > 0xFFFF) return false;
     *ms = parts[0] << 16 | parts[1];
     *ls = parts[2] << 16 | parts[3];
-    return true;
-}
-
-bool IsValidTargetName(const std::string& name, std::string* why)
-{
-    if (name.empty()) { *why = "the target name is empty"; return false; }
-    if (name.size() > 259) { *why = "the target name is longer than 259 characters"; return false; }
-    if (name.find('/') != std::string::npos) { *why = "the target name must use '\\' as separator"; return false; }
-    if (name.find(':') != std::string::npos) { *why = "the target name must not hold a drive or a ':'"; return false; }
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find('\\', start);
-        if (end == std::string::npos) end = name.size();
-        std::string part = name.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..") {
-            *why = "the target name must be relative, without empty, '.' or '..' parts";
-            return false;
-        }
-        start = end + 1;
-    }
-    return true;
-}
-
-// Windows compares names without regard to case: two entries for one file would
-// have the second overwrite the first and be logged twice.
-static bool SameTarget(const PackEntry& a, const PackEntry& b)
-{
-    if ((a.flags & kInSystemDirectory) != (b.flags & kInSystemDirectory) || a.name.size() != b.name.size())
-        return false;
-    for (size_t i = 0; i < a.name.size(); ++i)
-        if (tolower((unsigned char)a.name[i]) != tolower((unsigned char)b.name[i]))
-            return false;
     return true;
 }
 
@@ -118,24 +117,176 @@ static std::string LineError(int line, const std::string& text)
     return "line " + std::to_string(line) + ": " + text;
 }
 
-static std::string ResolveSource(const std::string& source, const std::vector<std::string>& folders)
+// What a key accepts, for the message that refuses a value.
+static const char* AcceptedValues(const std::string& key)
 {
-    if (source[0] == '/' || folders.empty())
-        return source;
+    if (key == "base") return "install or system";
+    if (key == "flags") return "LogForUninstall, InSystemDirectory, VersionGated or numbers, joined with ','";
+    if (key == "version") return "a.b.c.d, each 0 to 65535";
+    if (key == "storage") return "zlib, gzip, stored or raw";
+    if (key == "attributes" || key == "size")
+        return "a number up to 4294967295: decimal without leading zeros, or 0x and 1 to 8 hexadecimal digits";
+    return "YYYY-MM-DDTHH:MM:SSZ or \"YYYY-MM-DD HH:MM:SS\" (UTC, 1601 to 9999), @UNIXSECONDS in that range, "
+           "or 0x and 1 to 16 hexadecimal digits up to 0x7FFFFFFFFFFFFFFF";
+}
+
+static void ResolveSource(ManifestEntry* item, const std::vector<std::string>& folders)
+{
+    item->source = item->sourceWord;
+    if (item->sourceWord[0] == '/' || folders.empty())
+        return;
     for (const std::string& folder : folders) {
-        std::string path = folder + "/" + source;
+        std::string path = folder + "/" + item->sourceWord;
         struct stat status;
-        if (stat(path.c_str(), &status) == 0)
-            return path;
+        if (stat(path.c_str(), &status) == 0) {
+            item->source = path;
+            item->searched.clear();
+            return;
+        }
+        item->searched += (item->searched.empty() ? "" : ", ") + folder;
     }
-    return folders[0] + "/" + source;
+    item->source = folders[0] + "/" + item->sourceWord;
+}
+
+// The target word as the archive keeps it: Windows-1252, from UTF-8 when the
+// manifest is UTF-8.
+static bool TargetName(const std::string& word, bool utf8, std::string* name, std::string* error)
+{
+    if (!utf8) {
+        *name = word;
+        return true;
+    }
+    uint32_t character;
+    if (Utf8ToWindows1252(word, name, &character))
+        return true;
+    char code[16];
+    snprintf(code, sizeof code, "U+%04X", (unsigned)character);
+    *error = std::string("the character ") + code + " in the target name " + word + " has no Windows-1252 form";
+    return false;
+}
+
+enum class Base { NotGiven, Install, System };
+
+// Sets one key of the entry; false and *error for an unknown key or a refused value.
+static bool ApplyKey(const std::string& key, const std::string& value, ManifestEntry* item, bool* versionGiven,
+                     bool* sizeGiven, Base* base, std::string* error)
+{
+    PackEntry& entry = item->entry;
+    bool ok = true;
+    uint64_t time = 0;
+    if (key == "base") {
+        ok = value == "install" || value == "system";
+        *base = value == "system" ? Base::System : Base::Install;
+    } else if (key == "flags") {
+        ok = ParseFlags(value, &entry.flags);
+    } else if (key == "version") {
+        ok = ParseVersion(value, &entry.minimumVersionMS, &entry.minimumVersionLS);
+        *versionGiven = true;
+    } else if (key == "attributes") {
+        ok = ParseNumber(value, &entry.sourceAttributes);
+    } else if (key == "created" || key == "accessed" || key == "written" || key == "times") {
+        ok = ParseFileTime(value, &time);
+        if (key == "created" || key == "times") { entry.creationTime = time; item->timesGiven[0] = true; }
+        if (key == "accessed" || key == "times") { entry.lastAccessTime = time; item->timesGiven[1] = true; }
+        if (key == "written" || key == "times") { entry.lastWriteTime = time; item->timesGiven[2] = true; }
+    } else if (key == "storage") {
+        if (value == "zlib") entry.storage = PieceStorage::Zlib;
+        else if (value == "gzip") entry.storage = PieceStorage::Gzip;
+        else if (value == "stored") entry.storage = PieceStorage::Stored;
+        else if (value == "raw") entry.storage = PieceStorage::Verbatim;
+        else ok = false;
+    } else if (key == "size") {
+        ok = ParseNumber(value, &entry.verbatimSize);
+        *sizeGiven = true;
+    } else {
+        *error = "unknown key '" + key + "'";
+        return false;
+    }
+    if (!ok)
+        *error = "bad value for " + key + ": '" + value + "' (" + AcceptedValues(key) + ")";
+    return ok;
+}
+
+// The keys' combinations that cannot make a sound entry.
+static bool CheckEntryKeys(ManifestEntry* item, bool versionGiven, bool sizeGiven, Base base, std::string* error)
+{
+    PackEntry& entry = item->entry;
+    bool raw = entry.storage == PieceStorage::Verbatim;
+    bool gated = entry.flags & kVersionGated;
+    if (base == Base::System)
+        entry.flags |= kInSystemDirectory;
+    const char* fault = nullptr;
+    if (base == Base::Install && (entry.flags & kInSystemDirectory))
+        fault = "base=install contradicts the flag InSystemDirectory";
+    else if (entry.flags == 0)
+        fault = "flags of 0 would end the directory";
+    else if (gated && !versionGiven)
+        fault = "a VersionGated entry needs version=a.b.c.d";
+    else if (!gated && versionGiven)
+        fault = "version= is only for VersionGated entries";
+    else if (raw && item->sourceWord.empty())
+        fault = "storage=raw needs a source file";
+    else if (sizeGiven && !raw && (!item->sourceWord.empty() || !gated))
+        fault = "size= is only for storage=raw and for VersionGated entries without a source file";
+    if (fault) {
+        *error = fault;
+        return false;
+    }
+    item->rawSizeGiven = raw && sizeGiven;
+    // No data: stored size 0, whatever size the entry claims.
+    if (item->sourceWord.empty())
+        entry.storage = PieceStorage::Verbatim;
+    return true;
+}
+
+// One entry's line, split into its words.
+static bool ParseEntry(const std::vector<std::string>& words, bool utf8, const std::vector<std::string>& folders,
+                       ManifestEntry* item, std::string* error)
+{
+    if (words.size() < 2) {
+        *error = "expected a source and a target name";
+        return false;
+    }
+    PackEntry& entry = item->entry;
+    entry.flags = kLogForUninstall;
+    entry.sourceAttributes = kShippedSourceAttributes;
+    if (words[0].empty()) {
+        *error = "the source is empty (an entry without data has - as its source)";
+        return false;
+    }
+    if (words[0] != "-") {
+        item->sourceWord = words[0];
+        ResolveSource(item, folders);
+    }
+    if (!TargetName(words[1], utf8, &entry.name, error))
+        return false;
+    *error = TargetNameProblem(entry.name);
+    if (!error->empty())
+        return false;
+    bool versionGiven = false, sizeGiven = false;
+    Base base = Base::NotGiven;
+    for (size_t i = 2; i < words.size(); ++i) {
+        size_t equals = words[i].find('=');
+        if (equals == std::string::npos) {
+            *error = "expected key=value, not '" + words[i] + "'";
+            return false;
+        }
+        if (!ApplyKey(words[i].substr(0, equals), words[i].substr(equals + 1), item, &versionGiven, &sizeGiven,
+                      &base, error))
+            return false;
+    }
+    return CheckEntryKeys(item, versionGiven, sizeGiven, base, error);
 }
 
 bool ParseManifest(const std::string& text, const std::vector<std::string>& folders,
                    std::vector<ManifestEntry>* entries, std::string* error)
 {
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    bool marked = text.compare(0, 3, kByteOrderMark) == 0;
+    bool utf8 = marked || IsUtf8(text);
+    TargetNameIndex targets;
     int lineNumber = 0;
-    size_t start = 0;
+    size_t start = marked ? 3 : 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
@@ -143,133 +294,61 @@ bool ParseManifest(const std::string& text, const std::vector<std::string>& fold
         start = end + 1;
         ++lineNumber;
 
-        std::vector<std::string> words;
         std::string why;
-        if (!SplitWords(line, &words, &why)) { *error = LineError(lineNumber, why); return false; }
-        if (words.empty() || words[0][0] == '#')
-            continue;
-        if (words.size() < 2) {
-            *error = LineError(lineNumber, "expected a source and a target name");
+        if (memchr(line.data(), 0, line.size()))
+            why = "the line holds a NUL byte";
+        else if (marked && !IsUtf8(line))
+            why = "the manifest starts with a UTF-8 byte order mark, but this line is not UTF-8";
+        if (!why.empty()) {
+            *error = LineError(lineNumber, why);
             return false;
         }
+        if (IsComment(line))
+            continue;
+        std::vector<std::string> words;
+        if (!SplitWords(line, &words, &why)) { *error = LineError(lineNumber, why); return false; }
+        if (words.empty())
+            continue;
         ManifestEntry item;
         item.line = lineNumber;
-        PackEntry& entry = item.entry;
-        entry.flags = kLogForUninstall;
-        entry.sourceAttributes = kShippedSourceAttributes;
-        if (words[0] != "-")
-            item.source = ResolveSource(words[0], folders);
-        entry.name = words[1];
-        if (!IsValidTargetName(entry.name, &why)) { *error = LineError(lineNumber, why); return false; }
-
-        bool versionGiven = false, sizeGiven = false, baseSystem = false, baseGiven = false;
-        for (size_t i = 2; i < words.size(); ++i) {
-            size_t equals = words[i].find('=');
-            if (equals == std::string::npos) {
-                *error = LineError(lineNumber, "expected key=value, not '" + words[i] + "'");
-                return false;
-            }
-            std::string key = words[i].substr(0, equals), value = words[i].substr(equals + 1);
-            bool ok = true;
-            uint64_t time;
-            if (key == "base") {
-                ok = value == "install" || value == "system";
-                baseSystem = value == "system";
-                baseGiven = true;
-            } else if (key == "flags") {
-                ok = ParseFlags(value, &entry.flags);
-            } else if (key == "version") {
-                ok = ParseVersion(value, &entry.minimumVersionMS, &entry.minimumVersionLS);
-                versionGiven = true;
-            } else if (key == "attributes") {
-                ok = ParseNumber(value, &entry.sourceAttributes);
-            } else if (key == "created" || key == "accessed" || key == "written" || key == "times") {
-                ok = ParseFileTime(value, &time);
-                if (key == "created" || key == "times") { entry.creationTime = time; item.timesGiven[0] = true; }
-                if (key == "accessed" || key == "times") { entry.lastAccessTime = time; item.timesGiven[1] = true; }
-                if (key == "written" || key == "times") { entry.lastWriteTime = time; item.timesGiven[2] = true; }
-            } else if (key == "storage") {
-                if (value == "zlib") entry.storage = PieceStorage::Zlib;
-                else if (value == "gzip") entry.storage = PieceStorage::Gzip;
-                else if (value == "stored") entry.storage = PieceStorage::Stored;
-                else if (value == "raw") entry.storage = PieceStorage::Verbatim;
-                else ok = false;
-            } else if (key == "size") {
-                ok = ParseNumber(value, &entry.verbatimSize);
-                sizeGiven = true;
-            } else {
-                *error = LineError(lineNumber, "unknown key '" + key + "'");
-                return false;
-            }
-            if (!ok) {
-                *error = LineError(lineNumber, "bad value for " + key + ": '" + value + "'");
-                return false;
-            }
-        }
-        if (baseSystem)
-            entry.flags |= kInSystemDirectory;
-        else if (baseGiven && (entry.flags & kInSystemDirectory)) {
-            *error = LineError(lineNumber, "base=install contradicts the flag InSystemDirectory");
+        std::string label = "line " + std::to_string(lineNumber);
+        if (!ParseEntry(words, utf8, folders, &item, &why)
+            || !AddTargetName(&targets, item.entry.name, item.entry.flags & kInSystemDirectory, label, &why)) {
+            *error = LineError(lineNumber, why);
             return false;
         }
-        if (entry.flags == 0) {
-            *error = LineError(lineNumber, "flags of 0 would end the directory");
-            return false;
-        }
-        if ((entry.flags & kVersionGated) && !versionGiven) {
-            *error = LineError(lineNumber, "a VersionGated entry needs version=a.b.c.d");
-            return false;
-        }
-        if (!(entry.flags & kVersionGated) && versionGiven) {
-            *error = LineError(lineNumber, "version= is only for VersionGated entries");
-            return false;
-        }
-        bool raw = entry.storage == PieceStorage::Verbatim;
-        if (raw && item.source.empty()) {
-            *error = LineError(lineNumber, "storage=raw needs a source file");
-            return false;
-        }
-        if (sizeGiven && !raw && (!item.source.empty() || !(entry.flags & kVersionGated))) {
-            *error = LineError(lineNumber, "size= is only for storage=raw and for VersionGated entries "
-                                           "without a source file");
-            return false;
-        }
-        item.rawSizeGiven = raw && sizeGiven;
-        if (item.source.empty()) {
-            // No data: stored size 0, whatever size the entry claims.
-            entry.storage = PieceStorage::Verbatim;
-        }
-        for (const ManifestEntry& earlier : *entries) {
-            if (SameTarget(earlier.entry, entry)) {
-                *error = LineError(lineNumber, "the target " + entry.name + " is already written by line "
-                                                   + std::to_string(earlier.line));
-                return false;
-            }
-        }
-        entries->push_back(item);
+        entries->push_back(std::move(item));
+    }
+    if (entries->empty()) {
+        *error = "the manifest lists no entries: its setup program would install nothing";
+        return false;
     }
     return true;
 }
 
-bool LoadManifestSources(std::vector<ManifestEntry>* entries, bool hasEpoch,
-                         int64_t sourceDateEpoch, std::string* error)
+bool CheckManifestSources(std::vector<ManifestEntry>* entries, bool hasEpoch, int64_t sourceDateEpoch,
+                          std::string* error)
 {
     for (ManifestEntry& item : *entries) {
         PackEntry& entry = item.entry;
         uint64_t fileTime = hasEpoch ? FileTimeFromUnix(sourceDateEpoch) : 0;
         if (!item.source.empty()) {
             struct stat status;
-            if (stat(item.source.c_str(), &status) != 0 || !S_ISREG(status.st_mode)
-                || !ReadWholeFile(item.source, &entry.data)) {
-                *error = LineError(item.line, "cannot read " + item.source);
+            std::string why = InputFileProblem(item.source, &status);
+            if (!why.empty()) {
+                std::string where = item.searched.empty() ? "" : " (looked for in " + item.searched + ")";
+                *error = LineError(item.line, "cannot read " + item.sourceWord + ": " + why + where);
                 return false;
             }
-            if (entry.data.size() > 0xFFFFFFFFULL) {
-                *error = LineError(item.line, item.source + " is larger than 4 GB");
+            item.sourceSize = (uint64_t)status.st_size;
+            if (item.sourceSize == 0 && (entry.flags & kVersionGated)) {
+                *error = LineError(item.line, "the VersionGated entry's source " + item.sourceWord
+                                                  + " is empty, so it would be taken for a runtime "
+                                                    "prerequisite; a prerequisite has - as its source");
                 return false;
             }
             if (entry.storage == PieceStorage::Verbatim && !item.rawSizeGiven)
-                entry.verbatimSize = (uint32_t)entry.data.size();
+                entry.verbatimSize = (uint32_t)item.sourceSize;
             if (!hasEpoch)
                 fileTime = FileTimeFromUnix(status.st_mtim.tv_sec) + status.st_mtim.tv_nsec / 100;
         }
@@ -278,4 +357,16 @@ bool LoadManifestSources(std::vector<ManifestEntry>* entries, bool hasEpoch,
         if (!item.timesGiven[2]) entry.lastWriteTime = fileTime;
     }
     return true;
+}
+
+bool ReadManifestSource(ManifestEntry* item, std::string* error)
+{
+    if (item->source.empty())
+        return true;
+    std::string why;
+    if (ReadWholeFile(item->source, &item->entry.data, &why) && item->entry.data.size() == item->sourceSize)
+        return true;
+    *error = LineError(item->line, "cannot read " + item->source + ": "
+                                       + (why.empty() ? "it changed while the archive was packed" : why));
+    return false;
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tools/pack/file_io.h"
+#include "tools/pack/bytes.h"
 
 // "MZ" at the start and a "PE\0\0" signature where the DOS header points.
 bool IsPeImage(const Bytes& image);

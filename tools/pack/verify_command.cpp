@@ -1,6 +1,8 @@
 // arbolix-pack verify ARCHIVE | SETUP.exe
 // Unpacks every piece as the setup program would and checks that each fills its
-// size exactly; the first fault is named with its entry and the exit status is 1.
+// size exactly, that the setup program installs every name and that no two entries
+// are one file on Windows; the first fault is named with its entry and the exit
+// status is 1. An executable that is not a setup program is a fault too.
 #include <stdio.h>
 #include <stdlib.h>
 #include <zlib.h>
@@ -15,6 +17,7 @@
 #include "tools/pack/archive_check.h"
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"
+#include "tools/pack/help.h"
 
 static int Fault(const std::string& path, const std::string& message)
 {
@@ -44,12 +47,24 @@ static std::string PieceFault(const DirectoryEntry& entry)
     return "";
 }
 
+// The setup program's own resources: every setup program carries its license text.
+// 0 to go on with the archive, or the status to end with.
+static int CheckSetupProgram(const std::string& path, const ArchiveInput& input)
+{
+    if (!input.hasLicense)
+        return Fault(path, "a Windows executable but not a setup program: it has no license text (resource Z/107)");
+    size_t length;
+    char* text = DecodeTextResource(input.license.data(), input.license.size(), &length);
+    if (!text)
+        return Fault(path, "the license text (resource Z/107) does not decode");
+    free(text);
+    return 0;
+}
+
 int RunVerifyCommand(int argc, char** argv)
 {
-    if (argc != 1) {
-        fprintf(stderr, "usage: arbolix-pack verify ARCHIVE | SETUP.exe\n");
-        return 2;
-    }
+    if (argc != 1)
+        return UsageError("verify", argc ? "one file at a time" : "an archive or a setup program is needed");
     std::string path = argv[0];
     ArchiveInput input;
     std::string error;
@@ -57,16 +72,15 @@ int RunVerifyCommand(int argc, char** argv)
         fprintf(stderr, "arbolix-pack verify: %s\n", error.c_str());
         return 1;
     }
-    if (input.hasLicense) {
-        size_t length;
-        char* text = DecodeTextResource(input.license.data(), input.license.size(), &length);
-        if (!text)
-            return Fault(path, "the license text (resource Z/107) does not decode");
-        free(text);
-    }
-    if (!input.hasArchive) {
-        printf("%s: no payload archive (resource Z/110)\n", path.c_str());
-        return 0;
+    if (input.fromSetupProgram) {
+        int status = CheckSetupProgram(path, input);
+        if (status)
+            return status;
+        if (!input.hasArchive) {
+            printf("%s: OK, a setup program without a payload archive (no resource Z/110): it installs no "
+                   "files\n", path.c_str());
+            return 0;
+        }
     }
     std::string fault = FindArchiveFault(input.archive);
     if (!fault.empty())
@@ -75,19 +89,26 @@ int RunVerifyCommand(int argc, char** argv)
     if (!OpenArchiveBytes(&reader, input.archive.data(), input.archive.size()))
         return Fault(path, "the archive is malformed");
     DirectoryEntry entry;
+    TargetNameIndex names;
     size_t count = 0;
     unsigned long long total = 0;
     while (NextArchiveEntry(&reader, &entry)) {
         ++count;
-        fault = PieceFault(entry);
+        fault = EntryNameFault(entry, count, &names);
+        if (fault.empty()) {
+            fault = PieceFault(entry);
+            if (!fault.empty())
+                fault = EntryLabel(count, entry.name) + ": " + fault;
+        }
         if (!fault.empty()) {
-            fault = EntryLabel(count, entry.name) + ": " + fault;
             CloseArchive(&reader);
             return Fault(path, fault);
         }
         total += entry.size;
     }
     CloseArchive(&reader);
-    printf("%s: OK, %zu %s, %llu bytes unpacked\n", path.c_str(), count, count == 1 ? "entry" : "entries", total);
+    const char* what = input.fromSetupProgram ? "a setup program, " : "";
+    printf("%s: OK, %s%zu %s, %llu bytes unpacked\n", path.c_str(), what, count, count == 1 ? "entry" : "entries",
+           total);
     return 0;
 }

@@ -1,0 +1,18 @@
+// A small PE32 image with a resource section, standing for a setup program in the
+// tests of the packer.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+
+#include "tools/pack/bytes.h"
+
+void Put16(Bytes* image, size_t offset, uint16_t value);
+void Put32(Bytes* image, size_t offset, uint32_t value);
+
+enum : uint32_t { kSectionRva = 0x1000, kSectionFile = 0x200 };
+
+// One resource section at kSectionFile holding type typeName (by name) with the
+// numeric ids 107 and archiveId, each in language 1033, with the given contents.
+Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& archive, uint16_t archiveId = 110);

@@ -1,0 +1,5 @@
+#pragma once
+
+#include <vector>
+
+typedef std::vector<unsigned char> Bytes;
