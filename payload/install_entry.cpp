@@ -7,11 +7,11 @@
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "setup/contained_path.h"
 #include "setup/path_text.h"
 #include "setup/prompts.h"
 #include "setup/setup_state.h"
-#include "uninstall/uninstall_log.h"
 
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";

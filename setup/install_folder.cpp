@@ -2,9 +2,9 @@
 
 #include <string.h>
 
+#include "records/registry.h"
 #include "setup/path_text.h"
 #include "setup/setup_state.h"
-#include "uninstall/registry.h"
 
 static const char kBetaFolderValue[] = "InstallPath.Beta";
 static const char kReleaseFolderValue[] = "InstallPath";

@@ -1,6 +1,8 @@
 #include "setup/install_sequence.h"
 
 #include "payload/install_payload.h"
+#include "records/registry.h"
+#include "records/uninstall_log.h"
 #include "resources/resource_ids.h"
 #include "setup/folders.h"
 #include "setup/install_folder.h"
@@ -8,8 +10,6 @@
 #include "setup/setup_state.h"
 #include "setup/text_format.h"
 #include "shell/finish.h"
-#include "uninstall/registry.h"
-#include "uninstall/uninstall_log.h"
 
 // A folder the user typed is created only with consent; the proposal is created unasked.
 static int ConfirmInstallFolder()

@@ -4,12 +4,12 @@
 
 #include "payload/resources.h"
 #include "platform/user_dialogs.h"
+#include "records/registry.h"
 #include "resources/resource_ids.h"
 #include "setup/install_sequence.h"
 #include "setup/path_text.h"
 #include "setup/prompts.h"
 #include "setup/setup_state.h"
-#include "uninstall/registry.h"
 
 static const char kAgreementValue[] = "UserAcceptedAgreement";
 

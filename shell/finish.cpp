@@ -1,11 +1,11 @@
 #include "shell/finish.h"
 
+#include "records/registry.h"
 #include "setup/path_text.h"
 #include "setup/prompts.h"
 #include "setup/setup_state.h"
 #include "setup/text_format.h"
 #include "shell/shortcuts.h"
-#include "uninstall/registry.h"
 
 static const char kLinkName[] = "Arbolix Beta.lnk";
 

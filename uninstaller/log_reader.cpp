@@ -2,8 +2,8 @@
 
 #include <string.h>
 
+#include "records/log_format.h"
 #include "setup/path_text.h"
-#include "uninstall/log_format.h"
 
 static int NextByte(void* source)
 {

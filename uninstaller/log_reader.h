@@ -4,7 +4,7 @@
 
 #include <stddef.h>
 
-#include "uninstall/log_cleanup.h"
+#include "records/log_cleanup.h"
 
 struct LogText {
     const char* next;

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/win32.h"
 #include "file_facts.h"
 #include "logged_files.h"
+#include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
 #include "saved_registry.h"
 #include "scripted_dialogs.h"
@@ -10,7 +11,6 @@
 #include "shell/finish.h"
 #include "shell_link_reader.h"
 #include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
 
 static const std::string kUninstallPath =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";

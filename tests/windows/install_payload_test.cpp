@@ -10,8 +10,8 @@
 #include "payload/install_payload.h"
 #include "payload/payload_archive.h"
 #include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
-#include "uninstall/uninstall_log.h"
 
 // An installed file: read-only, the entry's times, the entry's bytes. Wine on Linux
 // keeps no creation time of its own and reports the last write time in its place.

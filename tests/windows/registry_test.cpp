@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "records/registry.h"
 #include "registry_view.h"
 #include "saved_registry.h"
-#include "uninstall/registry.h"
 
 static const std::string kUninstallPath =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "platform/win32.h"
 #include "file_facts.h"
 #include "logged_files.h"
+#include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
 #include "setup/setup_state.h"
 #include "shell/shortcuts.h"
 #include "shell_link_reader.h"
 #include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
 
 static const char kDescription[] = "Powerful graphical editor capable to create the most complex genealogy tree";
 

@@ -4,10 +4,10 @@
 
 #include "file_facts.h"
 #include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
 #include "setup/setup_state.h"
 #include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
 
 class UninstallLogTest : public ::testing::Test {
 protected:

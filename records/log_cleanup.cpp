@@ -1,4 +1,4 @@
-#include "uninstall/log_cleanup.h"
+#include "records/log_cleanup.h"
 
 #include <string.h>
 

@@ -1,14 +1,14 @@
-#include "uninstall/uninstall_log.h"
+#include "records/uninstall_log.h"
 
 #include <stdlib.h>
 
 #include "platform/win32.h"
+#include "records/log_cleanup.h"
 #include "setup/folders.h"
 #include "setup/path_text.h"
 #include "setup/prompts.h"
 #include "setup/setup_state.h"
 #include "setup/text_format.h"
-#include "uninstall/log_cleanup.h"
 
 static const char kLogName[] = "Uninstall.cfg";
 

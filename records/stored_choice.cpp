@@ -1,4 +1,4 @@
-#include "uninstall/stored_choice.h"
+#include "records/stored_choice.h"
 
 static const char kChoiceLetters[] = "NY";
 

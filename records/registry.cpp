@@ -1,7 +1,7 @@
-#include "uninstall/registry.h"
+#include "records/registry.h"
 
+#include "records/stored_choice.h"
 #include "setup/text_format.h"
-#include "uninstall/stored_choice.h"
 
 const char ProductKey[] = "Software\\Velcordan\\Arbolix";
 const char SettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
