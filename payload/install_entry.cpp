@@ -2,16 +2,16 @@
 
 #include <stdlib.h>
 
+#include "common/contained_path.h"
+#include "common/path_text.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "payload/archive_format.h"
 #include "payload/resources.h"
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
-#include "setup/contained_path.h"
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";

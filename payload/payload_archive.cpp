@@ -2,8 +2,8 @@
 
 #include <string.h>
 
+#include "common/prompts.h"
 #include "payload/resources.h"
-#include "setup/prompts.h"
 
 int OpenPayloadArchive(ArchiveReader* reader)
 {

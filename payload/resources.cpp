@@ -1,9 +1,9 @@
 #include "payload/resources.h"
 
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "payload/text_resource.h"
 #include "payload/unpack.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
 int FindZResource(int id, const unsigned char** bytes, DWORD* size)
 {

@@ -1,8 +1,8 @@
 #include "payload/runtime_prerequisite.h"
 
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "platform/win32.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
 const char kRuntimeInstallerCommand[] = "InstallMfcDLL.exe /silent";
 const char kRuntimeDownloadAddress[] = "https://www.arbolix.example/InstallMfcDLL.exe";

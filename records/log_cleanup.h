@@ -5,17 +5,7 @@
 
 #include <stddef.h>
 
-enum { kLogLineCapacity = 324 };  // a line of 323 characters at most, its "\n" included
-
-enum LogLineRead {
-    kLogEnded = 0,
-    kLogLineRead = 1,
-    kLogLineSkipped = 2,  // longer than the reader holds, or holding a NUL: consumed whole
-};
-
-// Reads the next line, its "\n" included when it has one, into line
-// (kLogLineCapacity) from a source that gives the next byte or -1 at its end.
-int ReadLogLine(int (*nextByte)(void* source), void* source, char* line);
+#include "common/log_format.h"
 
 struct PreviousLogCleanup {
     const char* installFolder;  // listed files are deleted only inside these two

@@ -1,7 +1,8 @@
 #include "records/registry.h"
 
+#include "common/registry_access.h"
+#include "common/text_format.h"
 #include "records/stored_choice.h"
-#include "setup/text_format.h"
 
 const char ProductKey[] = "Software\\Velcordan\\Arbolix";
 const char SettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
@@ -11,62 +12,6 @@ const char WindowsVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 const char VendorHomePage[] = "https://www.arbolix.example/";
 const char VendorSupportPage[] = "https://www.arbolix.example/support/";
-
-HKEY OpenKeyForReading(HKEY hive, const char* path)
-{
-    HKEY key = 0;
-    if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        key = 0;
-    return key;
-}
-
-HKEY CreateKeyForWriting(HKEY hive, const char* path)
-{
-    HKEY key = 0;
-    DWORD disposition;
-    if (RegCreateKeyExA(hive, path, 0, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE, 0, &key, &disposition) !=
-        ERROR_SUCCESS)
-        key = 0;
-    return key;
-}
-
-void ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size)
-{
-    if (size == 0)
-        return;
-    buffer[0] = 0;
-    if (!key)
-        return;
-    DWORD type = REG_NONE;
-    DWORD length = size;
-    LONG status = RegQueryValueExA(key, name, 0, &type, (BYTE*)buffer, &length);
-    int isText = type == REG_SZ || type == REG_EXPAND_SZ;
-    // Anything but a whole, terminated text reads as missing.
-    if (status != ERROR_SUCCESS || !isText || length == 0 || buffer[length - 1] != 0)
-        buffer[0] = 0;
-}
-
-void WriteTextValue(HKEY key, const char* name, const char* text)
-{
-    if (key)
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
-}
-
-void ReadMachineValue(const char* path, const char* name, char* buffer, DWORD size)
-{
-    HKEY key = OpenKeyForReading(HKEY_LOCAL_MACHINE, path);
-    ReadTextValue(key, name, buffer, size);
-    if (key)
-        RegCloseKey(key);
-}
-
-void WriteMachineValue(const char* path, const char* name, const char* text)
-{
-    HKEY key = CreateKeyForWriting(HKEY_LOCAL_MACHINE, path);
-    WriteTextValue(key, name, text);
-    if (key)
-        RegCloseKey(key);
-}
 
 void ReadProductValue(const char* name, char* buffer, DWORD size)
 {

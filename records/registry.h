@@ -1,6 +1,7 @@
-// Every registry key and value the installer reads or writes. Registry failures are
-// never reported: a value that cannot be read is empty, one that cannot be written
-// is simply missing.
+// The setup program's registry records: its product values, the agreement choice and
+// its acknowledgement, the uninstall entry and the file association. Registry
+// failures are never reported: a value that cannot be read is empty, one that
+// cannot be written is simply missing.
 #pragma once
 
 #include "platform/win32.h"
@@ -15,19 +16,6 @@ extern const char WindowsVersionKey[];     // HKEY_LOCAL_MACHINE
 extern const char VendorHomePage[];
 extern const char VendorSupportPage[];
 
-// Null when the key cannot be opened or created.
-HKEY OpenKeyForReading(HKEY hive, const char* path);
-HKEY CreateKeyForWriting(HKEY hive, const char* path);
-
-// The buffer receives the value's text, or is empty when the key is null, the value
-// is missing, is not REG_SZ or REG_EXPAND_SZ, is not zero-terminated or does not fit.
-void ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size);
-// A REG_SZ with its terminator; a null name is the key's default value.
-void WriteTextValue(HKEY key, const char* name, const char* text);
-
-// One complete cycle each: open or create the key, read or write one value, close it.
-void ReadMachineValue(const char* path, const char* name, char* buffer, DWORD size);
-void WriteMachineValue(const char* path, const char* name, const char* text);
 void ReadProductValue(const char* name, char* buffer, DWORD size);
 void WriteProductValue(const char* name, const char* text);
 

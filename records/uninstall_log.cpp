@@ -2,13 +2,13 @@
 
 #include <stdlib.h>
 
+#include "common/folders.h"
+#include "common/path_text.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
 #include "platform/win32.h"
 #include "records/log_cleanup.h"
-#include "setup/folders.h"
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "setup/text_format.h"
 
 static const char kLogName[] = "Uninstall.cfg";
 

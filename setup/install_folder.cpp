@@ -2,9 +2,10 @@
 
 #include <string.h>
 
+#include "common/path_text.h"
+#include "common/registry_access.h"
+#include "common/setup_state.h"
 #include "records/registry.h"
-#include "setup/path_text.h"
-#include "setup/setup_state.h"
 
 static const char kBetaFolderValue[] = "InstallPath.Beta";
 static const char kReleaseFolderValue[] = "InstallPath";

@@ -1,14 +1,14 @@
 #include "setup/install_sequence.h"
 
+#include "common/folders.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
 #include "payload/install_payload.h"
 #include "records/registry.h"
 #include "records/uninstall_log.h"
 #include "resources/resource_ids.h"
-#include "setup/folders.h"
 #include "setup/install_folder.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "setup/text_format.h"
 #include "shell/finish.h"
 
 // A folder the user typed is created only with consent; the proposal is created unasked.

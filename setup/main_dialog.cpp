@@ -2,14 +2,14 @@
 
 #include <stdlib.h>
 
+#include "common/path_text.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "payload/resources.h"
 #include "platform/user_dialogs.h"
 #include "records/registry.h"
 #include "resources/resource_ids.h"
 #include "setup/install_sequence.h"
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
 static const char kAgreementValue[] = "UserAcceptedAgreement";
 

@@ -1,10 +1,10 @@
 #include "shell/finish.h"
 
+#include "common/path_text.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
 #include "records/registry.h"
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "setup/text_format.h"
 #include "shell/shortcuts.h"
 
 static const char kLinkName[] = "Arbolix Beta.lnk";

@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "records/log_format.h"
-#include "setup/path_text.h"
+#include "common/log_format.h"
+#include "common/path_text.h"
 
 static int NextByte(void* source)
 {

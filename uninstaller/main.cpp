@@ -2,9 +2,9 @@
 // temporary copy, the closing message and the one exit code.
 #include <stdlib.h>
 
-#include "setup/command_line.h"
-#include "setup/prompts.h"
-#include "setup/startup.h"
+#include "common/command_line.h"
+#include "common/prompts.h"
+#include "common/startup.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/self_removal.h"
 #include "uninstaller/uninstall_state.h"

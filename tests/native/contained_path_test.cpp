@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "setup/contained_path.h"
+#include "common/contained_path.h"
 
 TEST(IsContainedRelativePath, PlainNamesAndSubfolders)
 {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/setup_state.h"
 #include "file_facts.h"
 #include "logged_files.h"
 #include "platform/win32.h"
@@ -7,7 +8,6 @@
 #include "redirected_shell_folders.h"
 #include "saved_registry.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
 #include "shell/finish.h"
 #include "shell_link_reader.h"
 #include "temp_folder.h"

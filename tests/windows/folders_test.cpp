@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/folders.h"
 #include "platform/win32.h"
-#include "setup/folders.h"
 #include "temp_folder.h"
 
 class CreateFolderChainTest : public ::testing::Test {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "common/setup_state.h"
 #include "records/registry.h"
 #include "registry_view.h"
 #include "saved_registry.h"
 #include "setup/install_folder.h"
-#include "setup/setup_state.h"
 
 class InstallFolderTest : public ::testing::Test {
 protected:

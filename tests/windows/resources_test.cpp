@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "common/setup_state.h"
 #include "payload/resources.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
 
 static std::string ReadFile(const char* path)
 {

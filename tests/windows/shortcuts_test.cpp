@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "common/setup_state.h"
 #include "file_facts.h"
 #include "logged_files.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
-#include "setup/setup_state.h"
 #include "shell/shortcuts.h"
 #include "shell_link_reader.h"
 #include "temp_folder.h"

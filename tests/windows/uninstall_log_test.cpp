@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "common/setup_state.h"
 #include "file_facts.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
 #include "temp_folder.h"
 
 class UninstallLogTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "setup/text_format.h"
+#include "common/text_format.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,4 +1,4 @@
-#include "setup/command_line.h"
+#include "common/command_line.h"
 
 #include <string.h>
 

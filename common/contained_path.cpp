@@ -1,4 +1,4 @@
-#include "setup/contained_path.h"
+#include "common/contained_path.h"
 
 #include <string.h>
 

@@ -1,7 +1,6 @@
-#include "setup/startup.h"
+#include "common/startup.h"
 
-#include "setup/command_line.h"
-#include "setup/setup_state.h"
+#include "platform/win32.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -16,16 +15,4 @@ void RestrictDllSearchPath()
         kernel ? (SetDefaultDllDirectoriesFn)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories") : 0;
     if (setDirectories)
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-void ApplyCommandLine(int argc, char* const* argv)
-{
-    CommandLineOptions options;
-    ParseCommandLine(argc, argv, &options);
-    g_setup.commandLineFolder = options.folder;
-    g_setup.folderForced = options.folderForced;
-    g_setup.unattended = options.unattended;
-    g_setup.silent = options.silent;
-    if (options.currentUserOnly)
-        g_setup.allUsers = 0;
 }

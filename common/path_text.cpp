@@ -1,4 +1,4 @@
-#include "setup/path_text.h"
+#include "common/path_text.h"
 
 #include <string.h>
 

@@ -1,8 +1,8 @@
-#include "setup/prompts.h"
+#include "common/prompts.h"
 
+#include "common/setup_state.h"
+#include "common/text_format.h"
 #include "platform/user_dialogs.h"
-#include "setup/setup_state.h"
-#include "setup/text_format.h"
 
 const char kSetupCaption[] = "Arbolix\xAE Setup";
 

@@ -1,4 +1,5 @@
-// The installer's process-wide state: one record, zero at start, plain fields.
+// The installer's process-wide state: one record, zero at start, plain fields, and
+// how the command line fills it.
 #pragma once
 
 #include <stdio.h>
@@ -32,3 +33,6 @@ struct SetupState {
 };
 
 extern SetupState g_setup;
+
+// Applies the options of the argument vector to the setup state.
+void ApplyCommandLine(int argc, char* const* argv);

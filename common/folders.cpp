@@ -1,7 +1,7 @@
-#include "setup/folders.h"
+#include "common/folders.h"
 
+#include "common/path_text.h"
 #include "platform/win32.h"
-#include "setup/path_text.h"
 
 int IsDirectory(const char* path)
 {

@@ -1,0 +1,27 @@
+// The uninstall log, shared by the setup program that writes it and the uninstaller
+// that reads it: "Uninstall.cfg" in the install folder, a text file with CR LF line
+// ends where every line is a one-character tag followed directly by a full path.
+// Both read it a line at a time with the one reader below.
+#pragma once
+
+#include <stddef.h>
+
+enum {
+    kLogFileTag = 'f',    // a file to delete: an installed file or a shortcut
+    kLogFolderTag = 'd',  // a folder that setup created
+};
+
+inline constexpr char kUninstallLogName[] = "Uninstall.cfg";
+inline constexpr char kUninstallerName[] = "Uninstall.exe";
+
+enum { kLogLineCapacity = 324 };  // a line of 323 characters at most, its "\n" included
+
+enum LogLineRead {
+    kLogEnded = 0,
+    kLogLineRead = 1,
+    kLogLineSkipped = 2,  // longer than the reader holds, or holding a NUL: consumed whole
+};
+
+// Reads the next line, its "\n" included when it has one, into line
+// (kLogLineCapacity) from a source that gives the next byte or -1 at its end.
+int ReadLogLine(int (*nextByte)(void* source), void* source, char* line);
