@@ -1,18 +1,11 @@
 // The uninstall log, shared by the setup program that writes it and the uninstaller
-// that reads it: "Uninstall.cfg" in the install folder, a text file with CR LF line
-// ends where every line is a one-character tag followed directly by a full path.
-// Both read it a line at a time with the one reader below.
+// that reads it: kUninstallLogName in the install folder, a text file with CR LF line
+// ends where every line is a one-character tag (kLogFileTag or kLogFolderTag, in
+// common/product.h) followed directly by a full path. Both read it a line at a time
+// with the one reader below.
 #pragma once
 
 #include <stddef.h>
-
-enum {
-    kLogFileTag = 'f',    // a file to delete: an installed file or a shortcut
-    kLogFolderTag = 'd',  // a folder that setup created
-};
-
-inline constexpr char kUninstallLogName[] = "Uninstall.cfg";
-inline constexpr char kUninstallerName[] = "Uninstall.exe";
 
 enum { kLogLineCapacity = 324 };  // a line of 323 characters at most, its "\n" included
 

@@ -1,10 +1,9 @@
 #include "common/prompts.h"
 
+#include "common/product.h"
 #include "common/setup_state.h"
 #include "common/text_format.h"
 #include "platform/user_dialogs.h"
-
-const char kSetupCaption[] = "Arbolix\xAE Setup";
 
 enum { kStatusDrawInterval = 100 };
 

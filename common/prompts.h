@@ -6,11 +6,10 @@
 
 enum { kMessageCapacity = 2048, kStatusCapacity = 312 };
 
-extern const char kSetupCaption[];  // "Arbolix(R) Setup", with the 1252 sign 0xAE
-
-// Formats the text (cut at 2047 characters) and asks in a message box owned by the
-// active window or else the main dialog's last active pop-up. Returns the button
-// pressed; 0 when no box could be shown, which no caller takes as consent.
+// Formats the text (cut at 2047 characters) and asks in a message box with the setup
+// caption, owned by the active window or else the main dialog's last active pop-up.
+// Returns the button pressed; 0 when no box could be shown, which no caller takes as
+// consent.
 int ShowMessage(UINT type, const char* format, ...);
 
 void ShowStatus(const char* text);

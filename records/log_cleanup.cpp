@@ -4,6 +4,7 @@
 
 #include "common/contained_path.h"
 #include "common/path_text.h"
+#include "common/product.h"
 
 static int IsShortcut(const char* path)
 {
@@ -58,9 +59,9 @@ void SortPreviousLog(int (*nextByte)(void* source), void* source, PreviousLogCle
     while ((read = ReadLogLine(nextByte, source, line)) != kLogEnded) {
         if (read != kLogLineRead)
             continue;
-        if (line[0] == 'f')
+        if (line[0] == kLogFileTag)
             TakeFileLine(cleanup, line);
-        else if (line[0] == 'd')
+        else if (line[0] == kLogFolderTag)
             KeepFolderLine(cleanup, line);
     }
 }

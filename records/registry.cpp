@@ -1,17 +1,9 @@
 #include "records/registry.h"
 
+#include "common/product.h"
 #include "common/registry_access.h"
 #include "common/text_format.h"
 #include "records/stored_choice.h"
-
-const char ProductKey[] = "Software\\Velcordan\\Arbolix";
-const char SettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
-const char DocumentExtensionKey[] = "Software\\Classes\\.abx";
-const char WindowsVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-
-const char VendorHomePage[] = "https://www.arbolix.example/";
-const char VendorSupportPage[] = "https://www.arbolix.example/support/";
 
 void ReadProductValue(const char* name, char* buffer, DWORD size)
 {
@@ -46,7 +38,7 @@ void RecordAgreementAcknowledgement()
     if (!key)
         return;
     DWORD acknowledged = 3;
-    RegSetValueExA(key, "LicenseAgreement", 0, REG_DWORD, (const BYTE*)&acknowledged, sizeof acknowledged);
+    RegSetValueExA(key, kAcknowledgementValue, 0, REG_DWORD, (const BYTE*)&acknowledged, sizeof acknowledged);
     RegCloseKey(key);
 }
 
@@ -56,15 +48,15 @@ void WriteUninstallEntry(const char* uninstallerPath, const char* displayName)
     // A path too long for its quotes is not written at all rather than cut.
     if ((size_t)lstrlenA(uninstallerPath) + 3 <= sizeof command) {
         FormatText(command, sizeof command, "\"%s\"", uninstallerPath);
-        WriteMachineValue(UninstallKey, "UninstallString", command);
+        WriteMachineValue(UninstallKey, kUninstallCommandValue, command);
     }
-    WriteMachineValue(UninstallKey, "DisplayName", displayName);
-    WriteMachineValue(UninstallKey, "Publisher", "Arbolix Inc.");
-    WriteMachineValue(UninstallKey, "URLInfoAbout", VendorHomePage);
-    WriteMachineValue(UninstallKey, "HelpLink", VendorSupportPage);
+    WriteMachineValue(UninstallKey, kDisplayNameValue, displayName);
+    WriteMachineValue(UninstallKey, kPublisherValue, kPublisher);
+    WriteMachineValue(UninstallKey, kHomePageValue, kVendorHomePage);
+    WriteMachineValue(UninstallKey, kSupportPageValue, kVendorSupportPage);
 }
 
 void WriteFileAssociation()
 {
-    WriteMachineValue(DocumentExtensionKey, 0, "Arbolix.Document");
+    WriteMachineValue(DocumentExtensionKey, 0, kDocumentClass);
 }

@@ -6,16 +6,7 @@
 
 #include "platform/win32.h"
 
-// Key paths, relative to their hive.
-extern const char ProductKey[];            // HKEY_LOCAL_MACHINE
-extern const char SettingsKey[];           // HKEY_CURRENT_USER
-extern const char UninstallKey[];          // HKEY_LOCAL_MACHINE
-extern const char DocumentExtensionKey[];  // HKEY_LOCAL_MACHINE
-extern const char WindowsVersionKey[];     // HKEY_LOCAL_MACHINE
-
-extern const char VendorHomePage[];
-extern const char VendorSupportPage[];
-
+// The keys and value names are in common/product.h.
 void ReadProductValue(const char* name, char* buffer, DWORD size);
 void WriteProductValue(const char* name, const char* text);
 
@@ -25,7 +16,7 @@ void WriteProductValue(const char* name, const char* text);
 int LoadChoice(HWND dialog, int button, const char* name, int defaultChoice);
 int StoreChoice(HWND dialog, int button, const char* name);
 
-// "LicenseAgreement" := 3 (REG_DWORD) under the current user's settings.
+// The acknowledgement := 3 (REG_DWORD) under the current user's settings.
 void RecordAgreementAcknowledgement();
 
 // The entry in the list of installed programs: the uninstaller (written in double
@@ -33,5 +24,5 @@ void RecordAgreementAcknowledgement();
 // display name, the publisher and the vendor's pages.
 void WriteUninstallEntry(const char* uninstallerPath, const char* displayName);
 
-// ".abx" documents belong to "Arbolix.Document".
+// ".abx" documents belong to the document class.
 void WriteFileAssociation();

@@ -4,13 +4,12 @@
 
 #include "common/folders.h"
 #include "common/path_text.h"
+#include "common/product.h"
 #include "common/prompts.h"
 #include "common/setup_state.h"
 #include "common/text_format.h"
 #include "platform/win32.h"
 #include "records/log_cleanup.h"
-
-static const char kLogName[] = "Uninstall.cfg";
 
 static int NextLogByte(void* stream)
 {
@@ -57,7 +56,7 @@ int OpenUninstallLog()
 {
     ShowWaitCursor();
     char logPath[kPathCapacity];
-    int pathFits = JoinPath(logPath, g_setup.installFolder, kLogName);
+    int pathFits = JoinPath(logPath, g_setup.installFolder, kUninstallLogName);
     int createdFolder = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS;
     char* keptFolderLines = 0;
     if (pathFits) {
@@ -81,9 +80,9 @@ int OpenUninstallLog()
     if (g_setup.silent)
         return 0;
     // A log path too long to be made is still named in full.
-    char shownPath[kPathCapacity + sizeof kLogName];
+    char shownPath[kPathCapacity + sizeof kUninstallLogName];
     if (!pathFits)
-        FormatText(shownPath, sizeof shownPath, "%s\\%s", g_setup.installFolder, kLogName);
+        FormatText(shownPath, sizeof shownPath, "%s\\%s", g_setup.installFolder, kUninstallLogName);
     return ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,
                        "Unable to create %s.\nUninstalling Arbolix may no longer be done automatically."
                        "\n\nDo you still want to install Arbolix?",
@@ -104,12 +103,12 @@ static void WriteLogLine(char tag, const char* path)
 
 void LogInstalledFile(const char* path)
 {
-    WriteLogLine('f', path);
+    WriteLogLine(kLogFileTag, path);
 }
 
 void LogCreatedFolder(const char* folder)
 {
-    WriteLogLine('d', folder);
+    WriteLogLine(kLogFolderTag, folder);
 }
 
 void CreateFolderAndLogIt(const char* folder)

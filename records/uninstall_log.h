@@ -1,5 +1,5 @@
-// The uninstall log "Uninstall.cfg" in the install folder: a file line ("f") for each
-// installed file and shortcut, a folder line ("d") for each folder setup created.
+// The uninstall log in the install folder: a file line for each installed file and
+// shortcut, a folder line for each folder setup created (common/log_format.h).
 #pragma once
 
 // Creates the install folder, deletes the files the previous log lists (shortcuts

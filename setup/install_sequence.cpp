@@ -1,6 +1,7 @@
 #include "setup/install_sequence.h"
 
 #include "common/folders.h"
+#include "common/product.h"
 #include "common/prompts.h"
 #include "common/setup_state.h"
 #include "common/text_format.h"
@@ -34,7 +35,7 @@ static void StampInstallDate()
     GetLocalTime(&now);
     char date[32];
     FormatText(date, sizeof date, "%d-%d-%d", now.wDay, now.wMonth, now.wYear);
-    WriteProductValue("VersionInstalled.2.b20e", date);
+    WriteProductValue(kInstallDateValue, date);
 }
 
 int RunInstallSequence(HWND dialog)

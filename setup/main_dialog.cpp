@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include "common/path_text.h"
+#include "common/product.h"
 #include "common/prompts.h"
 #include "common/setup_state.h"
 #include "payload/resources.h"
@@ -10,8 +11,6 @@
 #include "records/registry.h"
 #include "resources/resource_ids.h"
 #include "setup/install_sequence.h"
-
-static const char kAgreementValue[] = "UserAcceptedAgreement";
 
 static const char kGreeting[] =
     "Congratulations! You are about to install the world's most powerful tool for creating "
@@ -22,6 +21,7 @@ static const char kSponsorNote[] =
     "to you free of charge by paid advertising.";
 static const char kLicensePrompt[] = "Please read carefully the License Agreement before installing Arbolix";
 static const char kPickFolderTitle[] = "Please select the folder you want to install Arbolix";
+static const char kVersionLabel[] = "v " ARBOLIX_VERSION_TEXT;
 
 void UpdateInstallButton(HWND dialog)
 {
@@ -76,7 +76,7 @@ static void InitDialog(HWND dialog)
     SendMessageA(dialog, WM_SETICON, ICON_BIG,
                  (LPARAM)LoadIconA(g_setup.module, MAKEINTRESOURCEA(IDI_ARBOLIX)));
     SetWindowTextA(dialog, kSetupCaption);
-    SetDlgItemTextA(dialog, IDC_VERSION_LABEL, "v 2.b20e");
+    SetDlgItemTextA(dialog, IDC_VERSION_LABEL, kVersionLabel);
     SetDlgItemTextA(dialog, IDC_GREETING, kGreeting);
     SetDlgItemTextA(dialog, IDC_SPONSOR_NOTE, kSponsorNote);
     SetDlgItemTextA(dialog, IDC_LICENSE_PROMPT, kLicensePrompt);

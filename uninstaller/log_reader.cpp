@@ -4,6 +4,7 @@
 
 #include "common/log_format.h"
 #include "common/path_text.h"
+#include "common/product.h"
 
 static int NextByte(void* source)
 {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/product.h"
 #include "common/setup_state.h"
 #include "records/registry.h"
 #include "registry_view.h"
