@@ -16,7 +16,7 @@
 
 #include "common/product.h"
 #include "payload/archive_reader.h"
-#include "payload/unpack.h"
+#include "payload/decompress.h"
 
 static int g_log = -1;
 

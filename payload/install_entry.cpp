@@ -7,7 +7,7 @@
 #include "common/prompts.h"
 #include "common/setup_state.h"
 #include "payload/archive_format.h"
-#include "payload/resources.h"
+#include "payload/decompress.h"
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
@@ -16,6 +16,15 @@
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";
 const char kReasonWritePermission[] = "you have permission to write files in this folder";
+
+int Unpack(const unsigned char* source, unsigned long storedSize,
+           unsigned char* dest, unsigned long size)
+{
+    if (UnpackPiece(source, storedSize, dest, size))
+        return 1;
+    ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+    return 0;
+}
 
 // The entry's full target path. 0 when the name could lead outside its base folder
 // or the path does not fit.

@@ -3,7 +3,7 @@
 #include "common/prompts.h"
 #include "common/setup_state.h"
 #include "payload/install_entry.h"
-#include "payload/payload_archive.h"
+#include "payload/module_resources.h"
 #include "platform/win32.h"
 
 int InstallPayload()

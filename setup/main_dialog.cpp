@@ -6,7 +6,7 @@
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/setup_state.h"
-#include "payload/resources.h"
+#include "payload/module_resources.h"
 #include "platform/user_dialogs.h"
 #include "records/registry.h"
 #include "resources/resource_ids.h"
@@ -62,7 +62,7 @@ int PickFolder(const char* title, char* destination)
 static void ShowLicense(HWND dialog)
 {
     size_t length;
-    char* license = LoadTextResource(kLicenseTextResource, &length);
+    char* license = LoadTextResource(IDR_LICENSE_TEXT, &length);
     HWND field = GetDlgItem(dialog, IDC_LICENSE_TEXT);
     SetWindowTextA(field, license ? license : "");
     free(license);

@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "payload/archive_reader.h"
-#include "payload/unpack.h"
+#include "payload/decompress.h"
 #include "tools/pack/archive_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -8,7 +8,7 @@
 #include "payload/archive_format.h"
 #include "payload/install_entry.h"
 #include "payload/install_payload.h"
-#include "payload/payload_archive.h"
+#include "payload/module_resources.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"

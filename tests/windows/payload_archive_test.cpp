@@ -9,8 +9,8 @@
 
 #include "common/setup_state.h"
 #include "payload/archive_format.h"
-#include "payload/payload_archive.h"
-#include "payload/resources.h"
+#include "payload/install_entry.h"
+#include "payload/module_resources.h"
 #include "scripted_dialogs.h"
 #include "tools/pack/archive_writer.h"
 

@@ -1,4 +1,4 @@
-#include "payload/inflate_buffer.h"
+#include "payload/decompress.h"
 
 #include <string.h>
 #include <zlib.h>
@@ -29,4 +29,16 @@ int InflateWholeBuffer(unsigned char* dest, unsigned long* capacity,
     if (status == Z_NEED_DICT || (status == Z_BUF_ERROR && !inputLeft))
         return Z_DATA_ERROR;
     return status;
+}
+
+int UnpackPiece(const unsigned char* source, unsigned long storedSize,
+                unsigned char* dest, unsigned long size)
+{
+    if (storedSize == size) {
+        if (size) memcpy(dest, source, size);
+        return 1;
+    }
+    unsigned long produced = size;
+    // A stream that ends early would leave bytes never written in the installed file.
+    return InflateWholeBuffer(dest, &produced, source, storedSize) == Z_OK && produced == size;
 }

@@ -1,9 +1,11 @@
-#include "payload/resources.h"
+#include "payload/module_resources.h"
+
+#include <string.h>
 
 #include "common/prompts.h"
 #include "common/setup_state.h"
 #include "payload/text_resource.h"
-#include "payload/unpack.h"
+#include "resources/resource_ids.h"
 
 int FindZResource(int id, const unsigned char** bytes, DWORD* size)
 {
@@ -27,11 +29,18 @@ char* LoadTextResource(int id, size_t* length)
     return DecodeTextResource(bytes, size, length);
 }
 
-int Unpack(const unsigned char* source, unsigned long storedSize,
-           unsigned char* dest, unsigned long size)
+int OpenPayloadArchive(ArchiveReader* reader)
 {
-    if (UnpackPiece(source, storedSize, dest, size))
-        return 1;
-    ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
-    return 0;
+    // Whatever the outcome, closing the reader afterwards is harmless.
+    memset(reader, 0, sizeof *reader);
+    const unsigned char* bytes;
+    DWORD size;
+    if (!FindZResource(IDR_PAYLOAD_ARCHIVE, &bytes, &size))
+        return kArchiveAbsent;
+    // A malformed directory is reported like one that does not unpack.
+    if (!OpenArchiveBytes(reader, bytes, size)) {
+        ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        return kArchiveUnreadable;
+    }
+    return kArchiveOpened;
 }
