@@ -2,7 +2,7 @@
 
 #include "common/folders.h"
 #include "platform/win32.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 class CreateFolderChainTest : public ::testing::Test {
 protected:

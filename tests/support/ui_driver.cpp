@@ -1,6 +1,12 @@
-#include "ui_driver.h"
+#include "tests/support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 enum { kPollMs = 20 };
+
+const char kCaption[] = "Arbolix\xAE Setup";
 
 int StartProgram(const std::string& exe, const std::string& arguments, SetupProcess* process)
 {
@@ -107,6 +113,26 @@ void Answer(const MessageBoxSeen& box, int buttonId)
     PostMessageA(GetDlgItem(box.window, buttonId), BM_CLICK, 0, 0);
     // Until it is gone, the next wait for a message box would find this one again.
     Poll(5000, [&] { return !IsWindow(box.window); });
+}
+
+void ExpectMessageBox(const SetupProcess& process, const std::string& text, std::vector<int> buttons,
+                      MessageBoxSeen* box, int timeoutMs)
+{
+    *box = WaitForMessageBox(process, timeoutMs);
+    ASSERT_NE(nullptr, box->window) << "no message box for: " << text;
+    EXPECT_EQ(text, box->text);
+    std::vector<int> shown = box->buttons;
+    std::sort(shown.begin(), shown.end());
+    std::sort(buttons.begin(), buttons.end());
+    EXPECT_EQ(buttons, shown);
+}
+
+void ExpectMessage(const SetupProcess& process, const std::string& text, std::vector<int> buttons, int answer)
+{
+    MessageBoxSeen box;
+    ASSERT_NO_FATAL_FAILURE(ExpectMessageBox(process, text, buttons, &box));
+    EXPECT_EQ(kCaption, box.caption);
+    Answer(box, answer);
 }
 
 void Click(HWND dialog, int controlId)

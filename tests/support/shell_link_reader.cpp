@@ -1,4 +1,4 @@
-#include "shell_link_reader.h"
+#include "tests/support/shell_link_reader.h"
 
 #include "platform/win32.h"
 

@@ -1,6 +1,8 @@
-#include "saved_registry.h"
+#include "tests/support/registry_values.h"
 
-#include "registry_view.h"
+#include <string.h>
+
+#include "tests/support/registry_view.h"
 
 std::string RegistryValue::Text() const
 {
@@ -8,9 +10,9 @@ std::string RegistryValue::Text() const
     return text.substr(0, text.find('\0'));
 }
 
-RegistryValue ReadBack(HKEY hive, const std::string& path, const char* name)
+RegistryValue ReadValue(HKEY hive, const std::string& path, const char* name)
 {
-    RegistryValue value = {ERROR_FILE_NOT_FOUND, REG_NONE, {}};
+    RegistryValue value = {ERROR_FILE_NOT_FOUND, REG_NONE, {}, false, "", 0};
     HKEY key;
     if ((value.status = RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | kProgramView, &key)) != ERROR_SUCCESS)
         return value;
@@ -22,6 +24,11 @@ RegistryValue ReadBack(HKEY hive, const std::string& path, const char* name)
         value.data.resize(size);
     }
     RegCloseKey(key);
+    value.present = value.status == ERROR_SUCCESS;
+    if (value.present && value.type == REG_SZ)
+        value.text.assign(value.data.begin(), value.data.end() - (size && value.data[size - 1] == 0 ? 1 : 0));
+    if (value.present && value.type == REG_DWORD && size == 4)
+        memcpy(&value.number, value.data.data(), 4);
     return value;
 }
 
@@ -104,7 +111,7 @@ void SavedKey::Save(const std::string& relative)
     std::string full = relative.empty() ? path_ : path_ + "\\" + relative;
     Key saved = {relative, {}};
     for (const std::string& name : ValueNames(hive_, full)) {
-        RegistryValue value = ReadBack(hive_, full, name.c_str());
+        RegistryValue value = ReadValue(hive_, full, name.c_str());
         saved.values.push_back({name, value.type, value.data});
     }
     keys_.push_back(saved);
@@ -128,7 +135,7 @@ SavedKey::~SavedKey()
 }
 
 SavedValue::SavedValue(HKEY hive, const std::string& path, const char* name)
-    : hive_(hive), path_(path), name_(name), saved_(ReadBack(hive, path, name))
+    : hive_(hive), path_(path), name_(name), saved_(ReadValue(hive, path, name))
 {
 }
 

@@ -1,19 +1,32 @@
-#include "file_facts.h"
+#include "tests/support/file_facts.h"
 
 #include "platform/win32.h"
 
-std::string ReadBytes(const std::string& path)
+// The whole file into bytes; false when it cannot be opened.
+static bool ReadFileInto(const std::string& path, std::string* bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
                               OPEN_EXISTING, 0, 0);
     if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
+        return false;
     char chunk[65536];
     DWORD count;
     while (ReadFile(file, chunk, sizeof chunk, &count, 0) && count > 0)
-        bytes.append(chunk, count);
+        bytes->append(chunk, count);
     CloseHandle(file);
+    return true;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::string bytes;
+    return ReadFileInto(path, &bytes) ? bytes : "<missing>";
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string bytes;
+    ReadFileInto(path, &bytes);
     return bytes;
 }
 
@@ -34,9 +47,21 @@ void WriteReadOnly(const std::string& path, const std::string& bytes)
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
-bool FileExists(const std::string& path)
+bool PathExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 unsigned long Attributes(const std::string& path)

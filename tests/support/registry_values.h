@@ -1,4 +1,6 @@
-// Registry state a test changes, saved when the test starts and put back when it ends.
+// The registry as the tests see it, in the view the program under test writes
+// (registry_view.h): the keys the setup program writes, values read back, written
+// and deleted, and state a test changes, saved when it starts and put back when it ends.
 #pragma once
 
 #include <string>
@@ -6,15 +8,25 @@
 
 #include "platform/win32.h"
 
+// The keys the setup program writes, relative to their hive, as the tests expect them.
+inline constexpr char kCompanyKey[] = "Software\\Velcordan";  // in both hives
+inline constexpr char kProductKey[] = "Software\\Velcordan\\Arbolix";
+inline constexpr char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
+inline constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
+inline constexpr char kExtensionKey[] = "Software\\Classes\\.abx";
+
 struct RegistryValue {
-    LONG status;  // ERROR_SUCCESS when the value exists
+    LONG status;             // ERROR_SUCCESS when the value exists
     DWORD type;
-    std::vector<BYTE> data;
-    std::string Text() const;  // the data up to its first zero
+    std::vector<BYTE> data;  // as stored, its size the value's size in bytes
+    bool present;            // the value exists
+    std::string text;        // a REG_SZ's data without its terminator
+    DWORD number;            // a REG_DWORD's number
+    std::string Text() const;  // the data up to its first zero, whatever its type
 };
 
 // A value as RegQueryValueExA gives it back, with its type and its size in bytes.
-RegistryValue ReadBack(HKEY hive, const std::string& path, const char* name);
+RegistryValue ReadValue(HKEY hive, const std::string& path, const char* name);
 std::vector<std::string> ValueNames(HKEY hive, const std::string& path);
 std::vector<std::string> SubkeyNames(HKEY hive, const std::string& path);
 bool KeyExists(HKEY hive, const std::string& path);
@@ -22,6 +34,7 @@ bool KeyExists(HKEY hive, const std::string& path);
 void SetRaw(HKEY hive, const std::string& path, const char* name, DWORD type, const void* data, DWORD size);
 void SetText(HKEY hive, const std::string& path, const char* name, const std::string& text);
 void DeleteValue(HKEY hive, const std::string& path, const char* name);
+// Deletes the key with everything below it.
 void DeleteKeyTree(HKEY hive, const std::string& path);
 
 // A whole key with its values and subkeys; put back exactly (or removed when it was

@@ -5,10 +5,13 @@
 
 #include <string>
 
-std::string ReadBytes(const std::string& path);  // "<missing>" when it cannot be opened
+std::string ReadBytes(const std::string& path);      // "<missing>" when it cannot be opened
+std::string ReadWholeFile(const std::string& path);  // "" when it cannot be opened
 void WriteBytes(const std::string& path, const std::string& bytes);
 void WriteReadOnly(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
+bool PathExists(const std::string& path);    // a file or a folder
+bool FileExists(const std::string& path);    // a file, not a folder
+bool FolderExists(const std::string& path);
 unsigned long Attributes(const std::string& path);  // INVALID_FILE_ATTRIBUTES when missing
 
 struct FileTimes {

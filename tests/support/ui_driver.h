@@ -1,5 +1,5 @@
-// Drives the real setup program the way a person would: finds its dialog and
-// message boxes by class and control id, clicks, types and answers.
+// Drives the real setup program and the uninstaller the way a person would: finds
+// their dialog and message boxes by class and control id, clicks, types and answers.
 #pragma once
 
 #include <string>
@@ -31,6 +31,17 @@ MessageBoxSeen WaitForMessageBox(const SetupProcess& process, int timeoutMs = 15
 // Presses a button of a message box (posted: the program may act on it at length)
 // and waits until the box has gone.
 void Answer(const MessageBoxSeen& box, int buttonId);
+
+// The caption of the setup dialog and of both programs' message boxes.
+extern const char kCaption[];
+
+// Waits for the program's next message box and expects exactly this text and these
+// buttons, in any order; a fatal failure when none comes. The box is left for the
+// caller to answer.
+void ExpectMessageBox(const SetupProcess& process, const std::string& text, std::vector<int> buttons,
+                      MessageBoxSeen* box, int timeoutMs = 15000);
+// The same with the caption of both programs' message boxes, then answers it.
+void ExpectMessage(const SetupProcess& process, const std::string& text, std::vector<int> buttons, int answer);
 
 // Clicks a radio button or check box and waits until the dialog has handled it.
 void Click(HWND dialog, int controlId);
