@@ -14,8 +14,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/product.h"
 #include "payload/archive_reader.h"
-#include "payload/unpack.h"
+#include "payload/decompress.h"
 
 static int g_log = -1;
 
@@ -32,7 +33,7 @@ static void MakeParents(const std::string& path)
 {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
         if (mkdir(path.substr(0, slash).c_str(), 0755) == 0)
-            LogLine('d', path.substr(0, slash));
+            LogLine(kLogFolderTag, path.substr(0, slash));
 }
 
 static timespec ToTimespec(ArchiveTime time)
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
     auto start = std::chrono::steady_clock::now();
     if (log) {
         MakeParents(std::string(argv[2]) + "/");
-        g_log = open((std::string(argv[2]) + "/Uninstall.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        g_log = open((std::string(argv[2]) + "/" + kUninstallLogName).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (g_log < 0) {
             std::perror(argv[2]);
             return 1;
@@ -98,7 +99,7 @@ int main(int argc, char** argv)
             std::perror(path.c_str());
             return 1;
         }
-        LogLine('f', path);
+        LogLine(kLogFileTag, path);
         timespec times[2] = {ToTimespec(entry.lastAccessTime), ToTimespec(entry.lastWriteTime)};
         futimens(file, times);
         close(file);

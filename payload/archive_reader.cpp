@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "payload/archive_format.h"
+#include "payload/decompress.h"
 #include "payload/little_endian.h"
-#include "payload/unpack.h"
 
 static size_t AlignSize4(size_t value)
 {

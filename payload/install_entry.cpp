@@ -2,20 +2,29 @@
 
 #include <stdlib.h>
 
+#include "common/contained_path.h"
+#include "common/path_text.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "payload/archive_format.h"
-#include "payload/resources.h"
+#include "payload/decompress.h"
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
-#include "setup/contained_path.h"
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "uninstall/uninstall_log.h"
+#include "records/uninstall_log.h"
 
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";
 const char kReasonWritePermission[] = "you have permission to write files in this folder";
+
+int Unpack(const unsigned char* source, unsigned long storedSize,
+           unsigned char* dest, unsigned long size)
+{
+    if (UnpackPiece(source, storedSize, dest, size))
+        return 1;
+    ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+    return 0;
+}
 
 // The entry's full target path. 0 when the name is one the packer refuses (it could
 // lead outside its base folder, or Windows would open a device or refuse it) or the

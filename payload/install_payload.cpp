@@ -1,10 +1,10 @@
 #include "payload/install_payload.h"
 
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "payload/install_entry.h"
-#include "payload/payload_archive.h"
+#include "payload/module_resources.h"
 #include "platform/win32.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
 int InstallPayload()
 {

@@ -1,11 +1,15 @@
 #include "payload/runtime_prerequisite.h"
 
+#include "common/product.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "platform/win32.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
-const char kRuntimeInstallerCommand[] = "InstallMfcDLL.exe /silent";
-const char kRuntimeDownloadAddress[] = "https://www.arbolix.example/InstallMfcDLL.exe";
+// The runtime's own installer, started by its name and offered from the vendor's site.
+#define RUNTIME_INSTALLER "InstallMfcDLL.exe"
+
+const char kRuntimeInstallerCommand[] = RUNTIME_INSTALLER " /silent";
+const char kRuntimeDownloadAddress[] = ARBOLIX_HOME_PAGE RUNTIME_INSTALLER;
 
 enum { kRuntimeTried = 6 };
 

@@ -5,9 +5,8 @@
 #include <string.h>
 #include <zlib.h>
 
-#include "payload/inflate_buffer.h"
+#include "payload/decompress.h"
 #include "payload/little_endian.h"
-#include "payload/unpack.h"
 
 char* DecodeTextResource(const unsigned char* resource, size_t resourceSize, size_t* length)
 {

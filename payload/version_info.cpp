@@ -2,7 +2,7 @@
 
 #include <stdlib.h>
 
-#include "setup/path_text.h"
+#include "common/path_text.h"
 
 typedef DWORD(WINAPI* GetFileVersionInfoSizeAFn)(LPCSTR, LPDWORD);
 typedef BOOL(WINAPI* GetFileVersionInfoAFn)(LPCSTR, DWORD, DWORD, LPVOID);

@@ -1,6 +1,10 @@
 // Identities of the setup program's resources and dialog controls, shared by the
-// resource script and the code.
+// resource script, the code and the packer.
 #pragma once
+
+// The compressed "Z" resources: the license text and the payload archive.
+#define IDR_LICENSE_TEXT 107
+#define IDR_PAYLOAD_ARCHIVE 110
 
 #define IDI_ARBOLIX 102
 #define IDD_PROGRESS 103

@@ -2,17 +2,16 @@
 
 #include <string.h>
 
-#include "setup/path_text.h"
-#include "setup/setup_state.h"
-#include "uninstall/registry.h"
+#include "common/path_text.h"
+#include "common/product.h"
+#include "common/registry_access.h"
+#include "common/setup_state.h"
+#include "records/registry.h"
 
-static const char kBetaFolderValue[] = "InstallPath.Beta";
-static const char kReleaseFolderValue[] = "InstallPath";
-static const char kChannelFolderName[] = "Arbolix Beta";
 static const char kFallbackProgramFiles[] = "C:\\Program Files";
 
-// The beta channel lives beside the release: the last component becomes
-// "Arbolix Beta". A folder without a separator stays as it is. 0 when the
+// The beta channel lives beside the release: the last component becomes the
+// channel's name. A folder without a separator stays as it is. 0 when the
 // result would not fit.
 static int ToChannelFolder(char* folder)
 {
@@ -20,17 +19,17 @@ static int ToChannelFolder(char* folder)
     if (!lastSeparator)
         return 1;
     size_t kept = (size_t)(lastSeparator + 1 - folder);
-    return CopyText(lastSeparator + 1, kPathCapacity - kept, kChannelFolderName);
+    return CopyText(lastSeparator + 1, kPathCapacity - kept, kChannelName);
 }
 
 static void ProgramFilesChannelFolder(char* folder)
 {
-    ReadMachineValue(WindowsVersionKey, "ProgramFilesDir", folder, kPathCapacity);
+    ReadMachineValue(WindowsVersionKey, kProgramFilesValue, folder, kPathCapacity);
     if (!folder[0])
         CopyText(folder, kPathCapacity, kFallbackProgramFiles);
-    if (AppendToPath(folder, "Arbolix") && ToChannelFolder(folder))
+    if (AppendToPath(folder, kProductName) && ToChannelFolder(folder))
         return;
-    JoinPath(folder, kFallbackProgramFiles, kChannelFolderName);
+    JoinPath(folder, kFallbackProgramFiles, kChannelName);
 }
 
 void ResolveDefaultFolder(char* folder)

@@ -1,15 +1,16 @@
 #include "setup/install_sequence.h"
 
+#include "common/folders.h"
+#include "common/product.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
 #include "payload/install_payload.h"
+#include "records/registry.h"
+#include "records/uninstall_log.h"
 #include "resources/resource_ids.h"
-#include "setup/folders.h"
 #include "setup/install_folder.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "setup/text_format.h"
 #include "shell/finish.h"
-#include "uninstall/registry.h"
-#include "uninstall/uninstall_log.h"
 
 // A folder the user typed is created only with consent; the proposal is created unasked.
 static int ConfirmInstallFolder()
@@ -34,7 +35,7 @@ static void StampInstallDate()
     GetLocalTime(&now);
     char date[32];
     FormatText(date, sizeof date, "%d-%d-%d", now.wDay, now.wMonth, now.wYear);
-    WriteProductValue("VersionInstalled.2.b20e", date);
+    WriteProductValue(kInstallDateValue, date);
 }
 
 int RunInstallSequence(HWND dialog)

@@ -1,10 +1,10 @@
 // The entry: start-up, the dialog's message loop, and the one exit code.
 #include <stdlib.h>
 
+#include "common/setup_state.h"
+#include "common/startup.h"
 #include "setup/install_folder.h"
 #include "setup/main_dialog.h"
-#include "setup/setup_state.h"
-#include "setup/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -2,16 +2,15 @@
 
 #include <stdlib.h>
 
-#include "payload/resources.h"
+#include "common/path_text.h"
+#include "common/product.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "payload/module_resources.h"
 #include "platform/user_dialogs.h"
+#include "records/registry.h"
 #include "resources/resource_ids.h"
 #include "setup/install_sequence.h"
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "uninstall/registry.h"
-
-static const char kAgreementValue[] = "UserAcceptedAgreement";
 
 static const char kGreeting[] =
     "Congratulations! You are about to install the world's most powerful tool for creating "
@@ -22,6 +21,7 @@ static const char kSponsorNote[] =
     "to you free of charge by paid advertising.";
 static const char kLicensePrompt[] = "Please read carefully the License Agreement before installing Arbolix";
 static const char kPickFolderTitle[] = "Please select the folder you want to install Arbolix";
+static const char kVersionLabel[] = "v " ARBOLIX_VERSION_TEXT;
 
 void UpdateInstallButton(HWND dialog)
 {
@@ -62,7 +62,7 @@ int PickFolder(const char* title, char* destination)
 static void ShowLicense(HWND dialog)
 {
     size_t length;
-    char* license = LoadTextResource(kLicenseTextResource, &length);
+    char* license = LoadTextResource(IDR_LICENSE_TEXT, &length);
     HWND field = GetDlgItem(dialog, IDC_LICENSE_TEXT);
     SetWindowTextA(field, license ? license : "");
     free(license);
@@ -76,7 +76,7 @@ static void InitDialog(HWND dialog)
     SendMessageA(dialog, WM_SETICON, ICON_BIG,
                  (LPARAM)LoadIconA(g_setup.module, MAKEINTRESOURCEA(IDI_ARBOLIX)));
     SetWindowTextA(dialog, kSetupCaption);
-    SetDlgItemTextA(dialog, IDC_VERSION_LABEL, "v 2.b20e");
+    SetDlgItemTextA(dialog, IDC_VERSION_LABEL, kVersionLabel);
     SetDlgItemTextA(dialog, IDC_GREETING, kGreeting);
     SetDlgItemTextA(dialog, IDC_SPONSOR_NOTE, kSponsorNote);
     SetDlgItemTextA(dialog, IDC_LICENSE_PROMPT, kLicensePrompt);

@@ -1,26 +1,25 @@
 #include "shell/finish.h"
 
-#include "setup/path_text.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
-#include "setup/text_format.h"
+#include "common/path_text.h"
+#include "common/product.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
+#include "records/registry.h"
 #include "shell/shortcuts.h"
-#include "uninstall/registry.h"
-
-static const char kLinkName[] = "Arbolix Beta.lnk";
 
 int FinishInstallation(int desktopBoxState, HWND progressWindow)
 {
     ShowStatus("Creating shortcut...");
 
     char uninstaller[kPathCapacity];
-    if (JoinPath(uninstaller, g_setup.installFolder, "Uninstall.exe"))
-        WriteUninstallEntry(uninstaller, "Arbolix Beta 2.b20e");
+    if (JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
+        WriteUninstallEntry(uninstaller, kDisplayName);
     WriteFileAssociation();
 
     char application[kPathCapacity];
     int created = 0;
-    if (JoinPath(application, g_setup.installFolder, "Arbolix.exe")) {
+    if (JoinPath(application, g_setup.installFolder, kApplicationName)) {
         char commandLine[292];
         FormatText(commandLine, sizeof commandLine, g_setup.launchAfterInstall ? "\"%s\"" : "\"%s\" /install",
                    application);

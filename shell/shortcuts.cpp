@@ -1,8 +1,8 @@
 #include "shell/shortcuts.h"
 
-#include "setup/path_text.h"
-#include "setup/setup_state.h"
-#include "uninstall/uninstall_log.h"
+#include "common/path_text.h"
+#include "common/setup_state.h"
+#include "records/uninstall_log.h"
 
 static const char kLinkDescription[] =
     "Powerful graphical editor capable to create the most complex genealogy tree";

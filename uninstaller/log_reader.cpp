@@ -2,8 +2,9 @@
 
 #include <string.h>
 
-#include "setup/path_text.h"
-#include "uninstall/log_format.h"
+#include "common/log_format.h"
+#include "common/path_text.h"
+#include "common/product.h"
 
 static int NextByte(void* source)
 {

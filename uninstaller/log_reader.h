@@ -1,10 +1,10 @@
-// The uninstall log as the uninstaller reads it: the setup program's line reader
+// The uninstall log as the uninstaller reads it: the line reader both programs use
 // over the log's bytes in memory, and the order in which folders are removed.
 #pragma once
 
 #include <stddef.h>
 
-#include "uninstall/log_cleanup.h"
+#include "common/log_format.h"
 
 struct LogText {
     const char* next;

@@ -2,9 +2,10 @@
 // temporary copy, the closing message and the one exit code.
 #include <stdlib.h>
 
-#include "setup/command_line.h"
-#include "setup/prompts.h"
-#include "setup/startup.h"
+#include "common/command_line.h"
+#include "common/product.h"
+#include "common/prompts.h"
+#include "common/startup.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/self_removal.h"
 #include "uninstaller/uninstall_state.h"
@@ -25,7 +26,7 @@ static DWORD Uninstall()
     }
     if (!g_uninstall.unattended &&
         ShowMessage(MB_YESNO | MB_ICONQUESTION,
-                    "Are you sure you want to completely remove Arbolix Beta 2.b20e and all of its components?") !=
+                    "Are you sure you want to completely remove %s and all of its components?", kDisplayName) !=
             IDYES)
         return ERROR_CANCELLED;
 
@@ -33,7 +34,7 @@ static DWORD Uninstall()
     if (g_uninstall.silent)
         return result;
     if (result == 0)
-        ShowMessage(MB_OK | MB_ICONINFORMATION, "Arbolix Beta 2.b20e was successfully removed from your computer.");
+        ShowMessage(MB_OK | MB_ICONINFORMATION, "%s was successfully removed from your computer.", kDisplayName);
     else if (g_uninstall.failedPath[0])
         ShowMessage(MB_OK | MB_ICONERROR,
                     "Unable to remove %s.\nClose Arbolix and any program that uses this file, then run the "

@@ -2,9 +2,10 @@
 
 #include <string.h>
 
-#include "setup/contained_path.h"
-#include "setup/path_text.h"
-#include "uninstall/log_format.h"
+#include "common/contained_path.h"
+#include "common/log_format.h"
+#include "common/path_text.h"
+#include "common/product.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/log_reader.h"
 #include "uninstaller/uninstall_state.h"

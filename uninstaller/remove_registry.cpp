@@ -2,34 +2,11 @@
 
 #include <string.h>
 
+#include "common/product.h"
+#include "common/registry_access.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/log_reader.h"
 #include "uninstaller/uninstall_state.h"
-
-static const char kCompanyKey[] = "Software\\Velcordan";
-static const char kProductKey[] = "Software\\Velcordan\\Arbolix";
-static const char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
-static const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
-static const char kExtensionKey[] = "Software\\Classes\\.abx";
-static const char kAgreementValue[] = "UserAcceptedAgreement";
-
-// A text value, or 0 when it is missing, not a text or too long.
-static int ReadText(HKEY hive, const char* key, const char* name, char* text, DWORD capacity)
-{
-    text[0] = 0;
-    HKEY handle;
-    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return 0;
-    DWORD type = 0, size = capacity - 1;
-    LONG status = RegQueryValueExA(handle, name, 0, &type, (BYTE*)text, &size);
-    RegCloseKey(handle);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        text[0] = 0;
-        return 0;
-    }
-    text[size] = 0;
-    return 1;
-}
 
 static int NamesPath(const char* text, const char* path)
 {
@@ -63,8 +40,8 @@ static void DeleteValue(HKEY hive, const char* key, const char* name)
 // Counts of a key's subkeys and values; 0 when the key cannot be opened.
 static int CountContents(HKEY hive, const char* key, DWORD* subkeys, DWORD* values)
 {
-    HKEY handle;
-    if (RegOpenKeyExA(hive, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    HKEY handle = OpenKeyForReading(hive, key);
+    if (!handle)
         return 0;
     LONG status = RegQueryInfoKeyA(handle, 0, 0, 0, subkeys, 0, 0, values, 0, 0, 0, 0);
     RegCloseKey(handle);
@@ -83,7 +60,7 @@ static void DeleteKeyIfEmpty(HKEY hive, const char* key)
 static int NoOtherProductValues(void)
 {
     HKEY handle;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &handle);
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &handle);
     if (status == ERROR_FILE_NOT_FOUND)
         return 1;
     if (status != ERROR_SUCCESS)
@@ -93,38 +70,37 @@ static int NoOtherProductValues(void)
     RegCloseKey(handle);
     char choice[32];
     return status == ERROR_SUCCESS && subkeys == 0 &&
-           (values == 0 || (values == 1 && ReadText(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue, choice,
-                                                   sizeof choice)));
+           (values == 0 || (values == 1 && ReadMachineValue(ProductKey, kAgreementValue, choice, sizeof choice)));
 }
 
 void RemoveRegistryRecords()
 {
     char text[MAX_PATH], path[MAX_PATH];
-    if (ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", text, sizeof text)) {
+    if (ReadMachineValue(UninstallKey, kUninstallCommandValue, text, sizeof text)) {
         Unquote(text, path);
         if (NamesPath(path, g_uninstall.uninstallerPath))
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
     }
 
-    if (ReadText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", text, sizeof text) &&
+    if (ReadMachineValue(ProductKey, kBetaFolderValue, text, sizeof text) &&
         !NamesPath(text, g_uninstall.installFolder))
         return;
 
-    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta");
-    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e");
-    if (ReadText(HKEY_LOCAL_MACHINE, kExtensionKey, 0, text, sizeof text) &&
-        lstrcmpiA(text, "Arbolix.Document") == 0) {
-        DeleteValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0);
-        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kExtensionKey);
+    DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kBetaFolderValue);
+    DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kInstallDateValue);
+    if (ReadMachineValue(DocumentExtensionKey, 0, text, sizeof text) &&
+        lstrcmpiA(text, kDocumentClass) == 0) {
+        DeleteValue(HKEY_LOCAL_MACHINE, DocumentExtensionKey, 0);
+        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, DocumentExtensionKey);
     }
 
     if (!NoOtherProductValues())
         return;
-    DeleteValue(HKEY_LOCAL_MACHINE, kProductKey, kAgreementValue);
-    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kProductKey);
-    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kCompanyKey);
-    DeleteValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement");
-    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kSettingsKey);
-    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kProductKey);
-    DeleteKeyIfEmpty(HKEY_CURRENT_USER, kCompanyKey);
+    DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kAgreementValue);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, ProductKey);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, CompanyKey);
+    DeleteValue(HKEY_CURRENT_USER, SettingsKey, kAcknowledgementValue);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, SettingsKey);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, ProductKey);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, CompanyKey);
 }

@@ -1,7 +1,7 @@
 #include "uninstaller/self_removal.h"
 
-#include "setup/path_text.h"
-#include "setup/text_format.h"
+#include "common/path_text.h"
+#include "common/text_format.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/remove_files.h"
 #include "uninstaller/remove_registry.h"

@@ -18,7 +18,7 @@ struct UninstallState {
     HINSTANCE module;
     int unattended;                // -U or -USilent: no confirmation
     int silent;                    // -USilent: no messages either
-    char uninstallerPath[MAX_PATH];  // the original Uninstall.exe, in its long form
+    char uninstallerPath[MAX_PATH];  // the original uninstaller, in its long form
     char installFolder[MAX_PATH];    // the folder that holds it
     char logPath[MAX_PATH];
     // The only folders anything is deleted in: the install folder first, then the

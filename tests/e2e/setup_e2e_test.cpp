@@ -4,12 +4,13 @@
 #include <algorithm>
 #include <string>
 
-#include "machine_state.h"
 #include "resources/resource_ids.h"
-#include "ui_driver.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/machine_state.h"
+#include "tests/support/registry_values.h"
+#include "tests/support/ui_driver.h"
 
 static const std::string kBase = "C:\\arbolix-e2e";
-static const char kCaption[] = "Arbolix\xAE Setup";
 static const char kCompletionWithDesktop[] =
     "Installation Complete!\n\nA shortcut to the Start menu and to your desktop has been created.";
 static const char kCompletionWithoutDesktop[] = "Installation Complete!\n\nA shortcut to the Start menu has been created.";
@@ -46,19 +47,6 @@ protected:
         if (IsChecked(dialog, IDC_DESKTOP_SHORTCUT) != (desktopShortcut ? 1 : 0))
             Click(dialog, IDC_DESKTOP_SHORTCUT);
         Press(dialog, IDOK);
-    }
-
-    // Expects a message box with exactly this text and these buttons, and answers it.
-    void ExpectMessage(const std::string& text, std::vector<int> buttons, int answer)
-    {
-        MessageBoxSeen box = WaitForMessageBox(setup);
-        ASSERT_NE(nullptr, box.window) << "no message box for: " << text;
-        EXPECT_EQ(kCaption, box.caption);
-        EXPECT_EQ(text, box.text);
-        std::sort(box.buttons.begin(), box.buttons.end());
-        std::sort(buttons.begin(), buttons.end());
-        EXPECT_EQ(buttons, box.buttons);
-        Answer(box, answer);
     }
 
     // The program is still running with its dialog on screen.
@@ -115,7 +103,7 @@ TEST_F(SetupProgram, InteractiveInstallOfTheDefaultPayload)
     EXPECT_EQ(0u, ControlText(dialog, IDC_LICENSE_TEXT).find("ARBOLIX\xAE BETA END-USER LICENSE AGREEMENT\r\n"));
     AcceptAndInstall(dialog);
     // The proposed folder does not exist yet and is created without a question.
-    ExpectMessage(kCompletionWithDesktop, {IDOK}, IDOK);
+    ExpectMessage(setup, kCompletionWithDesktop, {IDOK}, IDOK);
     EXPECT_EQ(0u, Finish());
 
     ExpectInstalledIn(kDefaultFolder);
@@ -127,7 +115,7 @@ TEST_F(SetupProgram, InteractiveInstallOfTheDefaultPayload)
 
     RegistryValue accepted = ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement");
     EXPECT_EQ("Y", accepted.text);
-    EXPECT_EQ(2u, accepted.size);
+    EXPECT_EQ(2u, accepted.data.size());
     RegistryValue acknowledged = ReadValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement");
     EXPECT_EQ((DWORD)REG_DWORD, acknowledged.type);
     EXPECT_EQ(3u, acknowledged.number);
@@ -141,7 +129,7 @@ TEST_F(SetupProgram, CompletionWithoutDesktopShortcut)
 {
     HWND dialog = Start();
     AcceptAndInstall(dialog, false);
-    ExpectMessage(kCompletionWithoutDesktop, {IDOK}, IDOK);
+    ExpectMessage(setup, kCompletionWithoutDesktop, {IDOK}, IDOK);
     EXPECT_EQ(0u, Finish());
     EXPECT_TRUE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
     EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
@@ -174,14 +162,14 @@ TEST_F(SetupProgram, InstallNeedsAcceptanceAndAFolder)
 
 TEST_F(SetupProgram, OnlyAStoredCapitalYStartsAccepted)
 {
-    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
+    SetText(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
     HWND dialog = Start();
     EXPECT_EQ(1, IsChecked(dialog, IDC_ACCEPT));
     EXPECT_EQ(1, IsEnabled(dialog, IDOK));
     Press(dialog, IDCANCEL);
     EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
 
-    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "y");
+    SetText(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "y");
     dialog = Start();
     EXPECT_EQ(0, IsChecked(dialog, IDC_ACCEPT));
     EXPECT_EQ(0, IsEnabled(dialog, IDOK));
@@ -215,10 +203,10 @@ TEST_F(SetupProgram, TypedFolderThatDoesNotExistIsCreatedOnlyWithConsent)
     HWND dialog = Start();
     TypeText(dialog, IDC_INSTALL_FOLDER, typed);
     AcceptAndInstall(dialog);
-    ExpectMessage(question, {IDYES, IDNO, IDCANCEL}, IDNO);
+    ExpectMessage(setup, question, {IDYES, IDNO, IDCANCEL}, IDNO);
     ExpectDialogStays(dialog);
     Press(dialog, IDOK);
-    ExpectMessage(question, {IDYES, IDNO, IDCANCEL}, IDCANCEL);
+    ExpectMessage(setup, question, {IDYES, IDNO, IDCANCEL}, IDCANCEL);
     ExpectDialogStays(dialog);
     EXPECT_FALSE(FolderExists(typed));
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
@@ -227,8 +215,8 @@ TEST_F(SetupProgram, TypedFolderThatDoesNotExistIsCreatedOnlyWithConsent)
     EXPECT_EQ("Y", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement").text);
 
     Press(dialog, IDOK);
-    ExpectMessage(question, {IDYES, IDNO, IDCANCEL}, IDYES);
-    ExpectMessage(kCompletionWithDesktop, {IDOK}, IDOK);
+    ExpectMessage(setup, question, {IDYES, IDNO, IDCANCEL}, IDYES);
+    ExpectMessage(setup, kCompletionWithDesktop, {IDOK}, IDOK);
     EXPECT_EQ(0u, Finish());
     ExpectInstalledIn(typed);
     EXPECT_EQ("d" + typed, LogLines(typed)[0]);
@@ -250,7 +238,7 @@ TEST_F(SetupProgram, FailureUnderUReturnsToTheDialog)
     StartProgram(SETUP_EXE, "-U -Path " + blocked, &setup);
     HWND dialog = WaitForDialogWithControl(setup, IDC_INSTALL_FOLDER);
     ASSERT_NE(nullptr, dialog);
-    ExpectMessage("Unable to create " + blocked + "\\Uninstall.cfg.\nUninstalling Arbolix may no longer be "
+    ExpectMessage(setup, "Unable to create " + blocked + "\\Uninstall.cfg.\nUninstalling Arbolix may no longer be "
                   "done automatically.\n\nDo you still want to install Arbolix?",
                   {IDYES, IDNO, IDCANCEL}, IDNO);
     ExpectDialogStays(dialog);
@@ -283,7 +271,7 @@ TEST_F(SetupProgram, SecondInstallAfterAFailureStartsFromThePreviousLog)
     HANDLE held = CreateFileA((folder + "\\Uninstall.exe").c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
     HWND dialog = Start("-Path \"" + folder + "\"");
     AcceptAndInstall(dialog);
-    ExpectMessage("Unable to install file " + folder + "\\Uninstall.exe.  Please make sure all running "
+    ExpectMessage(setup, "Unable to install file " + folder + "\\Uninstall.exe.  Please make sure all running "
                   "applications are closed.\n\nClick on the ignore button if you want to skip this error.",
                   {IDABORT, IDRETRY, IDIGNORE}, IDABORT);
     ExpectDialogStays(dialog);
@@ -293,7 +281,7 @@ TEST_F(SetupProgram, SecondInstallAfterAFailureStartsFromThePreviousLog)
     CloseHandle(held);
 
     Press(dialog, IDOK);
-    ExpectMessage(kCompletionWithDesktop, {IDOK}, IDOK);
+    ExpectMessage(setup, kCompletionWithDesktop, {IDOK}, IDOK);
     EXPECT_EQ(0u, Finish());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, 0));
     FindCloseChangeNotification(watch);
@@ -315,7 +303,7 @@ TEST_F(SetupProgram, FolderOptions)
     Press(dialog, IDCANCEL);
     Finish();
 
-    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", "D:\\Stored Beta");
+    SetText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", "D:\\Stored Beta");
     dialog = Start("-PathDefault " + kBase + "\\proposed");
     EXPECT_EQ("D:\\Stored Beta", ControlText(dialog, IDC_INSTALL_FOLDER));
     Press(dialog, IDCANCEL);

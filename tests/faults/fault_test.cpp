@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "tests/e2e/machine_state.h"
-#include "tests/e2e/ui_driver.h"
-#include "tests/windows/temp_folder.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/machine_state.h"
+#include "tests/support/registry_values.h"
+#include "tests/support/shell_link_reader.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/ui_driver.h"
 
 static const std::string kBase = "C:\\arbolix-faults";
 static const char kDecompressMessage[] = "Unable to decompress data";
@@ -64,7 +67,8 @@ static SilentRun RunSilent(const std::string& exe, const std::string& folder, in
     return run;
 }
 
-static std::vector<std::string> LoggedFiles(const std::string& folder)
+// The installed files the log names: its file lines but the shortcuts.
+static std::vector<std::string> LoggedInstalledFiles(const std::string& folder)
 {
     std::vector<std::string> files;
     for (const std::string& line : LogLines(folder))
@@ -93,25 +97,6 @@ static void ListFiles(const std::string& folder, std::vector<std::string>* files
     FindClose(search);
 }
 
-static std::string LinkTarget(const std::string& link)
-{
-    std::string target;
-    IShellLinkA* shellLink = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&shellLink)))
-        return target;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, (void**)&file))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-        char path[MAX_PATH] = "";
-        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(path, MAX_PATH, 0, 0)))
-            target = path;
-        file->Release();
-    }
-    shellLink->Release();
-    return target;
-}
-
 static DWORD LinkCount(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
@@ -122,14 +107,6 @@ static DWORD LinkCount(const std::string& path)
         CloseHandle(file);
     }
     return info.nNumberOfLinks;
-}
-
-static void WriteFileText(const std::string& path, const std::string& text)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    DWORD written = 0;
-    WriteFile(file, text.data(), (DWORD)text.size(), &written, 0);
-    CloseHandle(file);
 }
 
 class Faults : public ::testing::Test {
@@ -165,7 +142,7 @@ TEST_F(Faults, DamagedPayloadsEndWith29AndReportNoSuccess)
         EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
         EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
         // What got in before the damage is all logged.
-        std::vector<std::string> onDisk, logged = LoggedFiles(folder);
+        std::vector<std::string> onDisk, logged = LoggedInstalledFiles(folder);
         ListFiles(folder, &onDisk);
         EXPECT_EQ(std::set<std::string>(onDisk.begin(), onDisk.end()),
                   std::set<std::string>(logged.begin(), logged.end()));
@@ -182,8 +159,8 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
     CreateDirectoryA((folder + "\\old").c_str(), 0);
     std::vector<std::string> precious = {outside + "\\letter.txt", outside + "\\sub.lnk", kBase + "\\top.txt"};
     for (const std::string& path : precious)
-        WriteFileText(path, "keep me");
-    WriteFileText(folder + "\\old\\stale.txt", "an earlier install's file");
+        WriteBytes(path, "keep me");
+    WriteBytes(folder + "\\old\\stale.txt", "an earlier install's file");
     std::string windows(MAX_PATH, 0);
     windows.resize(GetWindowsDirectoryA(&windows[0], MAX_PATH));
     std::string log = "f" + outside + "\\letter.txt\r\n"
@@ -195,7 +172,7 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
                       "d" + kBase + "\r\n"
                       "f" + folder + "\\old\\stale.txt\r\n"
                       "d" + folder + "\\old\r\n";
-    WriteFileText(folder + "\\Uninstall.cfg", log);
+    WriteBytes(folder + "\\Uninstall.cfg", log);
 
     SilentRun run = RunSilent(SETUP_EXE, folder);
     EXPECT_EQ(0u, run.exitCode);
@@ -207,7 +184,7 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
     EXPECT_FALSE(FileExists(folder + "\\old\\stale.txt"));
     // The new log names only files this installation put in its folder (folder
     // lines are carried over; the uninstaller removes only empty ones inside).
-    for (const std::string& file : LoggedFiles(folder))
+    for (const std::string& file : LoggedInstalledFiles(folder))
         EXPECT_EQ(0u, file.find(folder + "\\")) << file;
     EXPECT_TRUE(FolderExists(outside));
 }
@@ -215,7 +192,7 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
 // The folder holds every file the installation should have, each once in the log.
 static void ExpectCompleteInstall(const std::string& folder, size_t files, bool exactly = true)
 {
-    std::vector<std::string> logged = LoggedFiles(folder);
+    std::vector<std::string> logged = LoggedInstalledFiles(folder);
     std::set<std::string> distinct(logged.begin(), logged.end());
     EXPECT_EQ(logged.size(), distinct.size()) << "a file logged twice";
     if (exactly)
@@ -243,7 +220,7 @@ TEST_F(Faults, KilledHalfWayThenRunAgainRemovesWhatTheFirstRunInstalled)
     // Whatever the first run left on disk is in its log: a file is logged as soon as
     // it is created, before its data is written. Only the file being created at the
     // moment of the kill can be missing, and then it is the next one, still empty.
-    std::vector<std::string> firstRun = LoggedFiles(folder);
+    std::vector<std::string> firstRun = LoggedInstalledFiles(folder);
     ASSERT_GT(firstRun.size(), 100u);
     ASSERT_LT(firstRun.size(), 2500u) << "the run ended before it could be killed";
     std::vector<std::string> onDisk, unlogged;
@@ -287,13 +264,14 @@ TEST_F(Faults, AwkwardFolderNamesArePathsEverywhere)
         EXPECT_EQ(0u, run.exitCode);
         EXPECT_TRUE(run.messages.empty());
         ExpectCompleteInstall(folder, 11);
-        for (const std::string& file : LoggedFiles(folder))
+        for (const std::string& file : LoggedInstalledFiles(folder))
             EXPECT_EQ(0u, file.find(folder + "\\")) << file;
         EXPECT_TRUE(FileExists(folder + "\\SampleFiles\\Family Tree.jpg"));
         EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
                   ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
         EXPECT_EQ(folder, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
-        EXPECT_EQ(folder + "\\Arbolix.exe", LinkTarget(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+        EXPECT_EQ(folder + "\\Arbolix.exe",
+                  ReadShellLink(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk").target);
         ClearSetupTraces({folder});
     }
 }
@@ -394,13 +372,12 @@ TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
     SetupProcess setup = {};
     ASSERT_TRUE(StartProgram(BIG_FILE_EXE, "-U -Path \"" + folder + "\"", &setup));
     std::string map = folder + "\\Maps\\World.map";
-    MessageBoxSeen box = WaitForMessageBox(setup, 120000);
-    ASSERT_NE(nullptr, box.window);
-    EXPECT_EQ("Unable to install file " + map + ".  Please make sure there is enough free disk space.\n\n"
-              "Click on the ignore button if you want to skip this error.",
-              box.text);
-    std::sort(box.buttons.begin(), box.buttons.end());
-    EXPECT_EQ((std::vector<int>{IDABORT, IDRETRY, IDIGNORE}), box.buttons);
+    MessageBoxSeen box;
+    ASSERT_NO_FATAL_FAILURE(ExpectMessageBox(
+        setup,
+        "Unable to install file " + map + ".  Please make sure there is enough free disk space.\n\n"
+        "Click on the ignore button if you want to skip this error.",
+        {IDABORT, IDRETRY, IDIGNORE}, &box, 120000));
     // The disk filled part-way through the file.
     std::string cut = ReadWholeFile(map);
     EXPECT_GT(cut.size(), 0u);
@@ -429,7 +406,7 @@ TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
                                              "d" + folder + "\\SampleFiles"};
     ASSERT_GE(lines.size(), expectedHead.size());
     EXPECT_EQ(expectedHead, std::vector<std::string>(lines.begin(), lines.begin() + expectedHead.size()));
-    std::vector<std::string> logged = LoggedFiles(folder), onDisk;
+    std::vector<std::string> logged = LoggedInstalledFiles(folder), onDisk;
     ListFiles(folder, &onDisk);
     EXPECT_EQ(std::set<std::string>(onDisk.begin(), onDisk.end()), std::set<std::string>(logged.begin(), logged.end()));
     EXPECT_EQ(13u, logged.size());

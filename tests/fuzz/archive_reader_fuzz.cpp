@@ -14,8 +14,8 @@
 
 #include "payload/archive_format.h"
 #include "payload/archive_reader.h"
-#include "payload/unpack.h"
-#include "setup/contained_path.h"
+#include "common/contained_path.h"
+#include "payload/decompress.h"
 #include "tools/pack/archive_check.h"
 #include "tools/pack/code_page.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/command_line.h"
+#include "common/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

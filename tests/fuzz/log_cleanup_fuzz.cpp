@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "uninstall/log_cleanup.h"
+#include "records/log_cleanup.h"
 
 static const char kInstallFolder[] = "C:\\Apps\\Arbolix Beta";
 static const char kSystemFolder[] = "C:\\windows\\system32";

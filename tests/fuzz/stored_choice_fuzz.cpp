@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "uninstall/stored_choice.h"
+#include "records/stored_choice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -5,8 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "payload/decompress.h"
 #include "payload/text_resource.h"
-#include "payload/unpack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -7,8 +7,7 @@
 #include <string.h>
 #include <zlib.h>
 
-#include "payload/inflate_buffer.h"
-#include "payload/unpack.h"
+#include "payload/decompress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

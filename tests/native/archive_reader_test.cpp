@@ -7,8 +7,8 @@
 
 #include "payload/archive_format.h"
 #include "payload/archive_reader.h"
+#include "payload/decompress.h"
 #include "payload/little_endian.h"
-#include "payload/unpack.h"
 #include "tools/pack/archive_writer.h"
 #include "zlib_streams.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "setup/command_line.h"
+#include "common/command_line.h"
 
 static CommandLineOptions Parse(std::vector<const char*> tokens)
 {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "setup/contained_path.h"
+#include "common/contained_path.h"
 
 TEST(IsContainedRelativePath, PlainNamesAndSubfolders)
 {

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "payload/inflate_buffer.h"
-#include "payload/unpack.h"
+#include "payload/decompress.h"
 #include "zlib_streams.h"
 
 static int Inflate(const Bytes& stream, Bytes* out, unsigned long* produced)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "uninstall/log_cleanup.h"
+#include "records/log_cleanup.h"
 
 struct TextSource {
     std::string text;

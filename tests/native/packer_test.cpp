@@ -14,15 +14,14 @@
 #include <wctype.h>
 
 #include <algorithm>
-
 #include <random>
 #include <string>
 #include <vector>
 
 #include "payload/archive_format.h"
 #include "payload/archive_reader.h"
+#include "payload/decompress.h"
 #include "payload/little_endian.h"
-#include "payload/unpack.h"
 #include "tests/native/pe_image.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/code_page.h"

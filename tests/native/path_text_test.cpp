@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "setup/path_text.h"
+#include "common/path_text.h"
 
 static std::string Join(const char* folder, const char* name)
 {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "setup/text_format.h"
+#include "common/text_format.h"
 
 TEST(FormatText, FormatsLikePrintf)
 {

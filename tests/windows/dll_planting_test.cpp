@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "file_facts.h"
 #include "platform/win32.h"
-#include "temp_folder.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/temp_folder.h"
 
 class DllPlantingTest : public ::testing::Test {
 protected:
@@ -38,7 +38,7 @@ protected:
             CloseHandle(process.hThread);
         }
         SetEnvironmentVariableA("ARBOLIX_PROBE_RECORD", 0);
-        loaded = FileExists(record) ? ReadBytes(record) : "";
+        loaded = PathExists(record) ? ReadBytes(record) : "";
         return exitCode;
     }
 

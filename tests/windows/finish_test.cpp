@@ -1,19 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "common/setup_state.h"
 #include "platform/win32.h"
-#include "file_facts.h"
-#include "logged_files.h"
+#include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
-#include "saved_registry.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
 #include "shell/finish.h"
-#include "shell_link_reader.h"
-#include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/machine_state.h"
+#include "tests/support/registry_values.h"
+#include "tests/support/shell_link_reader.h"
+#include "tests/support/temp_folder.h"
 
-static const std::string kUninstallPath =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
 static const char kComplete[] = "Installation Complete!\n\nA shortcut to the Start menu has been created.";
 static const char kCompleteWithDesktop[] =
     "Installation Complete!\n\nA shortcut to the Start menu and to your desktop has been created.";
@@ -38,8 +36,8 @@ protected:
         saved = g_setup;
         ResetScriptedDialogs();
         g_windowEvents.clear();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallPath);
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensionKey);
 
         root = MakeTempFolder("finish");
         installFolder = root + "\\Arbolix Beta";
@@ -74,9 +72,9 @@ protected:
         if (IsWindow(progress))
             DestroyWindow(progress);
         // The started application may still be ending.
-        for (int i = 0; i < 100 && FileExists(root); ++i) {
+        for (int i = 0; i < 100 && PathExists(root); ++i) {
             RemoveTree(root);
-            if (FileExists(root)) Sleep(50);
+            if (PathExists(root)) Sleep(50);
         }
         g_setup = saved;
         ResetScriptedDialogs();
@@ -131,8 +129,8 @@ protected:
     }
 
     SetupState saved;
-    SavedKey uninstall{HKEY_LOCAL_MACHINE, kUninstallPath};
-    SavedKey extension{HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx"};
+    SavedKey uninstall{HKEY_LOCAL_MACHINE, kUninstallKey};
+    SavedKey extension{HKEY_LOCAL_MACHINE, kExtensionKey};
     RedirectedShellFolders folders;
     std::string root, installFolder, application, commandLineFile;
     std::string shellFolder[4];
@@ -156,10 +154,10 @@ TEST_F(FinishTest, InstallationIsEnteredIntoWindows)
 {
     EXPECT_EQ(1, FinishInstallation(0, progress));
     EXPECT_EQ("\"" + installFolder + "\\Uninstall.exe\"",
-              ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").Text());
-    EXPECT_EQ("Arbolix Beta 2.b20e", ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "DisplayName").Text());
-    EXPECT_EQ(5u, ValueNames(HKEY_LOCAL_MACHINE, kUninstallPath).size());
-    EXPECT_EQ("Arbolix.Document", ReadBack(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx", 0).Text());
+              ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Text());
+    EXPECT_EQ("Arbolix Beta 2.b20e", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Text());
+    EXPECT_EQ(5u, ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey).size());
+    EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).Text());
 }
 
 TEST_F(FinishTest, LaunchBoxUncheckedStartsWithInstallArgumentAndReportsCompletion)
@@ -176,9 +174,9 @@ TEST_F(FinishTest, DesktopBoxOffMakesOnlyTheProgramsShortcut)
     g_setup.launchAfterInstall = 0;
     EXPECT_EQ(1, FinishInstallation(0, progress));
     ExpectOneMessage(kComplete);
-    EXPECT_TRUE(FileExists(Link(kCommonPrograms)));
-    EXPECT_FALSE(FileExists(Link(kCommonDesktop)));
-    EXPECT_FALSE(FileExists(Link(kPersonalDesktop)));
+    EXPECT_TRUE(PathExists(Link(kCommonPrograms)));
+    EXPECT_FALSE(PathExists(Link(kCommonDesktop)));
+    EXPECT_FALSE(PathExists(Link(kPersonalDesktop)));
     EXPECT_EQ(std::vector<std::string>{Link(kCommonPrograms)}, LoggedFiles(installFolder));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
 }
@@ -197,7 +195,7 @@ TEST_F(FinishTest, MissingRuntimeKeepsTheApplicationFromStarting)
     g_setup.runtimeMissing = 1;
     EXPECT_EQ(1, FinishInstallation(1, progress));
     EXPECT_TRUE(AskedMessages().empty());
-    EXPECT_TRUE(FileExists(Link(kCommonPrograms)));
+    EXPECT_TRUE(PathExists(Link(kCommonPrograms)));
 
     g_setup.launchAfterInstall = 0;
     OpenProgressWindow();
@@ -206,7 +204,7 @@ TEST_F(FinishTest, MissingRuntimeKeepsTheApplicationFromStarting)
     ExpectOneMessage(kComplete);
 
     Sleep(1500);
-    EXPECT_FALSE(FileExists(commandLineFile));
+    EXPECT_FALSE(PathExists(commandLineFile));
 }
 
 TEST_F(FinishTest, FailedProgramsShortcutIsReportedAfterTheDesktopAttempt)
@@ -221,7 +219,7 @@ TEST_F(FinishTest, FailedProgramsShortcutIsReportedAfterTheDesktopAttempt)
     EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kPersonalPrograms), Link(kPersonalDesktop)}),
               LoggedFiles(installFolder));
     EXPECT_EQ(application, ReadShellLink(Link(kPersonalDesktop)).target);
-    EXPECT_FALSE(FileExists(Link(kCommonDesktop)));
+    EXPECT_FALSE(PathExists(Link(kCommonDesktop)));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
 }
 
@@ -246,7 +244,7 @@ TEST_F(FinishTest, TrailingBackslashOnTheFolderGivesTheSamePaths)
     EXPECT_EQ(1, FinishInstallation(1, progress));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
     EXPECT_EQ("\"" + installFolder + "\\Uninstall.exe\"",
-              ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").Text());
+              ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Text());
     ShellLinkContents link = ReadShellLink(Link(kCommonPrograms));
     EXPECT_EQ(application, link.target);
     EXPECT_EQ(installFolder, link.workingDirectory);
@@ -261,5 +259,5 @@ TEST_F(FinishTest, FolderTooLongForTheApplicationIsReportedWithoutStartingAnythi
     ExpectProgressClosedBeforeAnyMessage();
     EXPECT_TRUE(LoggedFiles(installFolder).empty());
     // No entry rather than one without its uninstaller.
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallPath));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "common/folders.h"
 #include "platform/win32.h"
-#include "setup/folders.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 class CreateFolderChainTest : public ::testing::Test {
 protected:

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "file_facts.h"
 #include "install_fixture.h"
 #include "platform/win32.h"
 #include "scripted_dialogs.h"
-#include "temp_folder.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/temp_folder.h"
 
 class FullDiskTest : public InstallTest {
 protected:
@@ -47,7 +47,7 @@ TEST_F(FullDiskTest, ShortWriteGives29AndAsksForFreeDiskSpace)
     EXPECT_EQ(Question(folder + "\\big.bin", "there is enough free disk space"), AskedMessages()[0].text);
     EXPECT_EQ((UINT)290, AskedMessages()[0].type);
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\small.txt\r\nf" + folder + "\\big.bin\r\n", Log());
-    EXPECT_FALSE(FileExists(folder + "\\after.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\after.txt"));
 }
 
 TEST_F(FullDiskTest, RetryWritesASecondFileLine)
@@ -69,5 +69,5 @@ TEST_F(FullDiskTest, SilentModeStopsWith29)
     EXPECT_EQ(0, InstallAttempt());
     EXPECT_EQ(29u, g_setup.exitCode);
     EXPECT_TRUE(AskedMessages().empty());
-    EXPECT_FALSE(FileExists(folder + "\\after.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\after.txt"));
 }

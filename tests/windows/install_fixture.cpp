@@ -1,11 +1,11 @@
 #include "install_fixture.h"
 
-#include "file_facts.h"
 #include "payload/install_payload.h"
 #include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
-#include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/temp_folder.h"
 
 const uint64_t kCreationTime = FileTimeFromUnix(1546398245);    // 2019-01-02 03:04:05 UTC
 const uint64_t kLastAccessTime = FileTimeFromUnix(1583291096);  // 2020-03-04 03:04:56

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/setup_state.h"
+#include "common/setup_state.h"
 #include "tools/pack/archive_writer.h"
 
 // The three times every fixture entry carries: all different.

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "registry_view.h"
-#include "saved_registry.h"
+#include "common/product.h"
+#include "common/setup_state.h"
+#include "records/registry.h"
 #include "setup/install_folder.h"
-#include "setup/setup_state.h"
-#include "uninstall/registry.h"
+#include "tests/support/registry_values.h"
+#include "tests/support/registry_view.h"
 
 class InstallFolderTest : public ::testing::Test {
 protected:
@@ -13,7 +14,7 @@ protected:
         saved = g_setup;
         g_setup.commandLineFolder = 0;
         g_setup.folderForced = 0;
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kCompanyKey);
     }
     void TearDown() override { g_setup = saved; }
 
@@ -27,7 +28,7 @@ protected:
     void Store(const char* name, const std::string& text) { SetText(HKEY_LOCAL_MACHINE, ProductKey, name, text); }
 
     SetupState saved;
-    SavedKey machineVendor{HKEY_LOCAL_MACHINE, "Software\\Velcordan"};
+    SavedKey machineVendor{HKEY_LOCAL_MACHINE, kCompanyKey};
     SavedValue programFiles{HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir"};
 };
 
@@ -109,7 +110,7 @@ TEST_F(InstallFolderTest, WithoutProgramFilesValueTheUsualFolderIsUsed)
 TEST_F(InstallFolderTest, RememberedFolderIsProposedNextTime)
 {
     RememberInstallFolder("C:\\Program Files\\Arbolix Beta Custom");
-    RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
+    RegistryValue value = ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
     EXPECT_EQ((DWORD)REG_SZ, value.type);
     EXPECT_EQ("C:\\Program Files\\Arbolix Beta Custom", value.Text());
     EXPECT_EQ(37u, value.data.size());

@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "file_facts.h"
 #include "install_fixture.h"
 #include "payload/archive_format.h"
 #include "payload/install_entry.h"
 #include "payload/install_payload.h"
-#include "payload/payload_archive.h"
+#include "payload/module_resources.h"
 #include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
-#include "uninstall/uninstall_log.h"
+#include "tests/support/file_facts.h"
 
 // An installed file: read-only, the entry's times, the entry's bytes. Wine on Linux
 // keeps no creation time of its own and reports the last write time in its place.
@@ -125,7 +125,7 @@ TEST_F(InstallTest, ReinstallReplacesFilesAndReadOnlyLogKeepingShortcutsAndFolde
     UseEntries(second);
     EXPECT_EQ(1, InstallAttempt());
     EXPECT_EQ(0u, g_setup.exitCode);
-    EXPECT_FALSE(FileExists(folder + "\\Dropped later.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\Dropped later.txt"));
     for (const char* shortcut : {"\\Arbolix Beta.lnk", "\\Desktop.LNK", "\\Menu.Lnk"})
         EXPECT_EQ("shortcut", ReadBytes(folder + shortcut)) << shortcut;
     std::string expected = "d" + folder + "\r\nd" + folder + "\\SampleFiles\r\n";
@@ -220,7 +220,7 @@ TEST_F(InstallTest, SharingViolationGives32AndAbortStopsTheWalk)
     EXPECT_EQ((UINT)290, AskedMessages()[0].type);
     EXPECT_EQ("Arbolix\xAE Setup", AskedMessages()[0].caption);
     EXPECT_EQ("in use", ReadBytes(held));
-    EXPECT_FALSE(FileExists(folder + "\\b.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\b.txt"));
     EXPECT_EQ("", Log());
 }
 
@@ -237,7 +237,7 @@ TEST_F(InstallTest, SilentModeStopsAtTheFirstFailureWithoutAsking)
     EXPECT_EQ(32u, g_setup.exitCode);
     EXPECT_TRUE(AskedMessages().empty());
     ExpectInstalled(folder + "\\first.txt", "1");
-    EXPECT_FALSE(FileExists(folder + "\\b.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\b.txt"));
     EXPECT_EQ("f" + folder + "\\first.txt\r\n", Log());
 }
 
@@ -287,7 +287,7 @@ TEST_F(InstallTest, AbortAfterAnEarlierIgnoreEndsWithTheLatestCode)
     ScriptMessageAnswers({IDIGNORE, IDOK, IDABORT});
     EXPECT_EQ(0, InstallAttempt());
     EXPECT_EQ(29u, g_setup.exitCode);
-    EXPECT_FALSE(FileExists(folder + "\\never.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\never.txt"));
 }
 
 TEST_F(InstallTest, WithoutALogAfterYesTheInstallationEndsWith123)
@@ -329,7 +329,7 @@ TEST_F(InstallTest, UnreadableOrMalformedArchiveAbandonsWith29AfterOneMessage)
         EXPECT_EQ(29u, g_setup.exitCode);
         ASSERT_EQ(1u, AskedMessages().size());
         EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
-        EXPECT_FALSE(FileExists(folder + "\\a.txt"));
+        EXPECT_FALSE(PathExists(folder + "\\a.txt"));
     }
 }
 
@@ -352,9 +352,9 @@ TEST_F(InstallTest, NamesLeavingTheInstallFolderOrTooLongFailWith29)
     for (size_t i = 0; i < refused.size(); ++i)
         EXPECT_EQ(Question(refused[i], "all running applications are closed"), AskedMessages()[i].text);
     for (const char* outside : {"\\escape.txt", "\\slash.txt", "\\dots.txt"})
-        EXPECT_FALSE(FileExists(root + outside)) << outside;
-    EXPECT_FALSE(FileExists("C:\\drive.txt"));
-    EXPECT_FALSE(FileExists("C:\\absolute.txt"));
+        EXPECT_FALSE(PathExists(root + outside)) << outside;
+    EXPECT_FALSE(PathExists("C:\\drive.txt"));
+    EXPECT_FALSE(PathExists("C:\\absolute.txt"));
     ExpectInstalled(folder + "\\inside.txt", "inside");
     EXPECT_EQ("f" + folder + "\\inside.txt\r\n", Log());
 }
@@ -366,6 +366,6 @@ TEST_F(InstallTest, RefusedNameInSilentModeStopsWith29)
     EXPECT_EQ(0, InstallAttempt());
     EXPECT_EQ(29u, g_setup.exitCode);
     EXPECT_TRUE(AskedMessages().empty());
-    EXPECT_FALSE(FileExists(root + "\\escape.txt"));
-    EXPECT_FALSE(FileExists(folder + "\\inside.txt"));
+    EXPECT_FALSE(PathExists(root + "\\escape.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\inside.txt"));
 }

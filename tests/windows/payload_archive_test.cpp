@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "common/setup_state.h"
 #include "payload/archive_format.h"
-#include "payload/payload_archive.h"
-#include "payload/resources.h"
+#include "payload/install_entry.h"
+#include "payload/module_resources.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
 #include "tools/pack/archive_writer.h"
 
 static std::string ReadFile(const std::string& path)

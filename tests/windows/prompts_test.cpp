@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "common/prompts.h"
+#include "common/setup_state.h"
 #include "scripted_dialogs.h"
-#include "setup/prompts.h"
-#include "setup/setup_state.h"
 
 class PromptsTest : public ::testing::Test {
 protected:

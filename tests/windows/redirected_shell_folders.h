@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "saved_registry.h"
+#include "tests/support/registry_values.h"
 
 enum ShellFolderPlace { kCommonPrograms, kCommonDesktop, kPersonalPrograms, kPersonalDesktop };
 

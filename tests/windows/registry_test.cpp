@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "registry_view.h"
-#include "saved_registry.h"
-#include "uninstall/registry.h"
-
-static const std::string kUninstallPath =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
+#include "common/product.h"
+#include "common/registry_access.h"
+#include "records/registry.h"
+#include "tests/support/registry_values.h"
+#include "tests/support/registry_view.h"
 
 static std::vector<BYTE> Sz(const std::string& text)
 {
@@ -19,10 +18,10 @@ class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
-        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Velcordan");
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallPath);
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kCompanyKey);
+        DeleteKeyTree(HKEY_CURRENT_USER, kCompanyKey);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensionKey);
     }
 
     std::string ReadProduct(const char* name, DWORD size = 260)
@@ -32,32 +31,32 @@ protected:
         return buffer.data();
     }
 
-    SavedKey machineVendor{HKEY_LOCAL_MACHINE, "Software\\Velcordan"};
-    SavedKey userVendor{HKEY_CURRENT_USER, "Software\\Velcordan"};
-    SavedKey uninstall{HKEY_LOCAL_MACHINE, kUninstallPath};
-    SavedKey extension{HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx"};
+    SavedKey machineVendor{HKEY_LOCAL_MACHINE, kCompanyKey};
+    SavedKey userVendor{HKEY_CURRENT_USER, kCompanyKey};
+    SavedKey uninstall{HKEY_LOCAL_MACHINE, kUninstallKey};
+    SavedKey extension{HKEY_LOCAL_MACHINE, kExtensionKey};
 };
 
 TEST_F(RegistryTest, KeyPathsAreTheInstallersOwn)
 {
-    EXPECT_STREQ("Software\\Velcordan\\Arbolix", ProductKey);
-    EXPECT_STREQ("Software\\Velcordan\\Arbolix\\Settings", SettingsKey);
-    EXPECT_EQ(kUninstallPath, UninstallKey);
-    EXPECT_STREQ("Software\\Classes\\.abx", DocumentExtensionKey);
+    EXPECT_STREQ(kProductKey, ProductKey);
+    EXPECT_STREQ(kSettingsKey, SettingsKey);
+    EXPECT_STREQ(kUninstallKey, UninstallKey);
+    EXPECT_STREQ(kExtensionKey, DocumentExtensionKey);
     EXPECT_STREQ("Software\\Microsoft\\Windows\\CurrentVersion", WindowsVersionKey);
 }
 
 TEST_F(RegistryTest, ProductValueIsWrittenAsTextWithItsTerminatorAndOverwritten)
 {
     WriteProductValue("InstallPath.Beta", "C:\\Program Files\\Arbolix Beta");
-    RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
+    RegistryValue value = ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
     ASSERT_EQ(ERROR_SUCCESS, value.status);
     EXPECT_EQ((DWORD)REG_SZ, value.type);
     EXPECT_EQ(Sz("C:\\Program Files\\Arbolix Beta"), value.data);
     EXPECT_EQ(30u, value.data.size());
 
     WriteProductValue("InstallPath.Beta", "D:\\B");
-    value = ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
+    value = ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
     EXPECT_EQ(Sz("D:\\B"), value.data);
     EXPECT_EQ(std::vector<std::string>{"InstallPath.Beta"}, ValueNames(HKEY_LOCAL_MACHINE, ProductKey));
     EXPECT_EQ("D:\\B", ReadProduct("InstallPath.Beta"));
@@ -66,7 +65,7 @@ TEST_F(RegistryTest, ProductValueIsWrittenAsTextWithItsTerminatorAndOverwritten)
 TEST_F(RegistryTest, EmptyTextIsStoredAsItsTerminatorAlone)
 {
     WriteProductValue("InstallPath.Beta", "");
-    RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
+    RegistryValue value = ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "InstallPath.Beta");
     EXPECT_EQ((DWORD)REG_SZ, value.type);
     EXPECT_EQ(std::vector<BYTE>{0}, value.data);
 }
@@ -102,7 +101,7 @@ TEST_F(RegistryTest, ValuesThatAreNotTerminatedTextReadEmpty)
     // The byte after the given size is not zero, so nothing adds a terminator.
     SetRaw(HKEY_LOCAL_MACHINE, ProductKey, "Unterminated", REG_SZ, "D:\\AppsX", 7);
     ASSERT_EQ((std::vector<BYTE>{'D', ':', '\\', 'A', 'p', 'p', 's'}),
-              ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "Unterminated").data);
+              ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "Unterminated").data);
     EXPECT_EQ("", ReadProduct("Unterminated"));
 
     DWORD number = 0x00413a44;  // "D:A" and a zero byte, but a number
@@ -185,20 +184,20 @@ TEST_F(ChoiceTest, StoredChoiceIsOneLetterOfTheButtonsState)
 {
     CheckDlgButton(dialog, 1025, BST_CHECKED);
     EXPECT_EQ(1, StoreChoice(dialog, 1025, "UserAcceptedAgreement"));
-    RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "UserAcceptedAgreement");
+    RegistryValue value = ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "UserAcceptedAgreement");
     EXPECT_EQ((DWORD)REG_SZ, value.type);
     EXPECT_EQ(Sz("Y"), value.data);
 
     CheckDlgButton(dialog, 1025, BST_UNCHECKED);
     EXPECT_EQ(0, StoreChoice(dialog, 1025, "UserAcceptedAgreement"));
-    EXPECT_EQ(Sz("N"), ReadBack(HKEY_LOCAL_MACHINE, ProductKey, "UserAcceptedAgreement").data);
+    EXPECT_EQ(Sz("N"), ReadValue(HKEY_LOCAL_MACHINE, ProductKey, "UserAcceptedAgreement").data);
     ExpectLoaded(0, 1);
 }
 
 TEST_F(RegistryTest, AgreementAcknowledgementIsNumberThreeForTheCurrentUser)
 {
     RecordAgreementAcknowledgement();
-    RegistryValue value = ReadBack(HKEY_CURRENT_USER, SettingsKey, "LicenseAgreement");
+    RegistryValue value = ReadValue(HKEY_CURRENT_USER, SettingsKey, "LicenseAgreement");
     ASSERT_EQ(ERROR_SUCCESS, value.status);
     EXPECT_EQ((DWORD)REG_DWORD, value.type);
     EXPECT_EQ((std::vector<BYTE>{3, 0, 0, 0}), value.data);
@@ -210,11 +209,11 @@ TEST_F(RegistryTest, UninstallEntryHasExactlyFiveTextValues)
 {
     WriteUninstallEntry("C:\\Program Files\\Arbolix Beta\\Uninstall.exe", "Arbolix Beta 2.b20e");
 
-    std::vector<std::string> names = ValueNames(HKEY_LOCAL_MACHINE, kUninstallPath);
+    std::vector<std::string> names = ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey);
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::string>{"DisplayName", "HelpLink", "Publisher", "URLInfoAbout", "UninstallString"}),
               names);
-    EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kUninstallPath).empty());
+    EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kUninstallKey).empty());
 
     struct Expected {
         const char* name;
@@ -229,44 +228,44 @@ TEST_F(RegistryTest, UninstallEntryHasExactlyFiveTextValues)
              Expected{"HelpLink", "https://www.arbolix.example/support/"},
          }) {
         SCOPED_TRACE(expected.name);
-        RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, expected.name);
+        RegistryValue value = ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, expected.name);
         EXPECT_EQ((DWORD)REG_SZ, value.type);
         EXPECT_EQ(Sz(expected.text), value.data);
     }
-    EXPECT_EQ(46u, ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").data.size());
+    EXPECT_EQ(46u, ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").data.size());
 }
 
 TEST_F(RegistryTest, SecondUninstallEntryOverwritesTheFirst)
 {
     WriteUninstallEntry("C:\\Program Files\\Arbolix Beta\\Uninstall.exe", "Arbolix Beta 2.b20e");
     WriteUninstallEntry("D:\\B\\Uninstall.exe", "Second");
-    EXPECT_EQ(Sz("\"D:\\B\\Uninstall.exe\""), ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").data);
-    EXPECT_EQ(Sz("Second"), ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "DisplayName").data);
-    EXPECT_EQ(5u, ValueNames(HKEY_LOCAL_MACHINE, kUninstallPath).size());
+    EXPECT_EQ(Sz("\"D:\\B\\Uninstall.exe\""), ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").data);
+    EXPECT_EQ(Sz("Second"), ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").data);
+    EXPECT_EQ(5u, ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey).size());
 }
 
 TEST_F(RegistryTest, LongestUninstallerPathIsWrittenWholeInQuotes)
 {
     std::string path = "C:\\" + std::string(256, 'u');  // 259 characters, as join path allows
     WriteUninstallEntry(path.c_str(), "Arbolix Beta 2.b20e");
-    EXPECT_EQ(Sz("\"" + path + "\""), ReadBack(HKEY_LOCAL_MACHINE, kUninstallPath, "UninstallString").data);
+    EXPECT_EQ(Sz("\"" + path + "\""), ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").data);
 }
 
 TEST_F(RegistryTest, AssociationSetsOnlyTheExtensionsDefaultValue)
 {
     WriteFileAssociation();
-    RegistryValue value = ReadBack(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx", 0);
+    RegistryValue value = ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0);
     ASSERT_EQ(ERROR_SUCCESS, value.status);
     EXPECT_EQ((DWORD)REG_SZ, value.type);
     EXPECT_EQ(Sz("Arbolix.Document"), value.data);
-    EXPECT_EQ(std::vector<std::string>{""}, ValueNames(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx"));
-    EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx").empty());
+    EXPECT_EQ(std::vector<std::string>{""}, ValueNames(HKEY_LOCAL_MACHINE, kExtensionKey));
+    EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kExtensionKey).empty());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\Arbolix.Document"));
 }
 
 TEST_F(RegistryTest, ExistingAssociationIsReplaced)
 {
-    SetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx", 0, "OtherEditor.Tree");
+    SetText(HKEY_LOCAL_MACHINE, kExtensionKey, 0, "OtherEditor.Tree");
     WriteFileAssociation();
-    EXPECT_EQ(Sz("Arbolix.Document"), ReadBack(HKEY_LOCAL_MACHINE, "Software\\Classes\\.abx", 0).data);
+    EXPECT_EQ(Sz("Arbolix.Document"), ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).data);
 }

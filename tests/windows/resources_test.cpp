@@ -4,9 +4,11 @@
 
 #include <string>
 
-#include "payload/resources.h"
+#include "common/setup_state.h"
+#include "payload/install_entry.h"
+#include "payload/module_resources.h"
+#include "resources/resource_ids.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
 
 static std::string ReadFile(const char* path)
 {
@@ -46,7 +48,7 @@ TEST_F(ResourcesTest, LicenseOfTheRealSetupProgramLoadsAndUnpacks)
     HMODULE setup = LoadLibraryExA(SETUP_EXE, 0, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, setup) << SETUP_EXE;
     g_setup.module = setup;
-    std::string license = LoadText(kLicenseTextResource);
+    std::string license = LoadText(IDR_LICENSE_TEXT);
     FreeLibrary(setup);
     std::string source = ReadFile(LICENSE_SOURCE);
     ASSERT_FALSE(source.empty());
@@ -59,7 +61,7 @@ TEST_F(ResourcesTest, MissingResourceGivesNothingAndAsksNothing)
     EXPECT_EQ("<nothing>", LoadText(999));
     const unsigned char* bytes;
     DWORD size;
-    EXPECT_EQ(0, FindZResource(kPayloadArchiveResource, &bytes, &size));
+    EXPECT_EQ(0, FindZResource(IDR_PAYLOAD_ARCHIVE, &bytes, &size));
     EXPECT_TRUE(AskedMessages().empty());
 }
 

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "common/setup_state.h"
 #include "platform/win32.h"
-#include "file_facts.h"
-#include "logged_files.h"
+#include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
-#include "setup/setup_state.h"
 #include "shell/shortcuts.h"
-#include "shell_link_reader.h"
-#include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/machine_state.h"
+#include "tests/support/shell_link_reader.h"
+#include "tests/support/temp_folder.h"
 
 static const char kDescription[] = "Powerful graphical editor capable to create the most complex genealogy tree";
 
@@ -142,7 +142,7 @@ TEST_F(ShortcutsTest, LinkThatCannotBeSavedFails)
     std::string blocked = BlockedFolder("blocked");
     EXPECT_EQ(0, CreateShellLink(Link(blocked).c_str(), target.c_str()));
     EXPECT_EQ(0, CreateShellLink((root + "\\missing\\x.lnk").c_str(), target.c_str()));
-    EXPECT_FALSE(FileExists(root + "\\missing"));
+    EXPECT_FALSE(PathExists(root + "\\missing"));
 }
 
 TEST_F(ShortcutsTest, AllUsersShortcutGoesToTheCommonFolderAndIsLoggedFirst)
@@ -151,13 +151,13 @@ TEST_F(ShortcutsTest, AllUsersShortcutGoesToTheCommonFolderAndIsLoggedFirst)
     EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
     EXPECT_EQ(std::vector<std::string>{Link(commonPrograms)}, Logged());
     ExpectLinkToTarget(Link(commonPrograms));
-    EXPECT_FALSE(FileExists(Link(personalPrograms)));
+    EXPECT_FALSE(PathExists(Link(personalPrograms)));
     EXPECT_EQ(1, g_setup.allUsers);
 
     EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
     EXPECT_EQ((std::vector<std::string>{Link(commonPrograms), Link(commonDesktop)}), Logged());
     ExpectLinkToTarget(Link(commonDesktop));
-    EXPECT_FALSE(FileExists(Link(personalDesktop)));
+    EXPECT_FALSE(PathExists(Link(personalDesktop)));
 }
 
 TEST_F(ShortcutsTest, PersonalShortcutsWhenAllUsersModeIsOff)
@@ -168,8 +168,8 @@ TEST_F(ShortcutsTest, PersonalShortcutsWhenAllUsersModeIsOff)
     EXPECT_EQ((std::vector<std::string>{Link(personalPrograms), Link(personalDesktop)}), Logged());
     ExpectLinkToTarget(Link(personalPrograms));
     ExpectLinkToTarget(Link(personalDesktop));
-    EXPECT_FALSE(FileExists(Link(commonPrograms)));
-    EXPECT_FALSE(FileExists(Link(commonDesktop)));
+    EXPECT_FALSE(PathExists(Link(commonPrograms)));
+    EXPECT_FALSE(PathExists(Link(commonDesktop)));
 }
 
 TEST_F(ShortcutsTest, CommonFailureFallsBackOnceAndLeavesAllUsersModeOff)
@@ -185,7 +185,7 @@ TEST_F(ShortcutsTest, CommonFailureFallsBackOnceAndLeavesAllUsersModeOff)
     // The desktop shortcut that follows goes straight to the personal folder.
     EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
     EXPECT_EQ((std::vector<std::string>{Link(blocked), Link(personalPrograms), Link(personalDesktop)}), Logged());
-    EXPECT_FALSE(FileExists(Link(commonDesktop)));
+    EXPECT_FALSE(PathExists(Link(commonDesktop)));
 }
 
 TEST_F(ShortcutsTest, FailureInBothFoldersFailsAfterTwoAttempts)
@@ -207,7 +207,7 @@ TEST_F(ShortcutsTest, FirstFailureIsFinalWhenAllUsersModeIsOff)
     g_setup.allUsers = 0;
     EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
     EXPECT_EQ(std::vector<std::string>{Link(blocked)}, Logged());
-    EXPECT_FALSE(FileExists(Link(commonPrograms)));
+    EXPECT_FALSE(PathExists(Link(commonPrograms)));
     EXPECT_EQ(0, g_setup.allUsers);
 }
 
@@ -220,8 +220,8 @@ TEST_F(ShortcutsTest, FailedFolderLookupFailsWithoutFallbackOrLogLine)
     EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
     EXPECT_TRUE(Logged().empty());
     EXPECT_EQ(1, g_setup.allUsers);
-    EXPECT_FALSE(FileExists(Link(personalPrograms)));
-    EXPECT_FALSE(FileExists(Link(personalDesktop)));
+    EXPECT_FALSE(PathExists(Link(personalPrograms)));
+    EXPECT_FALSE(PathExists(Link(personalDesktop)));
 }
 
 TEST_F(ShortcutsTest, LinkPathTooLongIsNeitherLoggedNorCreated)

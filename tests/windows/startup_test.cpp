@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "setup/setup_state.h"
-#include "setup/startup.h"
+#include "common/setup_state.h"
+#include "common/startup.h"
 
 TEST(Startup, NtFamilyStartsInAllUsersMode)
 {

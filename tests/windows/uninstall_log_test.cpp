@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "file_facts.h"
+#include "common/setup_state.h"
 #include "platform/win32.h"
+#include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
-#include "setup/setup_state.h"
-#include "temp_folder.h"
-#include "uninstall/uninstall_log.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/temp_folder.h"
 
 class UninstallLogTest : public ::testing::Test {
 protected:
@@ -36,7 +36,7 @@ protected:
 TEST_F(UninstallLogTest, NewFolderComesFirstAndOnlyNewFoldersAreLogged)
 {
     ASSERT_EQ(1, OpenUninstallLog());
-    EXPECT_TRUE(FileExists(folder));
+    EXPECT_TRUE(PathExists(folder));
     LogInstalledFile((folder + "\\Arbolix.exe").c_str());
     CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());  // two levels made in one step
     CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());
@@ -71,7 +71,7 @@ TEST_F(UninstallLogTest, WithoutALogTheWritersDoNothing)
     LogInstalledFile((folder + "\\a.txt").c_str());
     LogCreatedFolder(folder.c_str());
     CloseUninstallLog();
-    EXPECT_FALSE(FileExists(logPath));
+    EXPECT_FALSE(PathExists(logPath));
 }
 
 TEST_F(UninstallLogTest, ReinstallDeletesListedFilesButShortcutsAndKeepsFolderLinesAtTheHead)
@@ -98,12 +98,12 @@ TEST_F(UninstallLogTest, ReinstallDeletesListedFilesButShortcutsAndKeepsFolderLi
                   "\r\n");
 
     ASSERT_EQ(1, OpenUninstallLog());
-    EXPECT_FALSE(FileExists(folder + "\\a.txt"));
-    EXPECT_FALSE(FileExists(folder + "\\Sub\\b.txt"));
-    EXPECT_TRUE(FileExists(folder + "\\Start.lnk"));
-    EXPECT_TRUE(FileExists(folder + "\\Desk.LNK"));
-    EXPECT_TRUE(FileExists(folder + "\\Tool.Lnk"));
-    EXPECT_TRUE(FileExists(folder + "\\mine.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\a.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\Sub\\b.txt"));
+    EXPECT_TRUE(PathExists(folder + "\\Start.lnk"));
+    EXPECT_TRUE(PathExists(folder + "\\Desk.LNK"));
+    EXPECT_TRUE(PathExists(folder + "\\Tool.Lnk"));
+    EXPECT_TRUE(PathExists(folder + "\\mine.txt"));
     LogInstalledFile((folder + "\\a.txt").c_str());
     CloseUninstallLog();
     EXPECT_EQ("d" + folder + "\r\nd" + folder + "\\Sub\r\nf" + folder + "\\a.txt\r\n", ReadBytes(logPath));
@@ -145,7 +145,7 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
     ASSERT_EQ(1, OpenUninstallLog());
     EXPECT_EQ("keep me", ReadBytes(elsewhere + "\\precious.txt"));
     EXPECT_EQ("keep me too", ReadBytes(folder + "\\keep.txt"));
-    EXPECT_FALSE(FileExists(systemFile));
+    EXPECT_FALSE(PathExists(systemFile));
     SetFileAttributesA(systemFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(systemFile.c_str());
 }
@@ -159,7 +159,7 @@ TEST_F(UninstallLogTest, SecondAttemptRemovesWhatTheFirstInstalled)
     CloseUninstallLog();
 
     ASSERT_EQ(1, OpenUninstallLog());
-    EXPECT_FALSE(FileExists(folder + "\\Sub\\a.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\Sub\\a.txt"));
     CloseUninstallLog();
     EXPECT_EQ("d" + folder + "\r\nd" + folder + "\\Sub\r\n", ReadBytes(logPath));
 }

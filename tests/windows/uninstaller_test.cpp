@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "tests/e2e/machine_state.h"
-#include "tests/e2e/ui_driver.h"
-#include "tests/windows/registry_view.h"
-#include "tests/windows/temp_folder.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/machine_state.h"
+#include "tests/support/registry_values.h"
+#include "tests/support/registry_view.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/ui_driver.h"
 
-static const char kCaption[] = "Arbolix\xAE Setup";
 static const char kConfirmation[] =
     "Are you sure you want to completely remove Arbolix Beta 2.b20e and all of its components?";
 static const char kCompletion[] = "Arbolix Beta 2.b20e was successfully removed from your computer.";
@@ -35,15 +35,6 @@ static void WriteNumberValue(HKEY hive, const char* key, const char* name, DWORD
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, key, 0, 0, 0, KEY_WRITE | kProgramView, 0, &handle, 0));
     RegSetValueExA(handle, name, 0, REG_DWORD, (const BYTE*)&number, sizeof number);
     RegCloseKey(handle);
-}
-
-static bool KeyExists(HKEY hive, const char* key)
-{
-    HKEY handle;
-    if (RegOpenKeyExA(hive, key, 0, KEY_READ | kProgramView, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
 }
 
 // The temporary copies the uninstaller makes: GetTempFileName names with its prefix.
@@ -128,16 +119,16 @@ protected:
                   "f" + install + "\\SampleFiles\\Deeper\\More\\Deep.abx", "f" + install + "\\Gone.txt",
                   "f" + commonPrograms, "f" + programs, "f" + desktop});
 
-        WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", install.c_str());
-        WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
-        WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e", "8-12-2026");
+        SetText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", install.c_str());
+        SetText(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement", "Y");
+        SetText(HKEY_LOCAL_MACHINE, kProductKey, "VersionInstalled.2.b20e", "8-12-2026");
         WriteNumberValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement", 3);
-        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + uninstaller + "\"").c_str());
-        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Arbolix Beta 2.b20e");
-        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Arbolix Inc.");
-        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "URLInfoAbout", "https://www.arbolix.example/");
-        WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "HelpLink", "https://www.arbolix.example/support");
-        WriteTextValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0, association.c_str());
+        SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + uninstaller + "\"").c_str());
+        SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Arbolix Beta 2.b20e");
+        SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Arbolix Inc.");
+        SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "URLInfoAbout", "https://www.arbolix.example/");
+        SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "HelpLink", "https://www.arbolix.example/support");
+        SetText(HKEY_LOCAL_MACHINE, kExtensionKey, 0, association.c_str());
     }
 
     void WriteLog(const std::vector<std::string>& lines)
@@ -156,17 +147,6 @@ protected:
     }
 
     void Start(const std::string& arguments) { ASSERT_TRUE(StartProgram(uninstaller, arguments, &process)); }
-
-    void ExpectMessage(const std::string& text, std::vector<int> buttons, int answer)
-    {
-        MessageBoxSeen box = WaitForMessageBox(process);
-        ASSERT_NE(nullptr, box.window) << "no message box for: " << text;
-        EXPECT_EQ(kCaption, box.caption);
-        EXPECT_EQ(text, box.text);
-        std::sort(box.buttons.begin(), box.buttons.end());
-        EXPECT_EQ(buttons, box.buttons);
-        Answer(box, answer);
-    }
 
     bool InstallFolderGone()
     {
@@ -189,8 +169,8 @@ protected:
     {
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExtensionKey));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velcordan"));
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Velcordan"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCompanyKey));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCompanyKey));
     }
 };
 
@@ -250,13 +230,13 @@ TEST_F(Uninstaller, AnAssociationWithAnotherClassStays)
     EXPECT_TRUE(InstallFolderGone());
     EXPECT_EQ("Other.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).text);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velcordan"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCompanyKey));
 }
 
 TEST_F(Uninstaller, TheAssociationKeyStaysWhenItHoldsMoreThanOurValue)
 {
     MakeInstallation("arbolix.document");
-    WriteTextValue(HKEY_LOCAL_MACHINE, kExtensionKey, "Content Type", "application/x-arbolix");
+    SetText(HKEY_LOCAL_MACHINE, kExtensionKey, "Content Type", "application/x-arbolix");
     EXPECT_EQ(0u, Run("-USilent"));
     EXPECT_TRUE(InstallFolderGone());
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).present);
@@ -267,8 +247,8 @@ TEST_F(Uninstaller, ALaterBetaInstallationElsewhereKeepsItsRecords)
 {
     MakeInstallation();
     std::string other = "C:\\Program Files\\Arbolix Beta";
-    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", other.c_str());
-    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + other + "\\Uninstall.exe\"").c_str());
+    SetText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", other.c_str());
+    SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ("\"" + other + "\\Uninstall.exe\"").c_str());
     EXPECT_EQ(0u, Run("-USilent"));
     EXPECT_TRUE(InstallFolderGone());
     EXPECT_EQ(other, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
@@ -282,7 +262,7 @@ TEST_F(Uninstaller, ALaterBetaInstallationElsewhereKeepsItsRecords)
 TEST_F(Uninstaller, TheReleaseChannelKeepsTheSharedAgreement)
 {
     MakeInstallation();
-    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath", "C:\\Program Files\\Arbolix");
+    SetText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath", "C:\\Program Files\\Arbolix");
     EXPECT_EQ(0u, Run("-USilent"));
     EXPECT_TRUE(InstallFolderGone());
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
@@ -297,7 +277,7 @@ TEST_F(Uninstaller, WithoutMachineRecordsTheUsersAcknowledgementStillGoes)
 {
     // As a run without the right to write to the machine's keys leaves it.
     MakeInstallation();
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Velcordan");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCompanyKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensionKey);
     EXPECT_EQ(0u, Run("-USilent"));
@@ -348,7 +328,7 @@ TEST_F(Uninstaller, DecliningTheQuestionRemovesNothing)
 {
     MakeInstallation();
     Start("");
-    ExpectMessage(kConfirmation, {IDYES, IDNO}, IDNO);
+    ExpectMessage(process, kConfirmation, {IDYES, IDNO}, IDNO);
     EXPECT_EQ((DWORD)ERROR_CANCELLED, WaitForExit(&process));
     ExpectInstallationIntact();
     EXPECT_EQ(copiesBefore, TemporaryCopies());
@@ -358,8 +338,8 @@ TEST_F(Uninstaller, ConfirmingTheQuestionRemovesAndReportsIt)
 {
     MakeInstallation();
     Start("");
-    ExpectMessage(kConfirmation, {IDYES, IDNO}, IDYES);
-    ExpectMessage(kCompletion, {IDOK}, IDOK);
+    ExpectMessage(process, kConfirmation, {IDYES, IDNO}, IDYES);
+    ExpectMessage(process, kCompletion, {IDOK}, IDOK);
     EXPECT_EQ(0u, WaitForExit(&process));
     EXPECT_TRUE(InstallFolderGone());
     ExpectRecordsGone();
@@ -369,7 +349,7 @@ TEST_F(Uninstaller, UnattendedAsksNothingButReportsTheEnd)
 {
     MakeInstallation();
     Start("-U");
-    ExpectMessage(kCompletion, {IDOK}, IDOK);
+    ExpectMessage(process, kCompletion, {IDOK}, IDOK);
     EXPECT_EQ(0u, WaitForExit(&process));
     EXPECT_TRUE(InstallFolderGone());
 }
@@ -382,7 +362,7 @@ TEST_F(Uninstaller, WithoutItsLogItRemovesNothing)
     EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, Run("-USilent"));
 
     Start("");
-    ExpectMessage("Unable to find " + log + ".\nArbolix cannot be removed automatically.", {IDOK}, IDOK);
+    ExpectMessage(process, "Unable to find " + log + ".\nArbolix cannot be removed automatically.", {IDOK}, IDOK);
     EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, WaitForExit(&process));
     EXPECT_TRUE(FileExists(install + "\\Arbolix.exe"));
     EXPECT_TRUE(FileExists(uninstaller));
@@ -407,8 +387,8 @@ TEST_F(Uninstaller, AFileInUseKeepsTheLogAndTheRecordsForAnotherRun)
     EXPECT_EQ(install, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
 
     Start("");
-    ExpectMessage(kConfirmation, {IDYES, IDNO}, IDYES);
-    ExpectMessage("Unable to remove " + busy +
+    ExpectMessage(process, kConfirmation, {IDYES, IDNO}, IDYES);
+    ExpectMessage(process, "Unable to remove " + busy +
                       ".\nClose Arbolix and any program that uses this file, then run the uninstaller again.",
                   {IDOK}, IDOK);
     EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, WaitForExit(&process));
@@ -446,8 +426,8 @@ TEST_F(Uninstaller, ShortAndLongFormsOfTheFolderAreTheSameFolder)
               "d" + shortInstall + "\\SampleFiles", "f" + shortInstall + "\\SampleFiles\\Family.abx",
               "f" + shortInstall + "\\SampleFiles\\Photo.jpg", "d" + shortInstall + "\\SampleFiles\\Deeper\\More",
               "f" + shortInstall + "\\SampleFiles\\Deeper\\More\\Deep.abx"});
-    WriteTextValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", shortInstall.c_str());
-    WriteTextValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", (shortInstall + "\\Uninstall.exe").c_str());
+    SetText(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta", shortInstall.c_str());
+    SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", (shortInstall + "\\Uninstall.exe").c_str());
     EXPECT_EQ(0u, Run("-USilent"));
     EXPECT_TRUE(InstallFolderGone());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));

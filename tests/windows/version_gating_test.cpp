@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "file_facts.h"
 #include "install_fixture.h"
 #include "payload/archive_format.h"
 #include "payload/install_payload.h"
 #include "platform/win32.h"
-#include "registry_view.h"
 #include "scripted_dialogs.h"
-#include "temp_folder.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/registry_view.h"
+#include "tests/support/temp_folder.h"
 
 static PackEntry GatedEntry(const std::string& name, const std::string& data, uint32_t ms, uint32_t ls)
 {
@@ -72,7 +72,7 @@ TEST_F(InstallTest, VersionGatedEntriesInstallOnlyOverOlderFiles)
         if (c.installed)
             expectedLog += "f" + target + "\r\n";
     }
-    EXPECT_FALSE(FileExists(folder + "\\never.dll"));
+    EXPECT_FALSE(PathExists(folder + "\\never.dll"));
     EXPECT_EQ(expectedLog, Log());
     EXPECT_EQ(0, g_setup.runtimePromptState);
 }
@@ -87,7 +87,7 @@ TEST_F(InstallTest, RuntimeThatCannotStartIsMarkedMissingAndAskedOncePerRun)
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ(RuntimeQuestion(), AskedMessages()[0].text);
     EXPECT_EQ((UINT)(MB_YESNOCANCEL | MB_ICONQUESTION), AskedMessages()[0].type);
-    EXPECT_FALSE(FileExists(folder + "\\mfc42.dll"));
+    EXPECT_FALSE(PathExists(folder + "\\mfc42.dll"));
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\n", Log());
     EXPECT_EQ(0u, g_setup.exitCode);
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "file_facts.h"
 #include "install_fixture.h"
 #include "payload/version_info.h"
-#include "temp_folder.h"
+#include "tests/support/file_facts.h"
+#include "tests/support/temp_folder.h"
 
 static const FileVersion kMinimum = {0x00020003, 0x00040005};  // 2.3.4.5
 

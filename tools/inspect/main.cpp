@@ -7,12 +7,8 @@
 
 #include <string>
 
+#include "common/product.h"
 #include "platform/win32.h"
-
-static const char kProductKey[] = "Software\\Velcordan\\Arbolix";
-static const char kSettingsKey[] = "Software\\Velcordan\\Arbolix\\Settings";
-static const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Arbolix Beta";
-static const char kExtensionKey[] = "Software\\Classes\\.abx";
 
 static const char* ExitCodeMeaning(DWORD code)
 {
@@ -156,7 +152,7 @@ static void PrintShortcut(int csidl, const char* place)
 {
     char folder[MAX_PATH] = "";
     SHGetFolderPathA(0, csidl, 0, 0, folder);
-    std::string link = std::string(folder) + "\\Arbolix Beta.lnk";
+    std::string link = std::string(folder) + "\\" + kLinkName;
     if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
     IShellLinkA* shellLink = 0;
@@ -192,9 +188,9 @@ int main(int argc, char** argv)
 
     char folder[MAX_PATH] = "";
     HKEY product;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ | g_view, &product) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ | g_view, &product) == ERROR_SUCCESS) {
         DWORD size = sizeof folder - 1;
-        if (RegQueryValueExA(product, "InstallPath.Beta", 0, 0, (BYTE*)folder, &size) != ERROR_SUCCESS)
+        if (RegQueryValueExA(product, kBetaFolderValue, 0, 0, (BYTE*)folder, &size) != ERROR_SUCCESS)
             folder[0] = 0;
         RegCloseKey(product);
     }
@@ -203,8 +199,8 @@ int main(int argc, char** argv)
     if (folder[0])
         ListFiles(folder, "");
 
-    printf("\nUninstall.cfg\n");
-    FILE* log = folder[0] ? fopen((std::string(folder) + "\\Uninstall.cfg").c_str(), "rb") : 0;
+    printf("\n%s\n", kUninstallLogName);
+    FILE* log = folder[0] ? fopen((std::string(folder) + "\\" + kUninstallLogName).c_str(), "rb") : 0;
     if (log) {
         char line[1024];
         while (fgets(line, sizeof line, log))
@@ -215,10 +211,10 @@ int main(int argc, char** argv)
     }
 
     printf("\nRegistry\n");
-    PrintValues(HKEY_LOCAL_MACHINE, "HKLM", kProductKey);
-    PrintValues(HKEY_CURRENT_USER, "HKCU", kSettingsKey);
-    PrintValues(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey);
-    PrintValues(HKEY_LOCAL_MACHINE, "HKLM", kExtensionKey);
+    PrintValues(HKEY_LOCAL_MACHINE, "HKLM", ProductKey);
+    PrintValues(HKEY_CURRENT_USER, "HKCU", SettingsKey);
+    PrintValues(HKEY_LOCAL_MACHINE, "HKLM", UninstallKey);
+    PrintValues(HKEY_LOCAL_MACHINE, "HKLM", DocumentExtensionKey);
 
     printf("\nShortcuts\n");
     PrintShortcut(CSIDL_COMMON_PROGRAMS, "Start menu (all users)");

@@ -4,9 +4,8 @@
 #include <zlib.h>
 
 #include "payload/archive_format.h"
-#include "payload/inflate_buffer.h"
+#include "payload/decompress.h"
 #include "payload/little_endian.h"
-#include "payload/unpack.h"
 
 std::string EntryLabel(size_t index, const std::string& name)
 {

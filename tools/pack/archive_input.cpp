@@ -1,6 +1,6 @@
 #include "tools/pack/archive_input.h"
 
-#include "payload/resource_ids.h"
+#include "resources/resource_ids.h"
 #include "tools/pack/pe_resources.h"
 
 bool LoadArchiveInput(const std::string& path, ArchiveInput* input, std::string* error)
@@ -16,13 +16,13 @@ bool LoadArchiveInput(const std::string& path, ArchiveInput* input, std::string*
         return true;
     }
     input->fromSetupProgram = true;
-    int found = FindPeResource(file, "Z", kPayloadArchiveResource, &input->archive, error);
+    int found = FindPeResource(file, "Z", IDR_PAYLOAD_ARCHIVE, &input->archive, error);
     if (found < 0) {
         *error = path + ": " + *error;
         return false;
     }
     input->hasArchive = found == 1;
-    found = FindPeResource(file, "Z", kLicenseTextResource, &input->license, error);
+    found = FindPeResource(file, "Z", IDR_LICENSE_TEXT, &input->license, error);
     if (found < 0) {
         *error = path + ": " + *error;
         return false;

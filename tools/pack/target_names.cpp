@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "setup/contained_path.h"
+#include "common/contained_path.h"
 #include "tools/pack/code_page.h"
 
 std::string TargetNameProblem(const std::string& name)

@@ -11,9 +11,8 @@
 
 #include "payload/archive_format.h"
 #include "payload/archive_reader.h"
-#include "payload/inflate_buffer.h"
+#include "payload/decompress.h"
 #include "payload/text_resource.h"
-#include "payload/unpack.h"
 #include "tools/pack/archive_check.h"
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"

@@ -3,9 +3,9 @@
 // (as the setup program does unless asked to launch it) it ends at once.
 #include <string.h>
 
+#include "common/product.h"
 #include "platform/win32.h"
 
-static const char kProductName[] = "Arbolix Beta 2.b20e";
 static char g_document[MAX_PATH];
 
 static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -18,7 +18,7 @@ static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam
         GetClientRect(window, &area);
         SetBkMode(dc, TRANSPARENT);
         area.top += 24;
-        DrawTextA(dc, kProductName, -1, &area, DT_CENTER | DT_SINGLELINE);
+        DrawTextA(dc, kDisplayName, -1, &area, DT_CENTER | DT_SINGLELINE);
         area.top += 32;
         DrawTextA(dc, g_document[0] ? g_document : "(no document)", -1, &area,
                   DT_CENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS);
@@ -48,7 +48,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     windowClass.lpszClassName = "ArbolixStandIn";
     if (!RegisterClassA(&windowClass))
         return 1;
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, kProductName, WS_OVERLAPPEDWINDOW,
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, kDisplayName, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 480, 200, 0, 0, instance, 0);
     if (!window)
         return 1;

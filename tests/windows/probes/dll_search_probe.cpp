@@ -5,8 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/startup.h"
 #include "platform/win32.h"
-#include "setup/startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

@@ -1,0 +1,56 @@
+#include "common/prompts.h"
+
+#include "common/product.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
+#include "platform/user_dialogs.h"
+
+enum { kStatusDrawInterval = 100 };
+
+int ShowMessage(UINT type, const char* format, ...)
+{
+    char text[kMessageCapacity];
+    va_list values;
+    va_start(values, format);
+    FormatTextV(text, sizeof text, format, values);
+    va_end(values);
+
+    HWND owner = GetActiveWindow();
+    if (!owner && g_setup.mainDialog)
+        owner = GetLastActivePopup(g_setup.mainDialog);
+    return PlatformMessageBox(owner, text, kSetupCaption, type);
+}
+
+void ShowStatus(const char* text)
+{
+    SetWindowTextA(g_setup.statusLine, text);
+}
+
+void ShowInstallingStatus(const char* entryName)
+{
+    char status[kStatusCapacity];
+    FormatText(status, sizeof status, "Installing %s...", entryName);
+    // A static control draws itself at once when its text is set, and drawing took
+    // longer than writing most files. The text is set for every entry but drawn at
+    // most every kStatusDrawInterval ms; the rest wait for the next paint.
+    DWORD now = GetTickCount();
+    if (now - g_setup.statusDrawnAt >= kStatusDrawInterval) {
+        g_setup.statusDrawnAt = now;
+        ShowStatus(status);
+    } else if (g_setup.statusLine) {
+        DefWindowProcA(g_setup.statusLine, WM_SETTEXT, 0, (LPARAM)status);
+        InvalidateRect(g_setup.statusLine, 0, TRUE);
+    }
+    ShowWaitCursor();
+}
+
+void ShowWaitCursor()
+{
+    SetCursor(LoadCursorA(0, IDC_WAIT));
+}
+
+void OpenWithShell(const char* target)
+{
+    ShowWaitCursor();
+    ShellExecuteA(0, 0, target, 0, 0, SW_SHOWNORMAL);
+}

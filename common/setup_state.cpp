@@ -1,0 +1,27 @@
+#include "common/setup_state.h"
+
+#include "common/command_line.h"
+
+// The high bit of GetVersion is clear on the NT family, where shortcuts default to all users.
+static int IsNtFamily()
+{
+    return (GetVersion() & 0x80000000u) == 0;
+}
+
+SetupState g_setup = [] {
+    SetupState state = {};
+    state.allUsers = IsNtFamily();
+    return state;
+}();
+
+void ApplyCommandLine(int argc, char* const* argv)
+{
+    CommandLineOptions options;
+    ParseCommandLine(argc, argv, &options);
+    g_setup.commandLineFolder = options.folder;
+    g_setup.folderForced = options.folderForced;
+    g_setup.unattended = options.unattended;
+    g_setup.silent = options.silent;
+    if (options.currentUserOnly)
+        g_setup.allUsers = 0;
+}

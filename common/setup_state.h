@@ -1,0 +1,38 @@
+// The installer's process-wide state: one record, zero at start, plain fields, and
+// how the command line fills it.
+#pragma once
+
+#include <stdio.h>
+
+#include "platform/win32.h"
+
+// The exit codes the run can end with: Windows error codes with fixed meanings.
+//   ERROR_SUCCESS (0)             installed with its log, or the dialog never appeared
+//   ERROR_CANCELLED (1223)        Cancel, the close box, or a missing folder not created
+//   ERROR_INVALID_NAME (123)      the uninstall log could not be created
+//   ERROR_ACCESS_DENIED (5)       a file could not be written for lack of permission
+//   ERROR_SHARING_VIOLATION (32)  a file could not be written because it is in use
+//   ERROR_WRITE_FAULT (29)        any other failure to write a file
+
+struct SetupState {
+    HINSTANCE module;
+    const char* commandLineFolder;  // token of -Path or -PathDefault, or null
+    int folderForced;               // -Path: the folder is used unchanged
+    int unattended;                 // -U or -USilent
+    int silent;                     // -USilent
+    int allUsers;                   // shortcuts go to the common shell folders
+    char installFolder[MAX_PATH];
+    int launchAfterInstall;
+    int runtimeMissing;             // the runtime prerequisite could not be installed
+    int runtimePromptState;         // nonzero once the prerequisite was dealt with
+    DWORD exitCode;
+    HWND mainDialog;
+    HWND statusLine;
+    DWORD statusDrawnAt;            // tick count when an entry's name was last drawn
+    FILE* uninstallLog;             // open from open uninstall log to close, or null
+};
+
+extern SetupState g_setup;
+
+// Applies the options of the argument vector to the setup state.
+void ApplyCommandLine(int argc, char* const* argv);

@@ -1,0 +1,46 @@
+#include "payload/module_resources.h"
+
+#include <string.h>
+
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "payload/text_resource.h"
+#include "resources/resource_ids.h"
+
+int FindZResource(int id, const unsigned char** bytes, DWORD* size)
+{
+    HRSRC resource = FindResourceA(g_setup.module, MAKEINTRESOURCEA(id & 0xFFFF), "Z");
+    if (!resource)
+        return 0;
+    HGLOBAL loaded = LoadResource(g_setup.module, resource);
+    if (!loaded)
+        return 0;
+    *bytes = (const unsigned char*)loaded;
+    *size = SizeofResource(g_setup.module, resource);
+    return 1;
+}
+
+char* LoadTextResource(int id, size_t* length)
+{
+    const unsigned char* bytes;
+    DWORD size;
+    if (!FindZResource(id, &bytes, &size))
+        return 0;
+    return DecodeTextResource(bytes, size, length);
+}
+
+int OpenPayloadArchive(ArchiveReader* reader)
+{
+    // Whatever the outcome, closing the reader afterwards is harmless.
+    memset(reader, 0, sizeof *reader);
+    const unsigned char* bytes;
+    DWORD size;
+    if (!FindZResource(IDR_PAYLOAD_ARCHIVE, &bytes, &size))
+        return kArchiveAbsent;
+    // A malformed directory is reported like one that does not unpack.
+    if (!OpenArchiveBytes(reader, bytes, size)) {
+        ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        return kArchiveUnreadable;
+    }
+    return kArchiveOpened;
+}

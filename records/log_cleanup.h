@@ -1,0 +1,24 @@
+// The previous uninstall log's cleanup: which listed files are deleted and which
+// folder lines are carried over into the new log. The file operations come from
+// the caller, so the decision runs anywhere.
+#pragma once
+
+#include <stddef.h>
+
+#include "common/log_format.h"
+
+struct PreviousLogCleanup {
+    const char* installFolder;  // listed files are deleted only inside these two
+    const char* systemFolder;
+    char* keptFolderLines;      // folder lines as read, appended; always terminated
+    size_t keptCapacity;
+    size_t keptLength;
+    void (*deleteFile)(const char* path, void* context);
+    void* context;
+};
+
+// Goes through every line of the previous log. A file line deletes its file unless
+// it is a shortcut (".lnk" in any case) or lies outside both folders; a folder line
+// is kept, with a "\n" added when the log's last line lacks one; other lines, and
+// lines too long to be the writer's, are skipped.
+void SortPreviousLog(int (*nextByte)(void* source), void* source, PreviousLogCleanup* cleanup);

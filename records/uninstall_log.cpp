@@ -1,0 +1,126 @@
+#include "records/uninstall_log.h"
+
+#include <stdlib.h>
+
+#include "common/folders.h"
+#include "common/path_text.h"
+#include "common/product.h"
+#include "common/prompts.h"
+#include "common/setup_state.h"
+#include "common/text_format.h"
+#include "platform/win32.h"
+#include "records/log_cleanup.h"
+
+static int NextLogByte(void* stream)
+{
+    int c = fgetc((FILE*)stream);
+    return c == EOF ? -1 : c;
+}
+
+static void DeleteListedFile(const char* path, void*)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+}
+
+// Deletes what the previous log lists; returns its folder lines (malloc'd), or null
+// when there is no previous log.
+static char* CleanUpPreviousLog(const char* logPath)
+{
+    FILE* previous = fopen(logPath, "rt");
+    if (!previous)
+        return 0;
+    long length = 0;
+    if (fseek(previous, 0, SEEK_END) == 0)
+        length = ftell(previous);
+    fseek(previous, 0, SEEK_SET);
+    if (length < 0)
+        length = 0;
+    size_t capacity = (size_t)length + 100;
+    char* kept = (char*)malloc(capacity);
+    if (kept) {
+        kept[0] = 0;
+        char systemFolder[kPathCapacity];
+        UINT systemLength = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
+        if (systemLength == 0 || systemLength >= sizeof systemFolder)
+            systemFolder[0] = 0;
+        PreviousLogCleanup cleanup = {g_setup.installFolder, systemFolder, kept, capacity, 0,
+                                      DeleteListedFile, 0};
+        SortPreviousLog(NextLogByte, previous, &cleanup);
+    }
+    fclose(previous);
+    return kept;
+}
+
+int OpenUninstallLog()
+{
+    ShowWaitCursor();
+    char logPath[kPathCapacity];
+    int pathFits = JoinPath(logPath, g_setup.installFolder, kUninstallLogName);
+    int createdFolder = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS;
+    char* keptFolderLines = 0;
+    if (pathFits) {
+        keptFolderLines = CleanUpPreviousLog(logPath);
+        SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);
+        // "c": a flush commits the lines to disk, not only to the system's cache.
+        g_setup.uninstallLog = fopen(logPath, "wtc");
+    }
+    if (createdFolder)
+        LogCreatedFolder(g_setup.installFolder);
+    if (g_setup.uninstallLog) {
+        if (keptFolderLines) {
+            fputs(keptFolderLines, g_setup.uninstallLog);
+            fflush(g_setup.uninstallLog);
+        }
+        free(keptFolderLines);
+        return 1;
+    }
+    free(keptFolderLines);
+    g_setup.exitCode = ERROR_INVALID_NAME;
+    if (g_setup.silent)
+        return 0;
+    // A log path too long to be made is still named in full.
+    char shownPath[kPathCapacity + sizeof kUninstallLogName];
+    if (!pathFits)
+        FormatText(shownPath, sizeof shownPath, "%s\\%s", g_setup.installFolder, kUninstallLogName);
+    return ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,
+                       "Unable to create %s.\nUninstalling Arbolix may no longer be done automatically."
+                       "\n\nDo you still want to install Arbolix?",
+                       pathFits ? logPath : shownPath) == IDYES;
+}
+
+static void WriteLogLine(char tag, const char* path)
+{
+    if (!g_setup.uninstallLog)
+        return;
+    if (lstrlenA(path) >= kPathCapacity)
+        return;
+    char line[kPathCapacity + 2];
+    FormatText(line, sizeof line, "%c%s\n", tag, path);
+    fputs(line, g_setup.uninstallLog);
+    fflush(g_setup.uninstallLog);
+}
+
+void LogInstalledFile(const char* path)
+{
+    WriteLogLine(kLogFileTag, path);
+}
+
+void LogCreatedFolder(const char* folder)
+{
+    WriteLogLine(kLogFolderTag, folder);
+}
+
+void CreateFolderAndLogIt(const char* folder)
+{
+    if (CreateFolderChain(folder) == ERROR_SUCCESS)
+        LogCreatedFolder(folder);
+}
+
+void CloseUninstallLog()
+{
+    if (!g_setup.uninstallLog)
+        return;
+    fclose(g_setup.uninstallLog);
+    g_setup.uninstallLog = 0;
+}
