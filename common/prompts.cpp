@@ -7,6 +7,17 @@
 
 enum { kStatusDrawInterval = 100 };
 
+// Keys and clicks given while files were being written were meant for no question:
+// kept, an Escape would close the next box before it could be read.
+static void DiscardQueuedInput()
+{
+    MSG message;
+    while (PeekMessageA(&message, 0, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageA(&message, 0, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
+
 int ShowMessage(UINT type, const char* format, ...)
 {
     char text[kMessageCapacity];
@@ -15,6 +26,8 @@ int ShowMessage(UINT type, const char* format, ...)
     FormatTextV(text, sizeof text, format, values);
     va_end(values);
 
+    if (g_setup.installing)
+        DiscardQueuedInput();
     HWND owner = GetActiveWindow();
     if (!owner && g_setup.mainDialog)
         owner = GetLastActivePopup(g_setup.mainDialog);

@@ -8,6 +8,7 @@ enum { kMessageCapacity = 2048, kStatusCapacity = 312 };
 
 // Formats the text (cut at 2047 characters) and asks in a message box with the setup
 // caption, owned by the active window or else the main dialog's last active pop-up.
+// During an install the keys and clicks queued before the box are dropped first.
 // Returns the button pressed; 0 when no box could be shown, which no caller takes as
 // consent.
 int ShowMessage(UINT type, const char* format, ...);

@@ -7,12 +7,13 @@
 #include "platform/win32.h"
 
 // The exit codes the run can end with: Windows error codes with fixed meanings.
-//   ERROR_SUCCESS (0)             installed with its log, or the dialog never appeared
+//   ERROR_SUCCESS (0)             installed with its log
 //   ERROR_CANCELLED (1223)        Cancel, the close box, or a missing folder not created
-//   ERROR_INVALID_NAME (123)      the uninstall log could not be created
+//   ERROR_INVALID_NAME (123)      the uninstall log could not be created or written
 //   ERROR_ACCESS_DENIED (5)       a file could not be written for lack of permission
 //   ERROR_SHARING_VIOLATION (32)  a file could not be written because it is in use
-//   ERROR_WRITE_FAULT (29)        any other failure to write a file
+//   ERROR_WRITE_FAULT (29)        any other failure to write a file or a shortcut
+// and the Windows error of a shortcut save that failed or of a dialog never made.
 
 struct SetupState {
     HINSTANCE module;
@@ -26,7 +27,9 @@ struct SetupState {
     int runtimeMissing;             // the runtime prerequisite could not be installed
     int runtimePromptState;         // nonzero once the prerequisite was dealt with
     DWORD exitCode;
+    HRESULT failedLinkSave;         // the last shortcut save's failure, or S_OK
     HWND mainDialog;
+    int installing;                 // an install sequence runs: the dialog takes no commands
     HWND statusLine;
     DWORD statusDrawnAt;            // tick count when an entry's name was last drawn
     FILE* uninstallLog;             // open from open uninstall log to close, or null

@@ -111,15 +111,30 @@ static void Install(HWND dialog)
     ReadInstallFolder(dialog);
     g_setup.launchAfterInstall = IsDlgButtonChecked(dialog, IDC_LAUNCH_AFTER_INSTALL) == BST_CHECKED;
     g_setup.exitCode = ERROR_SUCCESS;
+    // The folder and options are fixed for the run: the dialog takes no input until
+    // it ends (the message boxes of the run would otherwise let it through).
+    g_setup.installing = 1;
+    EnableWindow(dialog, FALSE);
     int installed = RunInstallSequence(dialog);
-    if (!installed && !g_setup.silent)
+    EnableWindow(dialog, TRUE);
+    g_setup.installing = 0;
+    if (!installed && !g_setup.silent) {
+        // Back to the dialog as its field now reads.
+        ReadInstallFolder(dialog);
+        UpdateInstallButton(dialog);
+        SetForegroundWindow(dialog);
         return;
+    }
     EndSetupDialog(dialog);
 }
 
 // TRUE when the command was one of the dialog's own.
 static INT_PTR OnCommand(HWND dialog, int id, int notification)
 {
+    // While a run is on only what other programs send or post gets here: none of it
+    // may start a second run, end the dialog or change the folder in use.
+    if (g_setup.installing)
+        return TRUE;
     switch (id) {
     case IDOK:
         Install(dialog);
@@ -163,8 +178,12 @@ static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam
 void RunMainDialog()
 {
     HWND dialog = CreateDialogParamA(g_setup.module, MAKEINTRESOURCEA(IDD_SETUP), 0, SetupDialogProc, 0);
-    if (!dialog)
+    if (!dialog) {
+        // Nothing was installed, which 0 would report as done.
+        DWORD error = GetLastError();
+        g_setup.exitCode = error ? error : ERROR_INVALID_WINDOW_HANDLE;
         return;
+    }
     g_setup.mainDialog = dialog;
     MSG message;
     while (GetMessageA(&message, 0, 0, 0) > 0) {

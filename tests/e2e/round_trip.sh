@@ -2,7 +2,8 @@
 # Install and uninstall leave nothing of ours: the real setup program installs the
 # default payload into a fresh prefix, the real uninstaller removes it, and the
 # prefix's file tree and registry are compared with what they were before. A file
-# the user added to the install folder survives with its folders.
+# the user added to the install folder survives with its folders. A run without a
+# display must end with the dialog's error and install nothing.
 #   round_trip.sh WINE_RUN SETUP_EXE x86|x64 WORK_DIR [installs]
 # A 32-bit setup program writes the 32-bit registry view and installs into
 # "Program Files (x86)"; the registry is read in the view the program writes.
@@ -38,6 +39,12 @@ for _ in $(seq "$installs"); do
   [ $code -eq 0 ] || fail "setup ended with $code"
 done
 [ -f "$folder/Uninstall.exe" ] || fail "nothing was installed"
+# Without a display (Wine's desktop already has one) the dialog cannot be made: the
+# run ends with the Windows error it left (1400, of which Linux sees 120), never 0.
+env -u DISPLAY wine "$(winepath -w "$setup")" -USilent -Path 'C:\no display' </dev/null >/dev/null 2>&1
+code=$?
+[ $code -eq 120 ] || fail "setup without a display ended with $code"
+[ -e "$drive/no display" ] && fail "setup without a display installed"
 grep -qi 'Arbolix Beta.lnk' "$folder/Uninstall.cfg" || fail "no shortcut in the log"
 # The snapshots must see what was installed, or an empty export would compare equal.
 snapshot installed

@@ -291,6 +291,38 @@ TEST_F(SetupProgram, SecondInstallAfterAFailureStartsFromThePreviousLog)
     EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "f" + folder + "\\Arbolix.exe"));
 }
 
+TEST_F(SetupProgram, DialogTakesNoInputWhileAnInstallRuns)
+{
+    // Arbolix.exe held open: the question shows in the middle of the run.
+    std::string folder = kBase + "\\first", other = kBase + "\\other";
+    CreateDirectoryA(folder.c_str(), 0);
+    HANDLE held = CreateFileA((folder + "\\Arbolix.exe").c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    HWND dialog = Start("-Path \"" + folder + "\"");
+    AcceptAndInstall(dialog);
+    MessageBoxSeen box;
+    ASSERT_NO_FATAL_FAILURE(ExpectMessageBox(
+        setup, "Unable to install file " + folder + "\\Arbolix.exe.  Please make sure all running applications "
+        "are closed.\n\nClick on the ignore button if you want to skip this error.", {IDABORT, IDRETRY, IDIGNORE}, &box));
+    EXPECT_EQ(0, IsWindowEnabled(dialog));
+    // What another program can still send: a new folder, and Install pressed again.
+    TypeText(dialog, IDC_INSTALL_FOLDER, other);
+    Press(dialog, IDOK);
+    Answer(box, IDIGNORE);
+    CloseHandle(held);
+    ExpectMessage(setup, kCompletionWithDesktop, {IDOK}, IDOK);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, Finish());
+
+    // One run, into the first folder: its files but the held one, then two shortcuts.
+    EXPECT_FALSE(FolderExists(other));
+    EXPECT_TRUE(FileExists(folder + "\\SampleFiles\\Oakridge.abx"));
+    std::vector<std::string> lines = LogLines(folder);
+    EXPECT_EQ(13u, lines.size());
+    for (size_t i = 0; i + 2 < lines.size(); ++i)
+        EXPECT_EQ(1u, lines[i].find(folder + "\\")) << lines[i];
+    EXPECT_EQ(folder, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
+    EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
+}
+
 TEST_F(SetupProgram, FolderOptions)
 {
     HWND dialog = Start("/PATH relative\\folder");

@@ -60,6 +60,20 @@ TEST_F(PromptsTest, OwnerIsTheMainDialogsLastActivePopupWhenNothingIsActive)
     DestroyWindow(dialog);
 }
 
+TEST_F(PromptsTest, KeysAndClicksQueuedDuringAnInstallAreDroppedBeforeTheBox)
+{
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
+    for (UINT queued : {(UINT)WM_KEYDOWN, (UINT)WM_CHAR, (UINT)WM_LBUTTONDOWN, (UINT)WM_USER})
+        PostMessageA(window, queued, VK_ESCAPE, 0);
+    g_setup.installing = 1;
+    ShowMessage(MB_OK, "Installation Complete!");
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, 0, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+    EXPECT_FALSE(PeekMessageA(&message, 0, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE));
+    EXPECT_TRUE(PeekMessageA(&message, 0, WM_USER, WM_USER, PM_REMOVE));  // not input: kept
+    DestroyWindow(window);
+}
+
 TEST_F(PromptsTest, InstallingStatusShowsTheEntryNameAsStored)
 {
     g_setup.statusLine = CreateWindowExA(0, "STATIC", "Creating uninstall file...", WS_POPUP,
