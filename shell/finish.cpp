@@ -8,9 +8,19 @@
 #include "records/registry.h"
 #include "shell/shortcuts.h"
 
+// The Windows error a failed save carries, else the code of any other failed write.
+static DWORD ShortcutFailureCode()
+{
+    HRESULT result = g_setup.failedLinkSave;
+    if (FAILED(result) && HRESULT_FACILITY(result) == FACILITY_WIN32 && HRESULT_CODE(result) != 0)
+        return HRESULT_CODE(result);
+    return ERROR_WRITE_FAULT;
+}
+
 int FinishInstallation(int desktopBoxState, HWND progressWindow)
 {
     ShowStatus("Creating shortcut...");
+    g_setup.failedLinkSave = S_OK;
 
     char uninstaller[kPathCapacity];
     if (JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
@@ -40,6 +50,7 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow)
     DestroyWindow(progressWindow);
 
     if (!created) {
+        g_setup.exitCode = ShortcutFailureCode();
         ShowMessage(MB_ICONINFORMATION, "Unable to create shortcut to %s", application);
         return 0;
     }

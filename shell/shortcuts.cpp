@@ -36,11 +36,20 @@ int GetProgramsFolderPath(char* path)
     return GetShellFolderPath(g_setup.allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, path);
 }
 
+// 1 for a result that counts as saved; a failure is kept for the exit code.
+static int JudgeLinkResult(HRESULT result)
+{
+    if (FAILED(result))
+        g_setup.failedLinkSave = result;
+    return SUCCEEDED(result) ? 1 : 0;
+}
+
 int CreateShellLink(const char* linkPath, const char* targetPath)
 {
     IShellLinkA* link = 0;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)))
-        return 0;
+    HRESULT created = CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link);
+    if (FAILED(created))
+        return JudgeLinkResult(created);
     link->SetPath(targetPath);
     char workingFolder[kPathCapacity];
     ParentFolder(targetPath, workingFolder);
@@ -58,7 +67,7 @@ int CreateShellLink(const char* linkPath, const char* targetPath)
         file->Release();
     }
     link->Release();
-    return SUCCEEDED(result) ? 1 : 0;
+    return JudgeLinkResult(result);
 }
 
 typedef int (*FolderLookup)(char* path);

@@ -8,7 +8,8 @@ int GetShellFolderPath(int csidl, char* path);
 int GetDesktopFolderPath(char* path);
 int GetProgramsFolderPath(char* path);
 
-// Saves a link to the target, working in the target's folder. 1 when saved.
+// Saves a link to the target, working in the target's folder. 1 when saved; else
+// 0, with the failed HRESULT in the setup state's failedLinkSave.
 int CreateShellLink(const char* linkPath, const char* targetPath);
 
 // Creates linkName in the Programs or desktop folder, logging its path for the

@@ -60,6 +60,7 @@ protected:
         g_setup.silent = 0;
         g_setup.launchAfterInstall = 1;
         g_setup.runtimeMissing = 0;
+        g_setup.exitCode = 0;
         lstrcpyA(g_setup.installFolder, installFolder.c_str());
         g_setup.uninstallLog = 0;
         ASSERT_EQ(1, OpenUninstallLog());
@@ -214,6 +215,7 @@ TEST_F(FinishTest, FailedProgramsShortcutIsReportedAfterTheDesktopAttempt)
     g_setup.launchAfterInstall = 0;
     EXPECT_EQ(0, FinishInstallation(1, progress));
     ExpectOneMessage("Unable to create shortcut to " + application);
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, g_setup.exitCode);  // the save's own error
     ExpectProgressClosedBeforeAnyMessage();
     // The programs failure left all-users mode off: the desktop shortcut is personal.
     EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kPersonalPrograms), Link(kPersonalDesktop)}),
@@ -231,6 +233,7 @@ TEST_F(FinishTest, FailedDesktopShortcutIsReportedEvenUnattended)
     g_setup.silent = 1;
     EXPECT_EQ(0, FinishInstallation(1, progress));
     ExpectOneMessage("Unable to create shortcut to " + application);
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, g_setup.exitCode);
     ExpectProgressClosedBeforeAnyMessage();
     EXPECT_EQ(application, ReadShellLink(Link(kCommonPrograms)).target);
     EXPECT_EQ("\"" + application + "\"", StartedCommandLine());
@@ -256,6 +259,7 @@ TEST_F(FinishTest, FolderTooLongForTheApplicationIsReportedWithoutStartingAnythi
     lstrcpyA(g_setup.installFolder, longFolder.c_str());
     EXPECT_EQ(0, FinishInstallation(1, progress));
     ExpectOneMessage("Unable to create shortcut to " + longFolder);
+    EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, g_setup.exitCode);  // nothing saved, no error of a save
     ExpectProgressClosedBeforeAnyMessage();
     EXPECT_TRUE(LoggedFiles(installFolder).empty());
     // No entry rather than one without its uninstaller.
