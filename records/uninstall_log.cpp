@@ -52,6 +52,14 @@ static char* CleanUpPreviousLog(const char* logPath)
     return kept;
 }
 
+// A line the disk did not take leaves the uninstaller short of a file: the run then
+// ends as one whose log could not be created, and the installation goes on.
+static void WriteToLog(const char* text)
+{
+    if (fputs(text, g_setup.uninstallLog) == EOF || fflush(g_setup.uninstallLog) != 0)
+        g_setup.exitCode = ERROR_INVALID_NAME;
+}
+
 int OpenUninstallLog()
 {
     ShowWaitCursor();
@@ -68,10 +76,8 @@ int OpenUninstallLog()
     if (createdFolder)
         LogCreatedFolder(g_setup.installFolder);
     if (g_setup.uninstallLog) {
-        if (keptFolderLines) {
-            fputs(keptFolderLines, g_setup.uninstallLog);
-            fflush(g_setup.uninstallLog);
-        }
+        if (keptFolderLines)
+            WriteToLog(keptFolderLines);
         free(keptFolderLines);
         return 1;
     }
@@ -97,8 +103,7 @@ static void WriteLogLine(char tag, const char* path)
         return;
     char line[kPathCapacity + 2];
     FormatText(line, sizeof line, "%c%s\n", tag, path);
-    fputs(line, g_setup.uninstallLog);
-    fflush(g_setup.uninstallLog);
+    WriteToLog(line);
 }
 
 void LogInstalledFile(const char* path)
@@ -121,6 +126,7 @@ void CloseUninstallLog()
 {
     if (!g_setup.uninstallLog)
         return;
-    fclose(g_setup.uninstallLog);
+    if (fclose(g_setup.uninstallLog) != 0)
+        g_setup.exitCode = ERROR_INVALID_NAME;
     g_setup.uninstallLog = 0;
 }

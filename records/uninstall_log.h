@@ -9,6 +9,7 @@
 int OpenUninstallLog();
 
 // Each line is on disk as soon as it is written. Nothing happens without a log.
+// A line that cannot be written, flushed or closed sets the exit code to 123.
 void LogInstalledFile(const char* path);
 void LogCreatedFolder(const char* folder);
 

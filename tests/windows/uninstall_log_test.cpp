@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <io.h>
 
 #include <string>
 
@@ -64,6 +65,18 @@ TEST_F(UninstallLogTest, EachLineIsOnDiskBeforeTheLogIsClosed)
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\n", ReadBytes(logPath));
     LogCreatedFolder((folder + "\\Sub").c_str());
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\nd" + folder + "\\Sub\r\n", ReadBytes(logPath));
+}
+
+TEST_F(UninstallLogTest, LineOrCloseTheDiskRefusesEndsWith123)
+{
+    ASSERT_EQ(1, OpenUninstallLog());
+    _close(_fileno(g_setup.uninstallLog));  // the file under the stream is gone
+    LogInstalledFile((folder + "\\a.txt").c_str());
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, g_setup.exitCode);
+    g_setup.exitCode = 0;
+    CloseUninstallLog();
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, g_setup.exitCode);
+    EXPECT_EQ(nullptr, g_setup.uninstallLog);
 }
 
 TEST_F(UninstallLogTest, WithoutALogTheWritersDoNothing)
