@@ -1,24 +1,45 @@
 #include "payload/runtime_prerequisite.h"
 
+#include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/setup_state.h"
+#include "common/text_format.h"
 #include "platform/win32.h"
 
-// The runtime's own installer, started by its name and offered from the vendor's site.
+// The runtime's own installer, started from the setup program's folder and offered
+// from the vendor's site.
 #define RUNTIME_INSTALLER "InstallMfcDLL.exe"
 
-const char kRuntimeInstallerCommand[] = RUNTIME_INSTALLER " /silent";
 const char kRuntimeDownloadAddress[] = ARBOLIX_HOME_PAGE RUNTIME_INSTALLER;
 
 enum { kRuntimeTried = 6 };
+
+// "FOLDER\InstallMfcDLL.exe" /silent with the setup program's own folder: a bare name
+// would also find a program of that name in the current directory (a downloads
+// folder) or on the PATH. 0 when the path cannot be had whole.
+static int BuildRuntimeInstallerCommand(char* command, size_t capacity)
+{
+    char setupProgram[kPathCapacity];
+    DWORD length = GetModuleFileNameA(g_setup.module, setupProgram, sizeof setupProgram);
+    if (length == 0 || length >= sizeof setupProgram)
+        return 0;
+    char folder[kPathCapacity];
+    char installer[kPathCapacity];
+    ParentFolder(setupProgram, folder);
+    if (!JoinPath(installer, folder, RUNTIME_INSTALLER))
+        return 0;
+    FormatText(command, capacity, "\"%s\" /silent", installer);
+    return 1;
+}
 
 void InstallRuntimePrerequisite()
 {
     if (g_setup.runtimePromptState)
         return;
     g_setup.runtimePromptState = kRuntimeTried;
-    if (WinExec(kRuntimeInstallerCommand, SW_HIDE) >= 32)
+    char command[kPathCapacity + 16];
+    if (BuildRuntimeInstallerCommand(command, sizeof command) && WinExec(command, SW_HIDE) >= 32)
         return;
     g_setup.runtimeMissing = 1;
     int answer = ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,

@@ -1,9 +1,9 @@
 // The runtime the application needs, installed by its own installer program.
 #pragma once
 
-extern const char kRuntimeInstallerCommand[];  // "InstallMfcDLL.exe /silent"
 extern const char kRuntimeDownloadAddress[];
 
-// Starts the runtime installer once per run; when it cannot be started, marks the
-// runtime missing and offers its download page.
+// Starts the runtime installer, "InstallMfcDLL.exe /silent" from the setup program's
+// own folder, once per run; when it cannot be started, marks the runtime missing and
+// offers its download page.
 void InstallRuntimePrerequisite();

@@ -6,6 +6,7 @@
 #include "install_fixture.h"
 #include "payload/archive_format.h"
 #include "payload/install_payload.h"
+#include "payload/runtime_prerequisite.h"
 #include "platform/win32.h"
 #include "scripted_dialogs.h"
 #include "tests/support/file_facts.h"
@@ -151,19 +152,27 @@ public:
     const std::string path;
 };
 
-TEST_F(InstallTest, RuntimeInstallerIsStartedSilentlyThroughTheProgramSearchOrder)
+TEST_F(InstallTest, RuntimeInstallerIsStartedFromTheSetupProgramsFolderNeverTheCurrentOne)
 {
-    std::string runtimeFolder = root + "\\runtime";
-    CreateDirectoryA(runtimeFolder.c_str(), 0);
-    ASSERT_TRUE(CopyFileA(Probe("command_probe").c_str(), (runtimeFolder + "\\InstallMfcDLL.exe").c_str(), FALSE));
+    // The setup program's module lies in one folder and the current directory is
+    // another; each holds a probe of the installer's name.
+    std::string own = root + "\\own", current = root + "\\downloads";
+    for (const std::string& where : {own, current}) {
+        CreateDirectoryA(where.c_str(), 0);
+        ASSERT_TRUE(CopyFileA(Probe("command_probe").c_str(), (where + "\\InstallMfcDLL.exe").c_str(), FALSE));
+    }
+    ASSERT_TRUE(CopyFileA(PROBE_DIR "\\planted.dll", (own + "\\setup.dll").c_str(), FALSE));
+    HMODULE module = LoadLibraryA((own + "\\setup.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    g_setup.module = module;
     ProbeRecord record(root + "\\started.txt");
     char previous[MAX_PATH];
     GetCurrentDirectoryA(sizeof previous, previous);
-    SetCurrentDirectoryA(runtimeFolder.c_str());
-    UseEntries({RuntimePrerequisite("mfc42.dll"), RuntimePrerequisite("mfc42u.dll")});
-    EXPECT_EQ(1, InstallAttempt());
+    SetCurrentDirectoryA(current.c_str());
+    InstallRuntimePrerequisite();
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ("InstallMfcDLL.exe /silent\n", record.Wait());
+    EXPECT_EQ("\"" + own + "\\InstallMfcDLL.exe\" /silent\n", record.Wait());
+    FreeLibrary(module);
     EXPECT_TRUE(AskedMessages().empty());
     EXPECT_EQ(0, g_setup.runtimeMissing);
     EXPECT_NE(0, g_setup.runtimePromptState);
