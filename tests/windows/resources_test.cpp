@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <vector>
 
 #include "common/setup_state.h"
 #include "payload/install_entry.h"
@@ -95,4 +96,37 @@ TEST_F(ResourcesTest, StoredPieceUnpacksWithoutAMessage)
     EXPECT_EQ(1, Unpack(piece, 3, out, 3));
     EXPECT_EQ(0, memcmp(piece, out, 3));
     EXPECT_TRUE(AskedMessages().empty());
+}
+
+// A text or ordinal field of a dialog template: 0xFFFF and a number, or UTF-16 text.
+static const WORD* SkipTextOrOrdinal(const WORD* field)
+{
+    if (*field == 0xFFFF)
+        return field + 2;
+    while (*field++) {
+    }
+    return field;
+}
+
+TEST_F(ResourcesTest, IconControlKeepsItsSizeInTheTemplate)
+{
+    HMODULE setup = LoadLibraryExA(SETUP_EXE, 0, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, setup) << SETUP_EXE;
+    HRSRC found = FindResourceA(setup, MAKEINTRESOURCEA(IDD_SETUP), (LPCSTR)RT_DIALOG);
+    ASSERT_NE(nullptr, found);
+    const DLGTEMPLATE* dialog = (const DLGTEMPLATE*)LockResource(LoadResource(setup, found));
+    EXPECT_EQ(383, dialog->cx);
+    EXPECT_EQ(262, dialog->cy);
+    // Menu, class and caption, then the font's size and name; the first control,
+    // the icon, starts on the next DWORD.
+    const WORD* field = (const WORD*)(dialog + 1);
+    for (int skipped = 0; skipped < 3; ++skipped)
+        field = SkipTextOrOrdinal(field);
+    field = SkipTextOrOrdinal(field + 1);
+    const DLGITEMTEMPLATE* icon = (const DLGITEMTEMPLATE*)(((ULONG_PTR)field + 3) & ~(ULONG_PTR)3);
+    EXPECT_EQ((DWORD)SS_ICON, icon->style & SS_TYPEMASK);
+    EXPECT_EQ((std::vector<short>{7, 7, 20, 20}), (std::vector<short>{icon->x, icon->y, icon->cx, icon->cy}));
+    const WORD* text = SkipTextOrOrdinal((const WORD*)(icon + 1));  // past the class
+    EXPECT_EQ((std::vector<WORD>{0xFFFF, IDI_ARBOLIX}), (std::vector<WORD>{text[0], text[1]}));
+    FreeLibrary(setup);
 }
