@@ -12,7 +12,8 @@ int InstallPayload()
     int opened = OpenPayloadArchive(&reader);
     if (opened != kArchiveOpened) {
         // Going on would report a successful installation with nothing installed.
-        if (opened == kArchiveAbsent)
+        // Silently the code alone says so: a box would wait for a person.
+        if (opened == kArchiveAbsent && !g_setup.silent)
             ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
         g_setup.exitCode = ERROR_WRITE_FAULT;
         return 0;

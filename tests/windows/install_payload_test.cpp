@@ -302,16 +302,22 @@ TEST_F(InstallTest, WithoutALogAfterYesTheInstallationEndsWith123)
 }
 
 // The archive is missing, does not unpack, or is malformed: the walk is abandoned
-// with 29 after the message, instead of reporting success with nothing installed.
-TEST_F(InstallTest, MissingArchiveAbandonsWith29AfterTheMessage)
+// with 29 after the message (silently none for a missing one), instead of reporting
+// success with nothing installed.
+TEST_F(InstallTest, MissingArchiveAbandonsWith29AfterTheMessageUnlessSilent)
 {
     g_setup.module = GetModuleHandleA(0);  // the test program has no "Z"/110
-    g_setup.silent = 1;
     EXPECT_EQ(0, InstallPayload());
     EXPECT_EQ(29u, g_setup.exitCode);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), AskedMessages()[0].type);
+
+    g_setup.silent = 1;
+    g_setup.exitCode = 0;
+    EXPECT_EQ(0, InstallPayload());
+    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(1u, AskedMessages().size());
 }
 
 TEST_F(InstallTest, UnreadableOrMalformedArchiveAbandonsWith29AfterOneMessage)
