@@ -1,16 +1,15 @@
 // The entry: start-up, the dialog's message loop, and the one exit code.
-#include <stdlib.h>
-
+#include "common/program_start.h"
 #include "common/setup_state.h"
 #include "common/startup.h"
 #include "setup/install_folder.h"
 #include "setup/main_dialog.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int ProgramMain(HINSTANCE instance, int argc, char** argv)
 {
     RestrictDllSearchPath();
     g_setup.module = instance;
-    ApplyCommandLine(__argc, __argv);
+    ApplyCommandLine(argc, argv);
     CoInitialize(0);
     ResolveDefaultFolder(g_setup.installFolder);
     RunMainDialog();

@@ -1,9 +1,8 @@
 // The uninstaller's entry: the options, the confirmation, the removal through a
 // temporary copy, the closing message and the one exit code.
-#include <stdlib.h>
-
 #include "common/command_line.h"
 #include "common/product.h"
+#include "common/program_start.h"
 #include "common/prompts.h"
 #include "common/startup.h"
 #include "uninstaller/install_folders.h"
@@ -45,17 +44,17 @@ static DWORD Uninstall()
     return result;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int ProgramMain(HINSTANCE instance, int argc, char** argv)
 {
     RestrictDllSearchPath();
     g_uninstall.module = instance;
     WorkerOptions worker;
-    if (ParseWorkerOptions(__argc, __argv, &worker)) {
+    if (ParseWorkerOptions(argc, argv, &worker)) {
         g_uninstall.exitCode = RunAsWorker(worker);
         return (int)g_uninstall.exitCode;
     }
     CommandLineOptions options;
-    ParseCommandLine(__argc, __argv, &options);
+    ParseCommandLine(argc, argv, &options);
     g_uninstall.unattended = options.unattended;
     g_uninstall.silent = options.silent;
     g_uninstall.exitCode = Uninstall();
