@@ -33,6 +33,9 @@ struct SetupState {
     HWND statusLine;
     DWORD statusDrawnAt;            // tick count when an entry's name was last drawn
     FILE* uninstallLog;             // open from open uninstall log to close, or null
+    HANDLE logCommitter;            // thread committing the log to disk each second, or null
+    HANDLE logCommitStop;           // set to end that thread
+    volatile LONG logCommitFailed;  // a commit of that thread failed
 };
 
 extern SetupState g_setup;

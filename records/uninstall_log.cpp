@@ -1,5 +1,6 @@
 #include "records/uninstall_log.h"
 
+#include <io.h>
 #include <stdlib.h>
 
 #include "common/folders.h"
@@ -52,12 +53,59 @@ static char* CleanUpPreviousLog(const char* logPath)
     return kept;
 }
 
-// A line the disk did not take leaves the uninstaller short of a file: the run then
-// ends as one whose log could not be created, and the installation goes on.
+// Every line reaches the system as it is written, so a killed or crashed run leaves
+// them all. The disk gets them in groups, by a thread committing once a second and
+// before the registry records and at close: a power loss costs at most the last
+// second's lines, where a commit per line would cost a disk flush per file.
+enum { kLogCommitInterval = 1000 };
+
+static DWORD WINAPI CommitLogEachSecond(void* file)
+{
+    while (WaitForSingleObject(g_setup.logCommitStop, kLogCommitInterval) == WAIT_TIMEOUT)
+        if (!FlushFileBuffers((HANDLE)file))
+            g_setup.logCommitFailed = 1;
+    return 0;
+}
+
+static void StartLogCommits()
+{
+    HANDLE file = (HANDLE)_get_osfhandle(_fileno(g_setup.uninstallLog));
+    g_setup.logCommitFailed = 0;
+    g_setup.logCommitStop = CreateEventA(0, TRUE, FALSE, 0);
+    if (g_setup.logCommitStop)
+        g_setup.logCommitter = CreateThread(0, 0, CommitLogEachSecond, file, 0, 0);
+}
+
+static void StopLogCommits()
+{
+    if (g_setup.logCommitter) {
+        SetEvent(g_setup.logCommitStop);
+        WaitForSingleObject(g_setup.logCommitter, INFINITE);
+        CloseHandle(g_setup.logCommitter);
+        g_setup.logCommitter = 0;
+    }
+    if (g_setup.logCommitStop)
+        CloseHandle(g_setup.logCommitStop);
+    g_setup.logCommitStop = 0;
+}
+
+void CommitUninstallLog()
+{
+    if (!g_setup.uninstallLog)
+        return;
+    HANDLE file = (HANDLE)_get_osfhandle(_fileno(g_setup.uninstallLog));
+    if (fflush(g_setup.uninstallLog) != 0 || !FlushFileBuffers(file) || g_setup.logCommitFailed)
+        g_setup.exitCode = ERROR_INVALID_NAME;
+}
+
+// A line the system did not take leaves the uninstaller short of a file: the run
+// then ends as one whose log could not be created, and the installation goes on.
 static void WriteToLog(const char* text)
 {
     if (fputs(text, g_setup.uninstallLog) == EOF || fflush(g_setup.uninstallLog) != 0)
         g_setup.exitCode = ERROR_INVALID_NAME;
+    else if (!g_setup.logCommitter)
+        CommitUninstallLog();  // no thread to commit in groups: each line, as before
 }
 
 int OpenUninstallLog()
@@ -70,8 +118,9 @@ int OpenUninstallLog()
     if (pathFits) {
         keptFolderLines = CleanUpPreviousLog(logPath);
         SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);
-        // "c": a flush commits the lines to disk, not only to the system's cache.
-        g_setup.uninstallLog = fopen(logPath, "wtc");
+        g_setup.uninstallLog = fopen(logPath, "wt");
+        if (g_setup.uninstallLog)
+            StartLogCommits();
     }
     if (createdFolder)
         LogCreatedFolder(g_setup.installFolder);
@@ -126,6 +175,8 @@ void CloseUninstallLog()
 {
     if (!g_setup.uninstallLog)
         return;
+    StopLogCommits();
+    CommitUninstallLog();
     if (fclose(g_setup.uninstallLog) != 0)
         g_setup.exitCode = ERROR_INVALID_NAME;
     g_setup.uninstallLog = 0;

@@ -8,12 +8,17 @@
 // go on without it. 1: go on with the installation; 0: stop it.
 int OpenUninstallLog();
 
-// Each line is on disk as soon as it is written. Nothing happens without a log.
-// A line that cannot be written, flushed or closed sets the exit code to 123.
+// Each line reaches the system as soon as it is written, and the disk within a
+// second. Nothing happens without a log. A line that cannot be written, flushed,
+// committed or closed sets the exit code to 123.
 void LogInstalledFile(const char* path);
 void LogCreatedFolder(const char* folder);
 
 // Creates the folder chain and logs the folder only when it did not exist before.
 void CreateFolderAndLogIt(const char* folder);
 
+// Commits what the log holds to the disk now (before the registry records name it).
+void CommitUninstallLog();
+
+// Commits and closes the log.
 void CloseUninstallLog();

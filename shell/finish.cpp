@@ -6,6 +6,7 @@
 #include "common/setup_state.h"
 #include "common/text_format.h"
 #include "records/registry.h"
+#include "records/uninstall_log.h"
 #include "shell/shortcuts.h"
 
 // The Windows error a failed save carries, else the code of any other failed write.
@@ -22,6 +23,8 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow)
     ShowStatus("Creating shortcut...");
     g_setup.failedLinkSave = S_OK;
 
+    // The registry points at the log's uninstaller only once the log is on disk.
+    CommitUninstallLog();
     char uninstaller[kPathCapacity];
     if (JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
         WriteUninstallEntry(uninstaller, kDisplayName);

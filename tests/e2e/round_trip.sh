@@ -33,12 +33,19 @@ snapshot() {  # what Wine itself keeps changing is left out
 }
 
 snapshot before
-for _ in $(seq "$installs"); do
-  wine "$(winepath -w "$setup")" -USilent </dev/null >/dev/null 2>&1
+for run in $(seq "$installs"); do
+  # The first run is traced for the log's disk commits.
+  traced=(); [ "$run" -eq 1 ] && traced=(strace -f -qq -e trace=fsync,fdatasync -o "$work/commits.trace")
+  "${traced[@]}" wine "$(winepath -w "$setup")" -USilent </dev/null >/dev/null 2>&1
   code=$?
   [ $code -eq 0 ] || fail "setup ended with $code"
 done
 [ -f "$folder/Uninstall.exe" ] || fail "nothing was installed"
+# The log reaches the disk in groups, before the registry entry and at close, not a
+# commit per line (the run lasts far less than a second a line).
+commits=$(grep -c 'sync(' "$work/commits.trace")
+lines=$(wc -l <"$folder/Uninstall.cfg")
+[ "$commits" -ge 2 ] && [ "$commits" -lt "$lines" ] || fail "$commits disk commits for a log of $lines lines"
 # Without a display (Wine's desktop already has one) the dialog cannot be made: the
 # run ends with the Windows error it left (1400, of which Linux sees 120), never 0.
 env -u DISPLAY wine "$(winepath -w "$setup")" -USilent -Path 'C:\no display' </dev/null >/dev/null 2>&1
