@@ -2,6 +2,10 @@
  *
  *   measure.exe COMMAND LINE...   prints "seconds=S exit=E peak_working_set=B
  *                                 peak_pagefile=B processes=N"
+ *   measure.exe --split 32|64 COMMAND LINE...
+ *                                 the same, with "extraction=S": when our setup program's
+ *                                 uninstall entry appeared in that registry view (deleted
+ *                                 first), which it writes first thing after the files
  *   measure.exe --idle            waits for ever (keeps Wine's desktop alive between runs)
  *
  * The peaks are sampled while the installer runs, since Wine can no longer read them
@@ -12,6 +16,8 @@
 #include <psapi.h>
 #include <stdio.h>
 #include <string.h>
+
+#include "common/product.h"
 
 static char* SkipFirstToken(char* line)
 {
@@ -33,17 +39,25 @@ int main(int argc, char** argv)
         Sleep(INFINITE);
         return 0;
     }
-    if (argc < 2) {
-        fprintf(stderr, "usage: measure.exe COMMAND LINE...\n");
+    REGSAM splitView = 0;
+    if (argc >= 3 && strcmp(argv[1], "--split") == 0)
+        splitView = strcmp(argv[2], "32") == 0 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    if (argc < (splitView ? 4 : 2)) {
+        fprintf(stderr, "usage: measure.exe [--split 32|64] COMMAND LINE...\n");
         return 2;
     }
     char* command = SkipFirstToken(GetCommandLineA());
+    if (splitView) {
+        command = SkipFirstToken(SkipFirstToken(command));
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, splitView, 0);
+    }
     HANDLE job = CreateJobObjectA(0, 0);
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    LARGE_INTEGER frequency, start, end;
+    LARGE_INTEGER frequency, start, end, split;
+    split.QuadPart = 0;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
     if (!CreateProcessA(0, command, 0, 0, FALSE, CREATE_SUSPENDED, 0, 0, &startup, &process)) {
@@ -59,6 +73,12 @@ int main(int argc, char** argv)
         DWORD waited = WaitForSingleObject(process.hProcess, 5);
         if (waited == WAIT_OBJECT_0)
             break;
+        HKEY entry;
+        if (splitView && !split.QuadPart &&
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ | splitView, &entry) == ERROR_SUCCESS) {
+            QueryPerformanceCounter(&split);
+            RegCloseKey(entry);
+        }
         PROCESS_MEMORY_COUNTERS counters;
         memset(&counters, 0, sizeof counters);
         if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
@@ -77,8 +97,11 @@ int main(int argc, char** argv)
     if (job && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
                                          sizeof accounting, 0))
         processes = (long)accounting.TotalProcesses;
-    printf("seconds=%.4f exit=%lu peak_working_set=%lu peak_pagefile=%lu processes=%ld\n",
+    printf("seconds=%.4f exit=%lu peak_working_set=%lu peak_pagefile=%lu processes=%ld",
            (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart, exitCode,
            (unsigned long)peakWorkingSet, (unsigned long)peakPagefile, processes);
+    if (split.QuadPart)
+        printf(" extraction=%.4f", (double)(split.QuadPart - start.QuadPart) / (double)frequency.QuadPart);
+    printf("\n");
     return 0;
 }
