@@ -5,6 +5,7 @@
 #include "uninstaller/install_folders.h"
 #include "uninstaller/remove_files.h"
 #include "uninstaller/remove_registry.h"
+#include "uninstaller/remove_shortcuts.h"
 #include "uninstaller/uninstall_state.h"
 
 struct WorkerResult {
@@ -116,8 +117,13 @@ DWORD RemoveThroughTemporaryCopy()
 
 static DWORD RemoveInstallation(int* installFolderListed)
 {
+    if (InstallFolderHoldsOthers())
+        return ERROR_CURRENT_DIRECTORY;
     FindAllowedFolders();
-    DWORD error = RemoveLoggedFiles(installFolderListed);
+    DWORD error = RemoveShortcuts();
+    DWORD filesError = RemoveLoggedFiles(installFolderListed);
+    if (!error)
+        error = filesError;
     if (error)
         return error;
     RemoveRegistryRecords();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "resources/resource_ids.h"
@@ -57,6 +58,15 @@ protected:
     }
 
     DWORD Finish() { return WaitForExit(&setup); }
+
+    // Runs a program to its end: its full exit code.
+    DWORD Run(const std::string& exe, const std::string& arguments)
+    {
+        EXPECT_TRUE(StartProgram(exe, arguments, &setup));
+        DWORD code = Finish();
+        EndStrayApplications();
+        return code;
+    }
 
     SetupProcess setup = {};
 };
@@ -319,4 +329,16 @@ TEST_F(SetupProgram, CurrentUserOptionPutsShortcutsInThePersonalFolders)
     EXPECT_TRUE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Arbolix Beta.lnk"));
     EXPECT_TRUE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
     EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+}
+
+TEST_F(SetupProgram, UninstallAfterReinstallingWithoutTheDesktopShortcutLeavesNoShortcut)
+{
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent"));
+    ASSERT_TRUE(FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
+    AcceptAndInstall(Start(), false);
+    ExpectMessage(setup, kCompletionWithoutDesktop, {IDOK}, IDOK);
+    EXPECT_EQ(0u, Finish());
+    EXPECT_EQ(0u, Run(kDefaultFolder + "\\Uninstall.exe", "-USilent"));
+    for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY})
+        EXPECT_FALSE(FileExists(ShellFolder(csidl) + "\\Arbolix Beta.lnk")) << csidl;
 }
