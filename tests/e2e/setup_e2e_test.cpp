@@ -342,3 +342,23 @@ TEST_F(SetupProgram, UninstallAfterReinstallingWithoutTheDesktopShortcutLeavesNo
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY})
         EXPECT_FALSE(FileExists(ShellFolder(csidl) + "\\Arbolix Beta.lnk")) << csidl;
 }
+
+TEST_F(SetupProgram, InstallingAgainAtOnceAfterUninstallingKeepsTheNewUninstaller)
+{
+    std::set<std::string> copiesBefore = TemporaryCopies();
+    std::string uninstaller = kDefaultFolder + "\\Uninstall.exe";
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent"));
+    // Under Wine a handle that reads only attributes puts off a file's deletion until it
+    // is closed, but lets the file be written: so the old uninstaller stays until the
+    // installation that follows has written its own "Uninstall.exe", as while Windows
+    // still holds an ended program's image.
+    HANDLE holder = CreateFileA(uninstaller.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ(0u, Run(uninstaller, "-USilent"));
+    EXPECT_EQ(0u, Run(SETUP_EXE, "-USilent"));
+    CloseHandle(holder);
+    // The first uninstaller's temporary copy, which deletes its original, has ended.
+    EXPECT_TRUE(PollFor([&] { return TemporaryCopies() == copiesBefore; }));
+    ExpectInstalledIn(kDefaultFolder);
+}
