@@ -3,6 +3,7 @@
 #include <io.h>
 #include <stdlib.h>
 
+#include "common/contained_delete.h"
 #include "common/folders.h"
 #include "common/path_text.h"
 #include "common/product.h"
@@ -18,10 +19,10 @@ static int NextLogByte(void* stream)
     return c == EOF ? -1 : c;
 }
 
-static void DeleteListedFile(const char* path, void*)
+// The context holds the real paths of the install folder and the system directory.
+static void DeleteListedFile(const char* path, void* realFolders)
 {
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path);
+    DeleteFileInside(path, (const char* const*)realFolders, 2);
 }
 
 // Deletes what the previous log lists; returns its folder lines (malloc'd), or null
@@ -45,8 +46,12 @@ static char* CleanUpPreviousLog(const char* logPath)
         UINT systemLength = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
         if (systemLength == 0 || systemLength >= sizeof systemFolder)
             systemFolder[0] = 0;
+        char realInstallFolder[kPathCapacity], realSystemFolder[kPathCapacity];
+        RealPathOf(g_setup.installFolder, realInstallFolder);
+        RealPathOf(systemFolder, realSystemFolder);
+        const char* realFolders[2] = {realInstallFolder, realSystemFolder};
         PreviousLogCleanup cleanup = {g_setup.installFolder, systemFolder, kept, capacity, 0,
-                                      DeleteListedFile, 0};
+                                      DeleteListedFile, realFolders};
         SortPreviousLog(NextLogByte, previous, &cleanup);
     }
     fclose(previous);

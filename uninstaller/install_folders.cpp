@@ -1,5 +1,8 @@
 #include "uninstaller/install_folders.h"
 
+#include <string.h>
+
+#include "common/contained_delete.h"
 #include "common/contained_path.h"
 #include "common/path_text.h"
 #include "common/product.h"
@@ -27,19 +30,10 @@ int LocateInstallation(const char* uninstallerPath)
            JoinPath(g_uninstall.logPath, g_uninstall.installFolder, kUninstallLogName);
 }
 
-static void AddAllowedFolder(const char* folder)
+// The shell folder's path, or an empty text.
+static void ShellFolderPath(int csidl, char* folder)
 {
-    if (!folder[0] || g_uninstall.allowedFolderCount >= kAllowedFolderCapacity)
-        return;
-    char* slot = g_uninstall.allowedFolders[g_uninstall.allowedFolderCount];
-    LongPathOf(folder, slot);
-    if (slot[0])
-        ++g_uninstall.allowedFolderCount;
-}
-
-static void AddShellFolder(int csidl)
-{
-    char folder[MAX_PATH] = "";
+    folder[0] = 0;
     IMalloc* allocator = 0;
     LPITEMIDLIST list = 0;
     if (SHGetMalloc(&allocator) < 0 || !allocator)
@@ -50,35 +44,88 @@ static void AddShellFolder(int csidl)
         allocator->Free(list);
     }
     allocator->Release();
-    AddAllowedFolder(folder);
 }
 
 void FindAllowedFolders()
 {
-    g_uninstall.allowedFolderCount = 0;
-    AddAllowedFolder(g_uninstall.installFolder);
-    char system[MAX_PATH];
-    UINT length = GetSystemDirectoryA(system, sizeof system);
-    if (length && length < sizeof system)
-        AddAllowedFolder(system);
-    AddShellFolder(CSIDL_PROGRAMS);
-    AddShellFolder(CSIDL_COMMON_PROGRAMS);
-    AddShellFolder(CSIDL_DESKTOPDIRECTORY);
-    AddShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    RealPathOf(g_uninstall.installFolder, g_uninstall.realInstallFolder);
+    static const int kShortcutFolders[kShortcutFolderCapacity] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
+                                                                  CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY};
+    g_uninstall.shortcutFolderCount = 0;
+    for (int csidl : kShortcutFolders) {
+        char folder[MAX_PATH];
+        ShellFolderPath(csidl, folder);
+        if (folder[0] && RealPathOf(folder, g_uninstall.shortcutFolders[g_uninstall.shortcutFolderCount]))
+            ++g_uninstall.shortcutFolderCount;
+    }
 }
 
-int IsInAllowedFolder(const char* path)
+// C:\ or \\server\share, with or without a final '\'.
+static int IsDriveRoot(const char* folder)
 {
-    for (int i = 0; i < g_uninstall.allowedFolderCount; ++i)
-        if (IsInsideFolder(path, g_uninstall.allowedFolders[i]))
-            return 1;
-    return 0;
+    size_t length = strlen(folder);
+    while (length && folder[length - 1] == '\\')
+        --length;
+    if (length == 2 && folder[1] == ':')
+        return 1;
+    if (folder[0] != '\\' || folder[1] != '\\')
+        return 0;
+    int separators = 0;
+    for (size_t i = 2; i < length; ++i)
+        if (folder[i] == '\\')
+            ++separators;
+    return separators <= 1;
 }
 
-int IsAllowedFolder(const char* path)
+static int IsOrHolds(const char* folder, const char* other)
 {
-    for (int i = 0; i < g_uninstall.allowedFolderCount; ++i)
-        if (IsSamePath(path, g_uninstall.allowedFolders[i]))
+    return other[0] && (IsSamePath(folder, other) || IsInsideFolder(other, folder));
+}
+
+// Whether the folder, by its path or its real path, is or holds the other folder.
+static int IsOrHoldsFolder(const char* folder, const char* realFolder, const char* other)
+{
+    char realOther[MAX_PATH];
+    RealPathOf(other, realOther);
+    return IsOrHolds(folder, other) || IsOrHolds(realFolder, other) || IsOrHolds(realFolder, realOther);
+}
+
+static const int kFoldersOfOthers[] = {
+    CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
+    CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_PROFILE, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
+    CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS,
+    CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA,
+    CSIDL_COMMON_APPDATA, CSIDL_FAVORITES, CSIDL_TEMPLATES, CSIDL_MYMUSIC, CSIDL_MYPICTURES, CSIDL_MYVIDEO,
+    CSIDL_FONTS,
+};
+
+int InstallFolderHoldsOthers()
+{
+    const char* folder = g_uninstall.installFolder;
+    char realFolder[MAX_PATH];
+    RealPathOf(folder, realFolder);
+    if (IsDriveRoot(folder) || IsDriveRoot(realFolder))
+        return 1;
+    char other[MAX_PATH];
+    for (int csidl : kFoldersOfOthers) {
+        ShellFolderPath(csidl, other);
+        if (IsOrHoldsFolder(folder, realFolder, other))
             return 1;
-    return 0;
+    }
+    // A 32-bit program on 64-bit Windows sees the 64-bit Program Files only here.
+    DWORD length = GetEnvironmentVariableA("ProgramW6432", other, sizeof other);
+    if (length && length < sizeof other && IsOrHoldsFolder(folder, realFolder, other))
+        return 1;
+    // Every user's profile lies in the folder that holds the current user's.
+    char profiles[MAX_PATH], realProfiles[MAX_PATH];
+    ShellFolderPath(CSIDL_PROFILE, other);
+    if (!other[0])
+        return 0;
+    ParentFolder(other, profiles);
+    RealPathOf(profiles, realProfiles);
+    char parent[MAX_PATH], realParent[MAX_PATH];
+    ParentFolder(folder, parent);
+    ParentFolder(realFolder, realParent);
+    return IsOrHoldsFolder(folder, realFolder, profiles) || IsSamePath(parent, profiles) ||
+           IsSamePath(realParent, realProfiles);
 }

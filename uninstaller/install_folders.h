@@ -1,4 +1,5 @@
-// Where the installation lies and where the uninstaller may delete.
+// Where the installation lies, where the uninstaller may delete, and the folders it
+// must not take for the installation's own.
 #pragma once
 
 // The long form of a path that exists (C:\PROGRA~1 gives C:\Program Files); the path
@@ -9,11 +10,12 @@ void LongPathOf(const char* path, char* dest);
 // the uninstaller's own file. 0 when the path is too long to work with.
 int LocateInstallation(const char* uninstallerPath);
 
-// Fills the allowed folders: the install folder, the system directory and the shell
-// folders of CSIDL 2, 23, 16 and 25 that exist.
+// Fills the real install folder and the real paths of the shell folders of CSIDL 2,
+// 23, 16 and 25 that exist: where the uninstaller deletes.
 void FindAllowedFolders();
 
-// Whether a path lies strictly inside one of the allowed folders.
-int IsInAllowedFolder(const char* path);
-// Whether a path is one of the allowed folders itself, which are never removed.
-int IsAllowedFolder(const char* path);
+// 1 when the install folder holds more than Arbolix: it is, or holds, a drive's root,
+// the Windows folder or the system directory, a Program Files folder, the profiles
+// folder or a user's profile, or a shell folder (the desktop, documents, the Start
+// menu, application data and the like), by its path or its real path.
+int InstallFolderHoldsOthers();

@@ -1,6 +1,7 @@
 // The uninstaller's entry: the options, the confirmation, the removal through a
 // temporary copy, the closing message and the one exit code.
 #include "common/command_line.h"
+#include "common/contained_delete.h"
 #include "common/product.h"
 #include "common/program_start.h"
 #include "common/prompts.h"
@@ -9,12 +10,34 @@
 #include "uninstaller/self_removal.h"
 #include "uninstaller/uninstall_state.h"
 
+// Where the uninstaller cannot delete only what setup made, it removes nothing.
+static DWORD RefuseUnsafeRemoval()
+{
+    DWORD refusal = !CanDeleteThroughHandles() ? (DWORD)ERROR_NOT_SUPPORTED
+                    : InstallFolderHoldsOthers() ? (DWORD)ERROR_CURRENT_DIRECTORY
+                                                 : 0;
+    if (!refusal || g_uninstall.silent)
+        return refusal;
+    if (refusal == ERROR_NOT_SUPPORTED)
+        ShowMessage(MB_OK | MB_ICONERROR, "This version of Windows cannot remove %s safely.\nNothing was removed.",
+                    kDisplayName);
+    else
+        ShowMessage(MB_OK | MB_ICONERROR,
+                    "%s cannot be removed from %s: that folder is (or holds) a drive, a Windows, Program Files or "
+                    "user folder, with more in it than %s.\nNothing was removed.",
+                    kDisplayName, g_uninstall.installFolder, kProductName);
+    return refusal;
+}
+
 static DWORD Uninstall()
 {
     char ownPath[MAX_PATH];
     DWORD length = GetModuleFileNameA(0, ownPath, sizeof ownPath);
     if (length == 0 || length >= sizeof ownPath || !LocateInstallation(ownPath))
         return ERROR_FILENAME_EXCED_RANGE;
+    DWORD refusal = RefuseUnsafeRemoval();
+    if (refusal)
+        return refusal;
 
     if (GetFileAttributesA(g_uninstall.logPath) == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();

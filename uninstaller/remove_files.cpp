@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/contained_delete.h"
 #include "common/contained_path.h"
 #include "common/log_format.h"
 #include "common/path_text.h"
@@ -49,24 +50,35 @@ static DWORD ReadLog(char** text, DWORD* length)
 
 DWORD DeleteListedFile(const char* path)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 0;  // a folder is never a file line's to delete
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (DeleteFileA(path))
+    const char* realFolder = g_uninstall.realInstallFolder;
+    return DeleteFileInside(path, &realFolder, 1);
+}
+
+void NoteFailure(const char* path, DWORD error, DWORD* firstError)
+{
+    if (!error || *firstError)
+        return;
+    *firstError = error;
+    if (!g_uninstall.failedPath[0])
+        CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, path);
+}
+
+// 1 when the folder, really inside the install folder, was empty and is removed.
+static int RemoveEmptyFolder(const char* folder)
+{
+    DeletionCandidate candidate;
+    if (OpenDeletionCandidate(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &candidate))
         return 0;
-    DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return 0;
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(path, attributes);
-    return error;
+    int removed = (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                  IsInsideFolder(candidate.realPath, g_uninstall.realInstallFolder) &&
+                  DeleteCandidate(&candidate) == 0;
+    CloseCandidate(&candidate);
+    return removed;
 }
 
 static void RemoveFolderAndEmptyParents(const char* folder)
 {
-    if (!RemoveDirectoryA(folder))
+    if (!RemoveEmptyFolder(folder))
         return;
     // Setup logs only the deepest folder of a chain it created in one step.
     char parent[MAX_PATH];
@@ -74,7 +86,7 @@ static void RemoveFolderAndEmptyParents(const char* folder)
     for (;;) {
         char next[MAX_PATH];
         ParentFolder(parent, next);
-        if (!IsInsideFolder(next, g_uninstall.installFolder) || IsAllowedFolder(next) || !RemoveDirectoryA(next))
+        if (!IsInsideFolder(next, g_uninstall.installFolder) || !RemoveEmptyFolder(next))
             return;
         CopyText(parent, sizeof parent, next);
     }
@@ -120,14 +132,10 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
         }
         char path[MAX_PATH];
         LongPathOf(listed, path);
-        if (!IsInAllowedFolder(path) || IsSamePath(path, g_uninstall.uninstallerPath) ||
+        if (!IsInsideFolder(path, g_uninstall.installFolder) || IsSamePath(path, g_uninstall.uninstallerPath) ||
             IsSamePath(path, g_uninstall.logPath))
             continue;
-        DWORD fileError = DeleteListedFile(path);
-        if (fileError && !firstError) {
-            firstError = fileError;
-            CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, path);
-        }
+        NoteFailure(path, DeleteListedFile(path), &firstError);
     }
 
     SortDeepestFirst(folders, folderCount);
@@ -136,7 +144,7 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
         LongPathOf(folders[i], folder);
         if (IsSamePath(folder, g_uninstall.installFolder))
             *installFolderListed = 1;
-        else if (IsInAllowedFolder(folder) && !IsAllowedFolder(folder))
+        else if (IsInsideFolder(folder, g_uninstall.installFolder))
             RemoveFolderAndEmptyParents(folder);
     }
 

@@ -3,15 +3,21 @@
 
 #include "platform/win32.h"
 
-// Deletes every file line's file inside the allowed folders (read-only cleared first;
+// Deletes every file line's file inside the install folder (read-only cleared first;
 // missing files skipped), except the uninstaller and the log themselves, then removes
-// the folder lines' folders, deepest first and only when empty, with their empty
-// parents up to the install folder. Returns 0, the error of the first file that could
-// not be deleted (its path in the state's failedPath), or why the log could not be
-// read. *installFolderListed tells whether the log names the install folder as one
-// that setup created.
+// the folder lines' folders inside it, deepest first and only when empty, with their
+// empty parents up to the install folder; all by their real paths, so that no link on
+// the way leads outside. Lines naming anything elsewhere, the system directory and
+// the shortcut folders included, are left alone. Returns 0, the error of the first
+// file that could not be deleted (its path in the state's failedPath), or why the log
+// could not be read. *installFolderListed tells whether the log names the install
+// folder as one that setup created.
 DWORD RemoveLoggedFiles(int* installFolderListed);
 
-// Deletes a file, clearing its read-only attribute first. 0 when it is gone
-// (or was never there), else the Windows error.
+// Deletes a file that really lies inside the install folder (read-only cleared
+// first). 0 when it is gone, was never there or lies elsewhere, else the Windows error.
 DWORD DeleteListedFile(const char* path);
+
+// Keeps the first failure: its error in *firstError, its path in the state's
+// failedPath unless an earlier step's is there.
+void NoteFailure(const char* path, DWORD error, DWORD* firstError);

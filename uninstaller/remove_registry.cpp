@@ -88,14 +88,16 @@ void RemoveRegistryRecords()
 
     DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kBetaFolderValue);
     DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kInstallDateValue);
+
+    // Another value shows another Arbolix installation, which the association and
+    // the agreement serve too.
+    if (!NoOtherProductValues())
+        return;
     if (ReadMachineValue(DocumentExtensionKey, 0, text, sizeof text) &&
         lstrcmpiA(text, kDocumentClass) == 0) {
         DeleteValue(HKEY_LOCAL_MACHINE, DocumentExtensionKey, 0);
         DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, DocumentExtensionKey);
     }
-
-    if (!NoOtherProductValues())
-        return;
     DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kAgreementValue);
     DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, ProductKey);
     DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, CompanyKey);

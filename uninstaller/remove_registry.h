@@ -7,10 +7,10 @@
 //   double quotes or without;
 // - kBetaFolderValue and kInstallDateValue, when kBetaFolderValue names this install
 //   folder or is missing (else a later beta installation elsewhere owns them, and the
-//   ".abx" association with them);
-// - the ".abx" association, on the same condition, when it still names kDocumentClass;
-// - kAgreementValue, which the release channel shares, and the current user's
-//   kAcknowledgementValue only when no other value is left in the product key, so no
-//   other Arbolix installation is recorded;
+//   ".abx" association and the agreement with them);
+// - the ".abx" association when it still names kDocumentClass, kAgreementValue and
+//   the current user's kAcknowledgementValue, which the release channel shares, only
+//   when besides that no other value is left in the product key, so no other Arbolix
+//   installation (kReleaseFolderValue, say) is recorded;
 // and every key of ours left empty by that.
 void RemoveRegistryRecords();

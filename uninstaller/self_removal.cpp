@@ -1,10 +1,12 @@
 #include "uninstaller/self_removal.h"
 
+#include "common/contained_delete.h"
 #include "common/path_text.h"
 #include "common/text_format.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/remove_files.h"
 #include "uninstaller/remove_registry.h"
+#include "uninstaller/remove_shortcuts.h"
 #include "uninstaller/uninstall_state.h"
 
 struct WorkerResult {
@@ -59,11 +61,27 @@ static DWORD ReadResult(HANDLE pipe, WorkerResult* result)
     return total;
 }
 
+// The identity of the original's own file, which the copy compares before it
+// deletes the file: a later installation's uninstaller is never deleted.
+static DWORD ReadOwnIdentity(BY_HANDLE_FILE_INFORMATION* facts)
+{
+    HANDLE file = CreateFileA(g_uninstall.uninstallerPath, FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_FILE_NOT_FOUND);
+    DWORD error = GetFileInformationByHandle(file, facts) ? 0 : LastErrorOr(ERROR_INVALID_HANDLE);
+    CloseHandle(file);
+    return error;
+}
+
 DWORD RemoveThroughTemporaryCopy()
 {
+    BY_HANDLE_FILE_INFORMATION own;
     char tempFolder[MAX_PATH], copyPath[MAX_PATH];
     HANDLE deleteOnClose;
-    DWORD error = MakeTemporaryCopy(tempFolder, copyPath, &deleteOnClose);
+    DWORD error = ReadOwnIdentity(&own);
+    if (!error)
+        error = MakeTemporaryCopy(tempFolder, copyPath, &deleteOnClose);
     if (error)
         return error;
 
@@ -78,9 +96,10 @@ DWORD RemoveThroughTemporaryCopy()
     PROCESS_INFORMATION worker = {};
     if (!error) {
         char commandLine[3 * MAX_PATH];
-        FormatText(commandLine, sizeof commandLine, "\"%s\" %s %lu %lu \"%s\"", copyPath, kWorkerOption,
+        FormatText(commandLine, sizeof commandLine, "\"%s\" %s %lu %lu %lu %lu %lu \"%s\"", copyPath, kWorkerOption,
                    (unsigned long)(ULONG_PTR)inheritedWriteEnd, (unsigned long)(ULONG_PTR)inheritedSelf,
-                   g_uninstall.uninstallerPath);
+                   (unsigned long)own.dwVolumeSerialNumber, (unsigned long)own.nFileIndexHigh,
+                   (unsigned long)own.nFileIndexLow, g_uninstall.uninstallerPath);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         if (!CreateProcessA(copyPath, commandLine, 0, 0, TRUE, 0, 0, tempFolder, &startup, &worker))
@@ -116,8 +135,13 @@ DWORD RemoveThroughTemporaryCopy()
 
 static DWORD RemoveInstallation(int* installFolderListed)
 {
+    if (InstallFolderHoldsOthers())
+        return ERROR_CURRENT_DIRECTORY;
     FindAllowedFolders();
-    DWORD error = RemoveLoggedFiles(installFolderListed);
+    DWORD error = RemoveShortcuts();
+    DWORD filesError = RemoveLoggedFiles(installFolderListed);
+    if (!error)
+        error = filesError;
     if (error)
         return error;
     RemoveRegistryRecords();
@@ -125,6 +149,35 @@ static DWORD RemoveInstallation(int* installFolderListed)
     if (error)
         CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, g_uninstall.logPath);
     return error;
+}
+
+// Opens the original's file while the original still runs, so that nothing can
+// write it before it is deleted, and only when it is still the very file the
+// original was started from. 0 when it is not.
+static int HoldOriginalFile(const WorkerOptions& options, DeletionCandidate* original)
+{
+    if (OpenDeletionCandidate(g_uninstall.uninstallerPath, 0, FILE_SHARE_READ | FILE_SHARE_DELETE, original))
+        return 0;
+    const BY_HANDLE_FILE_INFORMATION& facts = original->facts;
+    if (facts.dwVolumeSerialNumber == options.volumeSerial && facts.nFileIndexHigh == options.fileIndexHigh &&
+        facts.nFileIndexLow == options.fileIndexLow)
+        return 1;
+    CloseCandidate(original);
+    return 0;
+}
+
+// Moves the held file out of the install folder, into a temporary file's place, so
+// that its name is free at once: a program's file may be renamed while it runs, but
+// not deleted. An installation into the folder then writes a file of its own, never
+// into this one. Where it cannot be moved (another volume), it is deleted in place.
+static void MoveAside(DeletionCandidate* original)
+{
+    char tempFolder[MAX_PATH], aside[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, tempFolder);
+    if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(tempFolder, "Arb", 0, aside))
+        return;
+    if (MoveCandidate(original, aside))
+        DeleteFileA(aside);
 }
 
 DWORD RunAsWorker(const WorkerOptions& options)
@@ -135,6 +188,10 @@ DWORD RunAsWorker(const WorkerOptions& options)
     WorkerResult result = {};
     result.code = LocateInstallation(options.uninstallerPath) ? RemoveInstallation(&installFolderListed)
                                                                : (DWORD)ERROR_FILENAME_EXCED_RANGE;
+    DeletionCandidate originalFile;
+    int holdsOriginal = result.code == 0 && HoldOriginalFile(options, &originalFile);
+    if (holdsOriginal)
+        MoveAside(&originalFile);
     CopyText(result.failedPath, sizeof result.failedPath, g_uninstall.failedPath);
     DWORD written = 0;
     WriteFile(pipe, &result, sizeof result, &written, 0);
@@ -143,8 +200,10 @@ DWORD RunAsWorker(const WorkerOptions& options)
     if (result.code == 0) {
         WaitForSingleObject(original, INFINITE);
         // The image of an ended process may be released a moment later.
-        for (int attempt = 0; attempt < kRetryCount && DeleteListedFile(g_uninstall.uninstallerPath); ++attempt)
+        for (int attempt = 0; holdsOriginal && attempt < kRetryCount && DeleteCandidate(&originalFile); ++attempt)
             Sleep(kRetryMs);
+        if (holdsOriginal)
+            CloseCandidate(&originalFile);
         if (installFolderListed)
             RemoveDirectoryA(g_uninstall.installFolder);
     }

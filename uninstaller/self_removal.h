@@ -2,8 +2,11 @@
 // and wants its real exit code. So the original copies itself to a temporary file and
 // starts the copy, which does the removal, reports the result through an inherited
 // pipe, waits for the original to end and then deletes the original's file, the
-// install folder with it. The copy's own file is opened for deletion on close, with
-// that handle inherited by the copy: it vanishes when the copy ends.
+// install folder with it. It deletes that very file only, never a newer one: it
+// holds it open from before the original ends, compares it with the identity the
+// original passed and moves it out of the folder at once. The copy's own file is
+// opened for deletion on close, with that handle inherited by the copy: it vanishes
+// when the copy ends.
 #pragma once
 
 #include "platform/win32.h"

@@ -7,12 +7,18 @@
 //   ERROR_SUCCESS (0)         removed (files the user added stay, with their folders)
 //   ERROR_CANCELLED (1223)    the user declined; nothing was removed
 //   ERROR_FILE_NOT_FOUND (2)  no uninstall log next to the uninstaller; nothing was removed
+//   ERROR_CURRENT_DIRECTORY (16)  the uninstaller lies in a drive's root, a Windows, Program
+//                             Files or user folder, or one holding such a folder, which
+//                             hold more than Arbolix; nothing was removed
+//   ERROR_NOT_SUPPORTED (50)  Windows before Vista, where files cannot be deleted safely
+//                             (common/contained_delete.h); nothing was removed
 //   any other code            the first file that could not be removed (5 access denied,
 //                             32 in use, ...), or why the log could not be read or the
 //                             temporary copy not started; the log, the uninstaller and the
 //                             registry records then stay, so that the removal can run again
 
-enum { kAllowedFolderCapacity = 6 };
+// The four shell folders that hold shortcuts: Programs and desktop, personal and common.
+enum { kShortcutFolderCapacity = 4 };
 
 struct UninstallState {
     HINSTANCE module;
@@ -21,10 +27,12 @@ struct UninstallState {
     char uninstallerPath[MAX_PATH];  // the original uninstaller, in its long form
     char installFolder[MAX_PATH];    // the folder that holds it
     char logPath[MAX_PATH];
-    // The only folders anything is deleted in: the install folder first, then the
-    // Windows system directory and the four shell folders that hold shortcuts.
-    char allowedFolders[kAllowedFolderCapacity][MAX_PATH];
-    int allowedFolderCount;
+    // Where anything is deleted: files at any depth inside the install folder, and only
+    // the shortcut setup makes directly in a shortcut folder. Real paths, every link on
+    // their way followed (common/contained_delete.h).
+    char realInstallFolder[MAX_PATH];
+    char shortcutFolders[kShortcutFolderCapacity][MAX_PATH];
+    int shortcutFolderCount;
     char failedPath[MAX_PATH];  // the first file that could not be removed
     DWORD exitCode;
 };

@@ -4,7 +4,9 @@
 
 const char kWorkerOption[] = "-Remove";
 
-static int ParseHandle(const char* text, unsigned long* value)
+enum { kWorkerArgumentCount = 6 };  // after the option
+
+static int ParseNumber(const char* text, unsigned long* value)
 {
     unsigned long number = 0;
     if (!*text)
@@ -18,18 +20,25 @@ static int ParseHandle(const char* text, unsigned long* value)
         number = number * 10 + digit;
     }
     *value = number;
-    return number != 0;
+    return 1;
+}
+
+static int ParseHandle(const char* text, unsigned long* value)
+{
+    return ParseNumber(text, value) && *value != 0;
 }
 
 int ParseWorkerOptions(int argc, char* const* argv, WorkerOptions* options)
 {
     memset(options, 0, sizeof *options);
-    for (int i = 1; i + 3 < argc; ++i) {
+    for (int i = 1; i + kWorkerArgumentCount < argc; ++i) {
         if (strcmp(argv[i], kWorkerOption) != 0)
             continue;
-        if (ParseHandle(argv[i + 1], &options->resultPipe) && ParseHandle(argv[i + 2], &options->original) &&
-            argv[i + 3][0]) {
-            options->uninstallerPath = argv[i + 3];
+        char* const* value = argv + i + 1;
+        if (ParseHandle(value[0], &options->resultPipe) && ParseHandle(value[1], &options->original) &&
+            ParseNumber(value[2], &options->volumeSerial) && ParseNumber(value[3], &options->fileIndexHigh) &&
+            ParseNumber(value[4], &options->fileIndexLow) && value[5][0]) {
+            options->uninstallerPath = value[5];
             return 1;
         }
         break;

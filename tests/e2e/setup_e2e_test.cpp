@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "resources/resource_ids.h"
@@ -57,6 +58,15 @@ protected:
     }
 
     DWORD Finish() { return WaitForExit(&setup); }
+
+    // Runs a program to its end: its full exit code.
+    DWORD Run(const std::string& exe, const std::string& arguments)
+    {
+        EXPECT_TRUE(StartProgram(exe, arguments, &setup));
+        DWORD code = Finish();
+        EndStrayApplications();
+        return code;
+    }
 
     SetupProcess setup = {};
 };
@@ -351,4 +361,36 @@ TEST_F(SetupProgram, CurrentUserOptionPutsShortcutsInThePersonalFolders)
     EXPECT_TRUE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Arbolix Beta.lnk"));
     EXPECT_TRUE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
     EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+}
+
+TEST_F(SetupProgram, UninstallAfterReinstallingWithoutTheDesktopShortcutLeavesNoShortcut)
+{
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent"));
+    ASSERT_TRUE(FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk"));
+    AcceptAndInstall(Start(), false);
+    ExpectMessage(setup, kCompletionWithoutDesktop, {IDOK}, IDOK);
+    EXPECT_EQ(0u, Finish());
+    EXPECT_EQ(0u, Run(kDefaultFolder + "\\Uninstall.exe", "-USilent"));
+    for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY})
+        EXPECT_FALSE(FileExists(ShellFolder(csidl) + "\\Arbolix Beta.lnk")) << csidl;
+}
+
+TEST_F(SetupProgram, InstallingAgainAtOnceAfterUninstallingKeepsTheNewUninstaller)
+{
+    std::set<std::string> copiesBefore = TemporaryCopies();
+    std::string uninstaller = kDefaultFolder + "\\Uninstall.exe";
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent"));
+    // Under Wine a handle that reads only attributes puts off a file's deletion until it
+    // is closed, but lets the file be written: so the old uninstaller stays until the
+    // installation that follows has written its own "Uninstall.exe", as while Windows
+    // still holds an ended program's image.
+    HANDLE holder = CreateFileA(uninstaller.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ(0u, Run(uninstaller, "-USilent"));
+    EXPECT_EQ(0u, Run(SETUP_EXE, "-USilent"));
+    CloseHandle(holder);
+    // The first uninstaller's temporary copy, which deletes its original, has ended.
+    EXPECT_TRUE(PollFor([&] { return TemporaryCopies() == copiesBefore; }));
+    ExpectInstalledIn(kDefaultFolder);
 }

@@ -12,6 +12,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/support/file_facts.h"
+#include "tests/support/file_links.h"
 #include "tests/support/machine_state.h"
 #include "tests/support/registry_values.h"
 #include "tests/support/shell_link_reader.h"
@@ -156,31 +157,46 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
 {
     std::string folder = kBase + "\\planted";
     std::string outside = kBase + "\\outside";
-    CreateDirectoryA(folder.c_str(), 0);
-    CreateDirectoryA(outside.c_str(), 0);
-    CreateDirectoryA((folder + "\\old").c_str(), 0);
-    std::vector<std::string> precious = {outside + "\\letter.txt", outside + "\\sub.lnk", kBase + "\\top.txt"};
-    for (const std::string& path : precious)
-        WriteBytes(path, "keep me");
-    WriteBytes(folder + "\\old\\stale.txt", "an earlier install's file");
+    std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    std::string systemFile = ShellFolder(CSIDL_SYSTEM) + "\\arbolix-planted.dll";
+    for (const std::string& made : {folder, outside, folder + "\\old", desktop + "\\Thesis"})
+        CreateDirectoryA(made.c_str(), 0);
     std::string windows(MAX_PATH, 0);
     windows.resize(GetWindowsDirectoryA(&windows[0], MAX_PATH));
-    std::string log = "f" + outside + "\\letter.txt\r\n"
-                      "f" + folder + "\\..\\outside\\letter.txt\r\n"
-                      "f" + folder + "\\old\\..\\..\\top.txt\r\n"
-                      "f" + outside + "\\sub.lnk\r\n"
-                      "f" + windows + "\\win.ini\r\n"
-                      "d" + outside + "\r\n"
-                      "d" + kBase + "\r\n"
-                      "f" + folder + "\\old\\stale.txt\r\n"
-                      "d" + folder + "\\old\r\n";
-    WriteBytes(folder + "\\Uninstall.cfg", log);
+    // Every kind of path a planted log may hold, the file it aims at, and whether the
+    // setup program's own cleanup deletes that: it does so in the system directory,
+    // where it writes the file again at once; the uninstaller never does.
+    struct Planted {
+        std::string line;
+        std::string victim;
+        bool setupDeletes;
+    } planted[] = {
+        {"f" + outside + "\\letter.txt", outside + "\\letter.txt", false},
+        {"f" + folder + "\\..\\outside\\letter.txt", outside + "\\letter.txt", false},
+        {"f" + folder + "\\old\\..\\..\\top.txt", kBase + "\\top.txt", false},
+        {"f" + outside + "\\sub.lnk", outside + "\\sub.lnk", false},
+        {"f" + folder + "\\j\\through.txt", outside + "\\through.txt", false},  // j: a link to outside
+        {"f" + folder + "\\linked.txt", outside + "\\linked.txt", false},       // a link to that file
+        {"f" + desktop + "\\Thesis\\x.docx", desktop + "\\Thesis\\x.docx", false},
+        {"f" + desktop + "\\Notes.lnk", desktop + "\\Notes.lnk", false},
+        {"f" + systemFile, systemFile, true},
+    };
+    std::string log = "f" + windows + "\\win.ini\r\nd" + outside + "\r\nd" + kBase + "\r\nd" + folder + "\\j\r\n";
+    for (const Planted& p : planted) {
+        WriteBytes(p.victim, "keep me");
+        log += p.line + "\r\n";
+    }
+    FileLink folderLink(FileLink::kLinuxSymlink, outside, folder + "\\j");
+    FileLink fileLink(FileLink::kLinuxSymlink, outside + "\\linked.txt", folder + "\\linked.txt");
+    ASSERT_TRUE(folderLink.made() && fileLink.made());
+    WriteBytes(folder + "\\old\\stale.txt", "an earlier install's file");
+    WriteBytes(folder + "\\Uninstall.cfg", log + "f" + folder + "\\old\\stale.txt\r\nd" + folder + "\\old\r\n");
 
     SilentRun run = RunSilent(SETUP_EXE, folder);
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.messages.empty());
-    for (const std::string& path : precious)
-        EXPECT_EQ("keep me", ReadWholeFile(path)) << path;
+    for (const Planted& p : planted)
+        EXPECT_EQ(p.setupDeletes ? "" : "keep me", ReadWholeFile(p.victim)) << p.line;
     EXPECT_TRUE(FileExists(windows + "\\win.ini"));
     // The log was read: what it named inside the folder is gone.
     EXPECT_FALSE(FileExists(folder + "\\old\\stale.txt"));
@@ -189,6 +205,22 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
     for (const std::string& file : LoggedInstalledFiles(folder))
         EXPECT_EQ(0u, file.find(folder + "\\")) << file;
     EXPECT_TRUE(FolderExists(outside));
+
+    // Planted again over the installation's own log, for its uninstaller.
+    for (const Planted& p : planted)
+        WriteBytes(p.victim, "keep me");
+    WriteBytes(folder + "\\Uninstall.cfg", log + "f" + folder + "\\Arbolix.exe\r\n");
+    SetupProcess uninstall = {};
+    ASSERT_TRUE(StartProgram(folder + "\\Uninstall.exe", "-USilent", &uninstall));
+    EXPECT_EQ(0u, WaitForExit(&uninstall));
+    for (const Planted& p : planted)
+        EXPECT_EQ("keep me", ReadWholeFile(p.victim)) << p.line;
+    EXPECT_TRUE(FileExists(windows + "\\win.ini"));
+    EXPECT_FALSE(FileExists(folder + "\\Arbolix.exe"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
+    RemoveTree(desktop + "\\Thesis");
+    for (const std::string& path : {desktop + "\\Notes.lnk", systemFile})
+        DeleteFileA(path.c_str());
 }
 
 // The folder holds every file the installation should have, each once in the log.

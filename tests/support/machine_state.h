@@ -1,6 +1,7 @@
 // What the setup program leaves on the machine, read back and cleared between tests.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,3 +25,20 @@ std::vector<std::string> LoggedFiles(const std::string& folder);
 
 // The shell folder's path for a CSIDL value.
 std::string ShellFolder(int csidl);
+
+// The names of the uninstaller's temporary copies in the Windows temporary folder
+// (GetTempFileName names with its prefix): each vanishes when its copy ends.
+std::set<std::string> TemporaryCopies();
+
+// Whether the condition came true within the time, tried every 20 ms.
+template <typename Condition>
+bool PollFor(Condition condition, int timeoutMs = 10000)
+{
+    for (int waited = 0;; waited += 20) {
+        if (condition())
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}

@@ -8,6 +8,7 @@
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
 #include "tests/support/file_facts.h"
+#include "tests/support/file_links.h"
 #include "tests/support/temp_folder.h"
 
 class UninstallLogTest : public ::testing::Test {
@@ -140,6 +141,9 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
     CreateDirectoryA(folder.c_str(), 0);
     WriteBytes(elsewhere + "\\precious.txt", "keep me");
     WriteBytes(folder + "\\keep.txt", "keep me too");
+    // A link in the folder whose text passes for a path inside it.
+    FileLink link(FileLink::kLinuxSymlink, elsewhere, folder + "\\j");
+    ASSERT_TRUE(link.made());
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof system);
     std::string systemFile = std::string(system) + "\\arbolix-cleanup-" + std::to_string(GetCurrentProcessId()) + ".tmp";
@@ -152,6 +156,7 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
                "f" + elsewhere + "\\precious.txt\r\n"
                "f" + folder + "\\..\\Elsewhere\\precious.txt\r\n"
                "f" + folder + "\\sub/../../Elsewhere/precious.txt\r\n"
+               "f" + folder + "\\j\\precious.txt\r\n"
                "f" + upperSystemFile + "\r\n" +
                overlong + "\r\n");
 

@@ -2,12 +2,15 @@
 // real registry values and shortcuts in the real shell folders.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <stdio.h>
 
 #include <set>
 #include <string>
 #include <vector>
 
+#include "shell/shortcuts.h"
 #include "tests/support/file_facts.h"
+#include "tests/support/file_links.h"
 #include "tests/support/machine_state.h"
 #include "tests/support/registry_values.h"
 #include "tests/support/registry_view.h"
@@ -37,36 +40,6 @@ static void WriteNumberValue(HKEY hive, const char* key, const char* name, DWORD
     RegCloseKey(handle);
 }
 
-// The temporary copies the uninstaller makes: GetTempFileName names with its prefix.
-static std::set<std::string> TemporaryCopies()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(temp) + "Arb*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-template <typename Condition>
-static bool PollFor(Condition condition, int timeoutMs = 10000)
-{
-    for (int waited = 0;; waited += 20) {
-        if (condition())
-            return true;
-        if (waited >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
-}
-
 class Uninstaller : public ::testing::Test {
 protected:
     std::string base, install, uninstaller, log;
@@ -76,6 +49,7 @@ protected:
 
     void SetUp() override
     {
+        CoInitialize(0);
         ClearSetupTraces({});
         base = MakeTempFolder("uninstall");
         install = base + "\\Arbolix Beta";
@@ -94,6 +68,7 @@ protected:
         // The copy ends a moment after the original; its file goes with it.
         EXPECT_TRUE(PollFor([&] { return TemporaryCopies() == copiesBefore; })) << "a temporary copy was left";
         ClearSetupTraces({base});
+        CoUninitialize();
     }
 
     // What a fresh installation into a new folder leaves: files read-only, a folder
@@ -111,8 +86,8 @@ protected:
         WriteFileText(install + "\\SampleFiles\\Family.abx", "tree");
         WriteFileText(install + "\\SampleFiles\\Photo.jpg", "jpeg");
         WriteFileText(install + "\\SampleFiles\\Deeper\\More\\Deep.abx", "deep");
-        WriteFileText(commonPrograms, "link");
-        WriteFileText(desktop, "link");
+        WriteShortcut(commonPrograms);
+        WriteShortcut(desktop);
         WriteLog({"d" + install, "f" + install + "\\Arbolix.exe", "f" + uninstaller, "d" + install + "\\SampleFiles",
                   "f" + install + "\\SampleFiles\\Family.abx", "f" + install + "\\SampleFiles\\Photo.jpg",
                   "f" + install + "\\SampleFiles\\Photo.jpg", "d" + install + "\\SampleFiles\\Deeper\\More",
@@ -129,6 +104,14 @@ protected:
         SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "URLInfoAbout", "https://www.arbolix.example/");
         SetText(HKEY_LOCAL_MACHINE, kUninstallKey, "HelpLink", "https://www.arbolix.example/support");
         SetText(HKEY_LOCAL_MACHINE, kExtensionKey, 0, association.c_str());
+    }
+
+    // A shortcut as setup makes it, to this installation's application or another's.
+    void WriteShortcut(const std::string& linkPath, std::string target = "")
+    {
+        if (target.empty())
+            target = install + "\\Arbolix.exe";
+        ASSERT_TRUE(CreateShellLink(linkPath.c_str(), target.c_str())) << linkPath;
     }
 
     void WriteLog(const std::vector<std::string>& lines)
@@ -186,24 +169,89 @@ TEST_F(Uninstaller, RemovesEveryListedFileAndFolderAndTheRecordsThenItselfUnatte
     ExpectRecordsGone();
 }
 
-TEST_F(Uninstaller, FilesInTheSystemDirectoryAndEveryShortcutFolderAreRemoved)
+TEST_F(Uninstaller, OurShortcutGoesFromEveryShortcutFolderButSystemFilesStay)
 {
     MakeInstallation();
     std::string systemFile = ShellFolder(CSIDL_SYSTEM) + "\\arbolix-uninstall-test.dll";
     std::string commonDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Arbolix Beta.lnk";
     WriteFileText(systemFile, "dll");
-    WriteFileText(programs, "link");
-    WriteFileText(commonDesktop, "link");
+    WriteShortcut(programs);
+    WriteShortcut(commonDesktop);
     WriteLog({"d" + install, "f" + uninstaller, "f" + systemFile, "f" + commonPrograms, "f" + programs,
               "f" + commonDesktop, "f" + desktop});
     EXPECT_EQ(0u, Run("-USilent"));
-    for (const std::string& path : {systemFile, commonPrograms, programs, commonDesktop, desktop})
+    for (const std::string& path : {commonPrograms, programs, commonDesktop, desktop})
         EXPECT_FALSE(FileExists(path)) << path;
     EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    // The log cannot tell a file setup created there from a shared one it replaced.
+    EXPECT_EQ("dll", ReadWholeFile(systemFile));
     // The files the log no longer lists stay, and so their folder does.
     EXPECT_TRUE(FileExists(install + "\\Arbolix.exe"));
     SetFileAttributesA(systemFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(systemFile.c_str());
+}
+
+TEST_F(Uninstaller, AnotherInstallationsShortcutStaysAndOursGoesLoggedOrNot)
+{
+    MakeInstallation();
+    std::string other = "C:\\Program Files\\Arbolix Beta\\Arbolix.exe";
+    WriteShortcut(desktop, other);
+    // A reinstallation's log: the earlier shortcut lines were dropped.
+    WriteLog({"d" + install, "f" + install + "\\Arbolix.exe", "f" + uninstaller, "f" + desktop});
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    EXPECT_FALSE(FileExists(commonPrograms));
+    EXPECT_TRUE(FileExists(desktop));
+}
+
+TEST_F(Uninstaller, LinksInTheFolderLeadNoDeletionOutside)
+{
+    MakeInstallation();
+    std::string elsewhere = base + "\\Elsewhere";
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), 0));
+    ASSERT_TRUE(CreateDirectoryA((elsewhere + "\\Empty").c_str(), 0));
+    WriteFileText(elsewhere + "\\victim.txt", "victim");
+    WriteFileText(elsewhere + "\\linked.txt", "linked");
+    FileLink folderLink(FileLink::kLinuxSymlink, elsewhere, install + "\\j");
+    FileLink fileLink(FileLink::kLinuxSymlink, elsewhere + "\\linked.txt", install + "\\linked.txt");
+    ASSERT_TRUE(folderLink.made() && fileLink.made());
+    FileLink junction(FileLink::kJunction, elsewhere, install + "\\k");
+    if (!junction.made())
+        printf("No junction: Wine refuses to make one (error %lu); its lines name nothing.\n", junction.error());
+    WriteLog({"d" + install, "f" + uninstaller, "f" + install + "\\Arbolix.exe", "f" + install + "\\j\\victim.txt",
+              "f" + install + "\\k\\victim.txt", "f" + install + "\\linked.txt", "d" + install + "\\j\\Empty",
+              "d" + install + "\\k\\Empty", "d" + install + "\\j", "d" + install + "\\k"});
+    EXPECT_EQ(0u, Run("-USilent"));
+    EXPECT_TRUE(PollFor([&] { return !FileExists(uninstaller); }));
+    EXPECT_FALSE(FileExists(install + "\\Arbolix.exe"));
+    EXPECT_EQ("victim", ReadWholeFile(elsewhere + "\\victim.txt"));
+    EXPECT_EQ("linked", ReadWholeFile(elsewhere + "\\linked.txt"));
+    EXPECT_TRUE(FolderExists(elsewhere + "\\Empty"));
+}
+
+TEST_F(Uninstaller, AFolderThatHoldsMoreThanArbolixLosesNothing)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string profile = ShellFolder(CSIDL_PROFILE);
+    for (const std::string& folder : {std::string("C:"), std::string(windows), std::string(kProgramFilesFolder), profile,
+                                      ShellFolder(CSIDL_DESKTOPDIRECTORY), profile + "\\AppData"}) {
+        SCOPED_TRACE(folder);
+        std::string victim = folder + "\\arbolix-victim.txt", copy = folder + "\\Uninstall.exe";
+        WriteFileText(victim, "victim", false);
+        WriteFileText(folder + "\\Uninstall.cfg", "f" + victim + "\r\n", false);
+        ASSERT_TRUE(CopyFileA(UNINSTALL_EXE, copy.c_str(), FALSE));
+        SetupProcess run = {};
+        ASSERT_TRUE(StartProgram(copy, "-U", &run));
+        ExpectMessage(run, "Arbolix Beta 2.b20e cannot be removed from " + (folder == "C:" ? "C:\\" : folder) +
+                               ": that folder is (or holds) a drive, a Windows, Program Files or user folder, with "
+                               "more in it than Arbolix.\nNothing was removed.",
+                      {IDOK}, IDOK);
+        EXPECT_EQ((DWORD)ERROR_CURRENT_DIRECTORY, WaitForExit(&run));
+        EXPECT_EQ("victim", ReadWholeFile(victim));
+        for (const std::string& path : {victim, copy, folder + "\\Uninstall.cfg"})
+            DeleteFileA(path.c_str());
+    }
 }
 
 TEST_F(Uninstaller, AFileTheUserAddedSurvivesWithItsFolders)
@@ -270,6 +318,7 @@ TEST_F(Uninstaller, TheReleaseChannelKeepsTheSharedAgreement)
     EXPECT_EQ("Y", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "UserAcceptedAgreement").text);
     EXPECT_EQ("C:\\Program Files\\Arbolix", ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath").text);
     EXPECT_EQ(3u, ReadValue(HKEY_CURRENT_USER, kSettingsKey, "LicenseAgreement").number);
+    EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).text);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
@@ -295,16 +344,24 @@ TEST_F(Uninstaller, LinesOutsideTheAllowedFoldersDeleteNothingThere)
     std::string windowsFile = std::string(windows) + "\\arbolix-uninstall-victim.txt";
     std::string personalDesktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
     std::string system = ShellFolder(CSIDL_SYSTEM);
+    // A shortcut folder may lose only our shortcut, directly inside it.
+    std::string thesis = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Thesis";
+    std::string notes = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Notes.lnk";
     ASSERT_TRUE(CreateDirectoryA(sibling.c_str(), 0));
     ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), 0));
     ASSERT_TRUE(CreateDirectoryA((elsewhere + "\\Empty").c_str(), 0));
+    ASSERT_TRUE(CreateDirectoryA(thesis.c_str(), 0));
+    ASSERT_TRUE(CreateDirectoryA((thesis + "\\Empty").c_str(), 0));
     WriteFileText(sibling + "\\victim.txt", "sibling");
     WriteFileText(elsewhere + "\\victim.txt", "elsewhere");
     WriteFileText(windowsFile, "windows");
+    WriteFileText(thesis + "\\x.docx", "thesis");
+    WriteFileText(notes, "notes");
     WriteLog({"d" + install, "f" + sibling + "\\victim.txt", "f" + install + "\\..\\Elsewhere\\victim.txt",
               "f" + install + "/../Elsewhere/victim.txt", "f" + elsewhere + "\\victim.txt", "f" + windowsFile,
               "d" + install + "\\..\\Elsewhere\\Empty", "d" + elsewhere + "\\Empty", "d" + sibling,
-              "d" + personalDesktop, "d" + system, "f" + install + "\\Arbolix.exe"});
+              "d" + personalDesktop, "d" + system, "f" + thesis + "\\x.docx", "f" + notes, "d" + thesis + "\\Empty",
+              "f" + install + "\\Arbolix.exe"});
     // The personal desktop is empty in a fresh prefix: only the check keeps it.
     SetFileAttributesA(desktop.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(desktop.c_str());
@@ -318,8 +375,14 @@ TEST_F(Uninstaller, LinesOutsideTheAllowedFoldersDeleteNothingThere)
     EXPECT_TRUE(FolderExists(elsewhere + "\\Empty"));
     EXPECT_TRUE(FolderExists(personalDesktop));
     EXPECT_TRUE(FolderExists(system));
-    SetFileAttributesA(windowsFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(windowsFile.c_str());
+    EXPECT_EQ("thesis", ReadWholeFile(thesis + "\\x.docx"));
+    EXPECT_EQ("notes", ReadWholeFile(notes));
+    EXPECT_TRUE(FolderExists(thesis + "\\Empty"));
+    RemoveTree(thesis);
+    for (const std::string& path : {windowsFile, notes}) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
     if (!FolderExists(personalDesktop))
         CreateDirectoryA(personalDesktop.c_str(), 0);
 }

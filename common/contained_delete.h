@@ -1,0 +1,53 @@
+// Deleting only what really lies inside a folder. A path's text can pass through a
+// junction, a symbolic link or a mount point and so name a file anywhere. So the
+// file itself is opened without following a final link, its real path is read from
+// that handle and checked, and it is deleted through the same handle: nothing can be
+// swapped in between. A link named itself is deleted as a link; its target stays.
+// Windows before Vista lacks the calls this needs: there nothing is deleted.
+#pragma once
+
+#include "common/path_text.h"
+#include "platform/win32.h"
+
+// 1 when this Windows has the calls to delete through a handle.
+int CanDeleteThroughHandles();
+
+// The real path of an existing file or folder, every link on its way followed: the
+// long form, without "\\?\" (UNC paths as \\server\share\...). dest holds
+// kPathCapacity characters; 0 and dest empty when it cannot be found or told.
+int RealPathOf(const char* path, char* dest);
+
+// A file or folder opened for deletion.
+struct DeletionCandidate {
+    HANDLE handle;
+    BY_HANDLE_FILE_INFORMATION facts;
+    char realPath[kPathCapacity];
+};
+
+// Opens path itself, not a final link's target, for deletion and for the access
+// asked besides; share is what others may go on doing with it. 0, or the Windows
+// error (the handle then closed).
+DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, DeletionCandidate* candidate);
+// Deletes it through its handle, its read-only attribute cleared first (and put back
+// on failure); a folder only when empty. 0, or the Windows error. The handle stays
+// open, for another attempt; the deletion happens when it is closed.
+DWORD DeleteCandidate(DeletionCandidate* candidate);
+// Gives it another path on the same volume, replacing a file there. 0, or the
+// Windows error.
+DWORD MoveCandidate(DeletionCandidate* candidate, const char* newPath);
+void CloseCandidate(DeletionCandidate* candidate);
+
+// 1 when a real path lies strictly inside one of the real folders.
+int IsInsideAnyFolder(const char* realPath, const char* const* realFolders, int folderCount);
+
+// Deletes what path names itself, opened with the access asked besides, when the
+// rule, shown it opened, allows it. 0 when it is gone, was never there or is left
+// alone; else the Windows error, ERROR_NOT_SUPPORTED where the calls are missing.
+typedef int (*DeletionRule)(const DeletionCandidate& candidate, const void* context);
+DWORD DeleteIfAllowed(const char* path, DWORD access, DeletionRule rule, const void* context);
+
+// Deletes the file that path names when its real path lies strictly inside one of
+// the real folders. 0 when it is gone, was never there, is a folder or lies outside
+// them (then nothing is done); else the Windows error, ERROR_NOT_SUPPORTED where the
+// calls are missing.
+DWORD DeleteFileInside(const char* path, const char* const* realFolders, int folderCount);
