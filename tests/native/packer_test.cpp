@@ -635,6 +635,41 @@ TEST_F(PackerTest, EveryCommandAnswersHelp)
     EXPECT_EQ(2, RunPacker("").status);
 }
 
+// Verify says which programs of the archive are signed, and a program whose signature
+// no longer covers it is a fault of its entry.
+TEST_F(PackerTest, VerifySaysWhichProgramsAreSigned)
+{
+    Bytes program = MakeImage("Z", TextBytes("license"), TextBytes("archive"));
+    std::vector<PackEntry> entries(3);
+    entries[0].name = "Arbolix.exe";
+    entries[0].data = program;
+    entries[1].name = "Uninstall.exe";
+    entries[1].data = SignedImage(program);
+    ASSERT_FALSE(entries[1].data.empty());
+    entries[2].name = "readme.txt";
+    entries[2].data = TextBytes("MZ, but not a program");
+    for (PackEntry& entry : entries) {
+        entry.flags = kLogForUninstall;
+        entry.storage = PieceStorage::Stored;
+    }
+    Write("signed.z", BuildArchive(entries));
+    RunResult verified = RunPacker("verify " + Path("signed.z"));
+    EXPECT_EQ(0, verified.status);
+    EXPECT_NE(std::string::npos, verified.output.find("entry 1 \"Arbolix.exe\": a program, not signed\n"
+                                                      "entry 2 \"Uninstall.exe\": a program, signed by "
+                                                      "\"CN=Arbolix Test\", sha256 digest "))
+        << verified.output;
+    EXPECT_EQ(std::string::npos, verified.output.find("readme.txt")) << verified.output;
+
+    entries[1].data[kSectionFile + 0x10] ^= 0x01;
+    Write("changed.z", BuildArchive(entries));
+    RunResult changed = RunPacker("verify " + Path("changed.z"));
+    EXPECT_EQ(1, changed.status);
+    EXPECT_NE(std::string::npos, changed.output.find("changed.z: entry 2 \"Uninstall.exe\": the signature does not "
+                                                     "cover the file as it is: its sha256 digest is "))
+        << changed.output;
+}
+
 TEST(FileTimes, DatesConvertBothWays)
 {
     uint64_t time;

@@ -28,8 +28,12 @@ static const CommandHelp kCommands[] = {
     {"verify", "verify payload.z | ArbolixSetup.exe",
      "Unpacks every piece as the setup program does and checks it fills its size, that\n"
      "every name is one the setup program installs and that no two entries are one file\n"
-     "on Windows; for a setup program, that its license text decodes. Status 1 on any\n"
-     "fault, and for an executable that is not a setup program.\n"},
+     "on Windows; for a setup program, that its license text decodes. Says whether the\n"
+     "setup program and each program in the archive are signed (Authenticode), with the\n"
+     "signer and the file's digest, and checks with OpenSSL that a signature covers its\n"
+     "file as it is: its digest, its signer's signature and the checksum. Whether the\n"
+     "certificate is trusted is not checked. Status 1 on any fault, and for an\n"
+     "executable that is not a setup program.\n"},
     {"align-resources", "align-resources ArbolixSetup.exe",
      "Moves a linked setup program's resource section to a 4 KB page of the file, so that\n"
      "Wine maps the payload instead of copying it. A signed program is refused.\n"},
