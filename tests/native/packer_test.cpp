@@ -34,13 +34,8 @@ struct RunResult {
     std::string output;  // stdout and stderr together
 };
 
-// Runs the packer through the shell; before, when given, is shell text that goes
-// first (a limit, say). Arguments may redirect standard error away from the output.
-static RunResult RunPacker(const std::string& arguments, const char* epoch = nullptr, const char* before = "")
+static RunResult RunShell(const std::string& command)
 {
-    std::string command = before;
-    command += epoch ? std::string("SOURCE_DATE_EPOCH=") + epoch + " " : "env -u SOURCE_DATE_EPOCH ";
-    command += std::string(PACKER) + " 2>&1 " + arguments;
     FILE* pipe = popen(command.c_str(), "r");
     RunResult result{-1, ""};
     if (!pipe) return result;
@@ -50,6 +45,15 @@ static RunResult RunPacker(const std::string& arguments, const char* epoch = nul
     int status = pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+// Runs the packer through the shell; before, when given, is shell text that goes
+// first (a limit, say). Arguments may redirect standard error away from the output.
+static RunResult RunPacker(const std::string& arguments, const char* epoch = nullptr, const char* before = "")
+{
+    std::string command = before;
+    command += epoch ? std::string("SOURCE_DATE_EPOCH=") + epoch + " " : "env -u SOURCE_DATE_EPOCH ";
+    return RunShell(command + PACKER + " 2>&1 " + arguments);
 }
 
 class PackerTest : public ::testing::Test {
@@ -633,6 +637,26 @@ TEST_F(PackerTest, EveryCommandAnswersHelp)
     EXPECT_NE(std::string::npos, manifest.output.find("  attributes=NUMBER ")) << manifest.output;
     EXPECT_EQ(2, RunPacker("help nothing").status);
     EXPECT_EQ(2, RunPacker("").status);
+}
+
+// Packing tells how far it is on a terminal (script gives it one), one line rewritten
+// after each file, and nothing when standard error is not a terminal.
+TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
+{
+    Write("big.txt", std::string(1500000, 'a'));
+    Write("small.txt", "b");
+    Write("manifest.txt", "big.txt big.txt\nsmall.txt small.txt\n");
+    std::string archive = "archive " + Path("manifest.txt") + " -o " + Path("out.z");
+    RunResult quiet = RunPacker(archive);
+    EXPECT_EQ(0, quiet.status);
+    EXPECT_EQ("", quiet.output);
+    RunResult shown = RunShell("script -qec 'env -u SOURCE_DATE_EPOCH " + std::string(PACKER) + " " + archive
+                               + "' /dev/null");
+    EXPECT_EQ(0, shown.status);
+    EXPECT_EQ("\rarbolix-pack archive: 0 of 2 files, 0.0 of 1.5 MB"
+              "\rarbolix-pack archive: 1 of 2 files, 1.5 of 1.5 MB"
+              "\rarbolix-pack archive: 2 of 2 files, 1.5 of 1.5 MB\r\n",
+              shown.output);
 }
 
 // Verify says which programs of the archive are signed, and a program whose signature

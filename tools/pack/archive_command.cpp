@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -44,6 +45,35 @@ static bool ReadSourceDateEpoch(bool* hasEpoch, int64_t* epoch)
     const char* text = getenv("SOURCE_DATE_EPOCH");
     *hasEpoch = text && *text;
     return !*hasEpoch || (text[0] != '-' && ParseUnixSeconds(text, epoch));
+}
+
+// Packing a large payload takes minutes: on a terminal, one line on standard error,
+// rewritten after each file, tells how far it is; nothing when it is not a terminal.
+struct Progress {
+    bool shown = false;
+    size_t files = 0, filesDone = 0;
+    uint64_t bytes = 0, bytesDone = 0;
+};
+
+static void StartProgress(Progress* progress, const std::vector<ManifestEntry>& items)
+{
+    progress->shown = isatty(STDERR_FILENO);
+    progress->files = items.size();
+    for (const ManifestEntry& item : items)
+        progress->bytes += item.sourceSize;
+}
+
+static void ShowProgress(const Progress& progress)
+{
+    if (progress.shown)
+        fprintf(stderr, "\rarbolix-pack archive: %zu of %zu files, %.1f of %.1f MB", progress.filesDone,
+                progress.files, progress.bytesDone / 1e6, progress.bytes / 1e6);
+}
+
+static void EndProgress(const Progress& progress)
+{
+    if (progress.shown)
+        fputc('\n', stderr);
 }
 
 struct ArchiveArguments {
@@ -167,14 +197,23 @@ int RunArchiveCommand(int argc, char** argv)
     std::string dependencies = MakeTarget(arguments.output) + ": " + MakeTarget(manifest);
     std::vector<PackEntry> entries;
     std::vector<StoredPiece> pieces;
+    Progress progress;
+    StartProgress(&progress, items);
+    ShowProgress(progress);
     for (ManifestEntry& item : items) {
-        if (!ReadManifestSource(&item, &error))
+        if (!ReadManifestSource(&item, &error)) {
+            EndProgress(progress);
             return Fail(manifest + ": " + error);
+        }
         if (!item.source.empty())
             dependencies += " \\\n " + MakeTarget(item.source);
         pieces.push_back(TakeEntryPiece(&item.entry, arguments.options.exhaustive));
         entries.push_back(std::move(item.entry));
+        ++progress.filesDone;
+        progress.bytesDone += item.sourceSize;
+        ShowProgress(progress);
     }
+    EndProgress(progress);
     dependencies += "\n";
     StoredPiece directory = DirectoryPiece(entries, pieces, arguments.options);
     uint64_t size = ArchiveSize(directory, pieces);

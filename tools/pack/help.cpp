@@ -22,7 +22,8 @@ static const CommandHelp kCommands[] = {
      "then in each --source-dir. A piece is deflated only when that makes it smaller;\n"
      "--zopfli also tries zopfli (slow). --directory says how the directory is kept.\n"
      "--depfile writes a make-style list of the files read. The output is written whole\n"
-     "or not at all.\n"},
+     "or not at all.\n"
+     "On a terminal, standard error shows the files and bytes packed so far.\n"},
     {"list", "list payload.z | ArbolixSetup.exe",
      "Prints an archive's directory, of an archive file or of a setup program's resources.\n"},
     {"verify", "verify payload.z | ArbolixSetup.exe",
