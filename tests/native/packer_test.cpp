@@ -624,7 +624,7 @@ TEST_F(PackerTest, TextIsStoredWhenDeflatingDoesNotShrinkIt)
 
 TEST_F(PackerTest, EveryCommandAnswersHelp)
 {
-    for (const char* command : {"text", "archive", "list", "verify", "align-resources"}) {
+    for (const char* command : {"text", "archive", "list", "verify", "align-resources", "uninstaller"}) {
         RunResult help = RunPacker(std::string(command) + " --help 2>/dev/null");
         EXPECT_EQ(0, help.status) << command;
         EXPECT_EQ(0u, help.output.find(std::string("usage: arbolix-pack ") + command)) << help.output;
@@ -637,6 +637,46 @@ TEST_F(PackerTest, EveryCommandAnswersHelp)
     EXPECT_NE(std::string::npos, manifest.output.find("  attributes=NUMBER ")) << manifest.output;
     EXPECT_EQ(2, RunPacker("help nothing").status);
     EXPECT_EQ(2, RunPacker("").status);
+}
+
+// The uninstaller is copied out to be signed, and the signed copy is packed in its
+// place; the depfile still names the manifest's own. A manifest without one (in
+// the install folder) cannot have its uninstaller signed.
+TEST_F(PackerTest, UninstallerIsCopiedForSigningAndPackedInItsPlace)
+{
+    Write("Uninstall.exe", "the uninstaller");
+    Write("readme.txt", "notes");
+    Write("manifest.txt", "Uninstall.exe uninstall.EXE\nreadme.txt readme.txt\n");
+    std::string manifest = Path("manifest.txt");
+    ASSERT_EQ(0, RunPacker("uninstaller " + manifest + " -o " + Path("copy.exe")).status);
+    EXPECT_EQ(TextBytes("the uninstaller"), Read("copy.exe"));
+    Write("copy.exe", "the uninstaller, signed");
+    RunResult packed = RunPacker("archive --uninstaller " + Path("copy.exe") + " " + manifest + " -o " + Path("out.z")
+                                 + " --depfile " + Path("out.d"));
+    ASSERT_EQ(0, packed.status) << packed.output;
+    std::vector<ReadEntry> entries;
+    ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ("uninstall.EXE", entries[0].name);
+    EXPECT_EQ(TextBytes("the uninstaller, signed"), entries[0].content);
+    Bytes depfile = Read("out.d");
+    std::string dependencies(depfile.begin(), depfile.end());
+    EXPECT_NE(std::string::npos, dependencies.find(Path("Uninstall.exe") + " ")) << dependencies;
+    EXPECT_EQ(std::string::npos, dependencies.find("copy.exe")) << dependencies;
+
+    for (const char* without : {"readme.txt readme.txt\n", "readme.txt Uninstall.exe base=system\n",
+                                "readme.txt Tools\\Uninstall.exe\n", "- Uninstall.exe flags=VersionGated version=1.0.0.0\n"}) {
+        Write("manifest.txt", without);
+        RunResult copied = RunPacker("uninstaller " + manifest + " -o " + Path("other.exe"));
+        EXPECT_EQ(1, copied.status) << without;
+        EXPECT_EQ("arbolix-pack uninstaller: " + manifest + ": no entry installs Uninstall.exe into the install folder\n",
+                  copied.output);
+        RunResult archived = RunPacker("archive --uninstaller " + Path("copy.exe") + " " + manifest + " -o " + Path("x.z"));
+        EXPECT_EQ(1, archived.status) << without;
+        EXPECT_NE(std::string::npos, archived.output.find("--uninstaller is given, but no entry installs Uninstall.exe"))
+            << archived.output;
+    }
+    EXPECT_EQ("Uninstall.exe copy.exe manifest.txt out.d out.z readme.txt", Listing());
 }
 
 // Packing tells how far it is on a terminal (script gives it one), one line rewritten

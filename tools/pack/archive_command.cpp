@@ -1,7 +1,9 @@
 // arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...
-//                      MANIFEST -o OUTPUT [--depfile FILE]
+//                      [--uninstaller FILE] MANIFEST -o OUTPUT [--depfile FILE]
 // Writes the payload archive of the entries the manifest lists, in its order, and
 // optionally a make-style list of the files it read, for the build's dependencies.
+// --uninstaller packs FILE, a signed copy of the uninstaller, in place of the
+// manifest's own.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/product.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/file_io.h"
@@ -77,7 +80,7 @@ static void EndProgress(const Progress& progress)
 }
 
 struct ArchiveArguments {
-    std::string manifest, output, depfile;
+    std::string manifest, output, depfile, uninstaller;
     std::vector<std::string> sourceDirs;
     PackOptions options;
 };
@@ -87,7 +90,8 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
 {
     for (int i = 0; i < argc; ++i) {
         std::string option = argv[i];
-        bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory";
+        bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory"
+                      || option == "--uninstaller";
         if (valued && i + 1 == argc)
             return UsageError("archive", (option + " needs a value").c_str());
         if (option == "-o") {
@@ -98,6 +102,8 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
             arguments->sourceDirs.push_back(argv[++i]);
         } else if (option == "--depfile") {
             arguments->depfile = argv[++i];
+        } else if (option == "--uninstaller") {
+            arguments->uninstaller = argv[++i];
         } else if (option == "--directory") {
             std::string storage = argv[++i];
             PieceStorage& directory = arguments->options.directoryStorage;
@@ -178,16 +184,23 @@ int RunArchiveCommand(int argc, char** argv)
                     + " is not a number of seconds from 1970 up to 253402300799 (9999-12-31)");
 
     const std::string& manifest = arguments.manifest;
-    Bytes text;
     std::string error;
-    if (!ReadWholeFile(manifest, &text, &error))
-        return Fail("cannot read " + manifest + ": " + error);
-    size_t slash = manifest.rfind('/');
-    std::vector<std::string> folders = {slash == std::string::npos ? "." : manifest.substr(0, slash)};
-    folders.insert(folders.end(), arguments.sourceDirs.begin(), arguments.sourceDirs.end());
     std::vector<ManifestEntry> items;
-    if (!ParseManifest(std::string(text.begin(), text.end()), folders, &items, &error)
-        || !CheckManifestSources(&items, hasEpoch, epoch, &error))
+    if (!ReadManifest(manifest, arguments.sourceDirs, &items, &error))
+        return Fail(error);
+    // A signed copy of the uninstaller takes the place of the manifest's; the depfile
+    // still names the manifest's, which the copy is made from.
+    ManifestEntry* uninstaller = nullptr;
+    std::string uninstallerSource;
+    if (!arguments.uninstaller.empty()) {
+        uninstaller = FindUninstallerEntry(&items);
+        if (!uninstaller)
+            return Fail(manifest + ": --uninstaller is given, but no entry installs " + kUninstallerName);
+        uninstallerSource = uninstaller->source;
+        uninstaller->source = uninstaller->sourceWord = arguments.uninstaller;
+        uninstaller->searched.clear();
+    }
+    if (!CheckManifestSources(&items, hasEpoch, epoch, &error))
         return Fail(manifest + ": " + error);
     error = OutputProblem(arguments, items);
     if (!error.empty())
@@ -206,7 +219,7 @@ int RunArchiveCommand(int argc, char** argv)
             return Fail(manifest + ": " + error);
         }
         if (!item.source.empty())
-            dependencies += " \\\n " + MakeTarget(item.source);
+            dependencies += " \\\n " + MakeTarget(&item == uninstaller ? uninstallerSource : item.source);
         pieces.push_back(TakeEntryPiece(&item.entry, arguments.options.exhaustive));
         entries.push_back(std::move(item.entry));
         ++progress.filesDone;
