@@ -9,6 +9,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearchPath();
+    LoadCommonControls();
     g_setup.module = instance;
     ApplyCommandLine(__argc, __argv);
     CoInitialize(0);

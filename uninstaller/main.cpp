@@ -50,6 +50,7 @@ static DWORD Uninstall()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearchPath();
+    LoadCommonControls();
     g_uninstall.module = instance;
     WorkerOptions worker;
     if (ParseWorkerOptions(__argc, __argv, &worker)) {

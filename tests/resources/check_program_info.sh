@@ -6,7 +6,7 @@
 set -eu
 program=$1
 manifest=$(wrestool -x --raw --type=24 --name=1 "$program")
-for expected in '<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>' \
+for expected in '<requestedExecutionLevel level="requireAdministrator"/>' \
     'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
     '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>'; do
   echo "$manifest" | grep -qF "$expected" || { echo "no $expected in the manifest"; exit 1; }
