@@ -70,6 +70,8 @@ first=$(digest "$work/signed.exe")
 [ -n "$first" ]
 [ "$first" = "$(digest "$work/resigned.exe")" ]
 for program in signed resigned; do
+  # osslsigncode writes no file that is already there, as after an earlier run.
+  rm -f "$work/$program.unsigned"
   osslsigncode remove-signature -in "$work/$program.exe" -out "$work/$program.unsigned" >/dev/null
 done
 cmp "$work/signed.unsigned" "$work/resigned.unsigned"
