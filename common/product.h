@@ -8,6 +8,13 @@
 #define ARBOLIX_PRODUCT_NAME "Arbolix"
 #define ARBOLIX_CHANNEL_NAME ARBOLIX_PRODUCT_NAME " Beta"
 #define ARBOLIX_VERSION_TEXT "2.b20e"
+// The version as Windows compares file versions: 2.b20e is beta 20 of 2.0 in its
+// fifth revision (e), so that every later beta compares higher.
+#define ARBOLIX_FILE_VERSION 2, 0, 20, 5
+#define ARBOLIX_DOTTED_VERSION(major, minor, build, revision) #major "." #minor "." #build "." #revision
+#define ARBOLIX_DOTTED_VERSION_OF(parts) ARBOLIX_DOTTED_VERSION(parts)
+#define ARBOLIX_FILE_VERSION_TEXT ARBOLIX_DOTTED_VERSION_OF(ARBOLIX_FILE_VERSION)
+#define ARBOLIX_PUBLISHER "Arbolix Inc."
 // 0xAE is the registered sign of the Windows-1252 code page.
 #define ARBOLIX_SETUP_CAPTION ARBOLIX_PRODUCT_NAME "\xAE Setup"
 #define ARBOLIX_HOME_PAGE "https://www.arbolix.example/"
@@ -24,7 +31,7 @@
 inline constexpr char kProductName[] = ARBOLIX_PRODUCT_NAME;
 inline constexpr char kChannelName[] = ARBOLIX_CHANNEL_NAME;
 inline constexpr char kDisplayName[] = ARBOLIX_CHANNEL_NAME " " ARBOLIX_VERSION_TEXT;
-inline constexpr char kPublisher[] = "Arbolix Inc.";
+inline constexpr char kPublisher[] = ARBOLIX_PUBLISHER;
 inline constexpr char kSetupCaption[] = ARBOLIX_SETUP_CAPTION;
 inline constexpr char kVendorHomePage[] = ARBOLIX_HOME_PAGE;
 inline constexpr char kVendorSupportPage[] = ARBOLIX_HOME_PAGE "support/";

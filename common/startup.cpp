@@ -16,3 +16,9 @@ void RestrictDllSearchPath()
     if (setDirectories)
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
+
+void LoadCommonControls()
+{
+    // Bound by the manifest to the system's side-by-side copy, never a planted one.
+    LoadLibraryA("comctl32.dll");
+}

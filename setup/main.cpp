@@ -8,6 +8,7 @@
 int ProgramMain(HINSTANCE instance, int argc, char** argv)
 {
     RestrictDllSearchPath();
+    LoadCommonControls();
     g_setup.module = instance;
     ApplyCommandLine(argc, argv);
     CoInitialize(0);

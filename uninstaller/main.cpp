@@ -39,15 +39,17 @@ static DWORD Uninstall()
     if (refusal)
         return refusal;
 
+    // The first message comes to the foreground: started from the list of programs, the
+    // uninstaller has no window of its own that could.
     if (GetFileAttributesA(g_uninstall.logPath) == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         if (!g_uninstall.silent)
-            ShowMessage(MB_OK | MB_ICONERROR, "Unable to find %s.\nArbolix cannot be removed automatically.",
-                        g_uninstall.logPath);
+            ShowMessage(MB_OK | MB_ICONERROR | MB_SETFOREGROUND,
+                        "Unable to find %s.\nArbolix cannot be removed automatically.", g_uninstall.logPath);
         return error ? error : (DWORD)ERROR_FILE_NOT_FOUND;
     }
     if (!g_uninstall.unattended &&
-        ShowMessage(MB_YESNO | MB_ICONQUESTION,
+        ShowMessage(MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND,
                     "Are you sure you want to completely remove %s and all of its components?", kDisplayName) !=
             IDYES)
         return ERROR_CANCELLED;
@@ -70,6 +72,7 @@ static DWORD Uninstall()
 int ProgramMain(HINSTANCE instance, int argc, char** argv)
 {
     RestrictDllSearchPath();
+    LoadCommonControls();
     g_uninstall.module = instance;
     WorkerOptions worker;
     if (ParseWorkerOptions(argc, argv, &worker)) {

@@ -34,13 +34,8 @@ struct RunResult {
     std::string output;  // stdout and stderr together
 };
 
-// Runs the packer through the shell; before, when given, is shell text that goes
-// first (a limit, say). Arguments may redirect standard error away from the output.
-static RunResult RunPacker(const std::string& arguments, const char* epoch = nullptr, const char* before = "")
+static RunResult RunShell(const std::string& command)
 {
-    std::string command = before;
-    command += epoch ? std::string("SOURCE_DATE_EPOCH=") + epoch + " " : "env -u SOURCE_DATE_EPOCH ";
-    command += std::string(PACKER) + " 2>&1 " + arguments;
     FILE* pipe = popen(command.c_str(), "r");
     RunResult result{-1, ""};
     if (!pipe) return result;
@@ -50,6 +45,15 @@ static RunResult RunPacker(const std::string& arguments, const char* epoch = nul
     int status = pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+// Runs the packer through the shell; before, when given, is shell text that goes
+// first (a limit, say). Arguments may redirect standard error away from the output.
+static RunResult RunPacker(const std::string& arguments, const char* epoch = nullptr, const char* before = "")
+{
+    std::string command = before;
+    command += epoch ? std::string("SOURCE_DATE_EPOCH=") + epoch + " " : "env -u SOURCE_DATE_EPOCH ";
+    return RunShell(command + PACKER + " 2>&1 " + arguments);
 }
 
 class PackerTest : public ::testing::Test {
@@ -620,7 +624,7 @@ TEST_F(PackerTest, TextIsStoredWhenDeflatingDoesNotShrinkIt)
 
 TEST_F(PackerTest, EveryCommandAnswersHelp)
 {
-    for (const char* command : {"text", "archive", "list", "verify", "align-resources"}) {
+    for (const char* command : {"text", "archive", "list", "verify", "align-resources", "uninstaller"}) {
         RunResult help = RunPacker(std::string(command) + " --help 2>/dev/null");
         EXPECT_EQ(0, help.status) << command;
         EXPECT_EQ(0u, help.output.find(std::string("usage: arbolix-pack ") + command)) << help.output;
@@ -633,6 +637,101 @@ TEST_F(PackerTest, EveryCommandAnswersHelp)
     EXPECT_NE(std::string::npos, manifest.output.find("  attributes=NUMBER ")) << manifest.output;
     EXPECT_EQ(2, RunPacker("help nothing").status);
     EXPECT_EQ(2, RunPacker("").status);
+}
+
+// The uninstaller is copied out to be signed, and the signed copy is packed in its
+// place; the depfile still names the manifest's own. A manifest without one (in
+// the install folder) cannot have its uninstaller signed.
+TEST_F(PackerTest, UninstallerIsCopiedForSigningAndPackedInItsPlace)
+{
+    Write("Uninstall.exe", "the uninstaller");
+    Write("readme.txt", "notes");
+    Write("manifest.txt", "Uninstall.exe uninstall.EXE\nreadme.txt readme.txt\n");
+    std::string manifest = Path("manifest.txt");
+    ASSERT_EQ(0, RunPacker("uninstaller " + manifest + " -o " + Path("copy.exe")).status);
+    EXPECT_EQ(TextBytes("the uninstaller"), Read("copy.exe"));
+    Write("copy.exe", "the uninstaller, signed");
+    RunResult packed = RunPacker("archive --uninstaller " + Path("copy.exe") + " " + manifest + " -o " + Path("out.z")
+                                 + " --depfile " + Path("out.d"));
+    ASSERT_EQ(0, packed.status) << packed.output;
+    std::vector<ReadEntry> entries;
+    ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ("uninstall.EXE", entries[0].name);
+    EXPECT_EQ(TextBytes("the uninstaller, signed"), entries[0].content);
+    Bytes depfile = Read("out.d");
+    std::string dependencies(depfile.begin(), depfile.end());
+    EXPECT_NE(std::string::npos, dependencies.find(Path("Uninstall.exe") + " ")) << dependencies;
+    EXPECT_EQ(std::string::npos, dependencies.find("copy.exe")) << dependencies;
+
+    for (const char* without : {"readme.txt readme.txt\n", "readme.txt Uninstall.exe base=system\n",
+                                "readme.txt Tools\\Uninstall.exe\n", "- Uninstall.exe flags=VersionGated version=1.0.0.0\n"}) {
+        Write("manifest.txt", without);
+        RunResult copied = RunPacker("uninstaller " + manifest + " -o " + Path("other.exe"));
+        EXPECT_EQ(1, copied.status) << without;
+        EXPECT_EQ("arbolix-pack uninstaller: " + manifest + ": no entry installs Uninstall.exe into the install folder\n",
+                  copied.output);
+        RunResult archived = RunPacker("archive --uninstaller " + Path("copy.exe") + " " + manifest + " -o " + Path("x.z"));
+        EXPECT_EQ(1, archived.status) << without;
+        EXPECT_NE(std::string::npos, archived.output.find("--uninstaller is given, but no entry installs Uninstall.exe"))
+            << archived.output;
+    }
+    EXPECT_EQ("Uninstall.exe copy.exe manifest.txt out.d out.z readme.txt", Listing());
+}
+
+// Packing tells how far it is on a terminal (script gives it one), one line rewritten
+// after each file, and nothing when standard error is not a terminal.
+TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
+{
+    Write("big.txt", std::string(1500000, 'a'));
+    Write("small.txt", "b");
+    Write("manifest.txt", "big.txt big.txt\nsmall.txt small.txt\n");
+    std::string archive = "archive " + Path("manifest.txt") + " -o " + Path("out.z");
+    RunResult quiet = RunPacker(archive);
+    EXPECT_EQ(0, quiet.status);
+    EXPECT_EQ("", quiet.output);
+    RunResult shown = RunShell("script -qec 'env -u SOURCE_DATE_EPOCH " + std::string(PACKER) + " " + archive
+                               + "' /dev/null");
+    EXPECT_EQ(0, shown.status);
+    EXPECT_EQ("\rarbolix-pack archive: 0 of 2 files, 0.0 of 1.5 MB"
+              "\rarbolix-pack archive: 1 of 2 files, 1.5 of 1.5 MB"
+              "\rarbolix-pack archive: 2 of 2 files, 1.5 of 1.5 MB\r\n",
+              shown.output);
+}
+
+// Verify says which programs of the archive are signed, and a program whose signature
+// no longer covers it is a fault of its entry.
+TEST_F(PackerTest, VerifySaysWhichProgramsAreSigned)
+{
+    Bytes program = MakeImage("Z", TextBytes("license"), TextBytes("archive"));
+    std::vector<PackEntry> entries(3);
+    entries[0].name = "Arbolix.exe";
+    entries[0].data = program;
+    entries[1].name = "Uninstall.exe";
+    entries[1].data = SignedImage(program);
+    ASSERT_FALSE(entries[1].data.empty());
+    entries[2].name = "readme.txt";
+    entries[2].data = TextBytes("MZ, but not a program");
+    for (PackEntry& entry : entries) {
+        entry.flags = kLogForUninstall;
+        entry.storage = PieceStorage::Stored;
+    }
+    Write("signed.z", BuildArchive(entries));
+    RunResult verified = RunPacker("verify " + Path("signed.z"));
+    EXPECT_EQ(0, verified.status);
+    EXPECT_NE(std::string::npos, verified.output.find("entry 1 \"Arbolix.exe\": a program, not signed\n"
+                                                      "entry 2 \"Uninstall.exe\": a program, signed by "
+                                                      "\"CN=Arbolix Test\", sha256 digest "))
+        << verified.output;
+    EXPECT_EQ(std::string::npos, verified.output.find("readme.txt")) << verified.output;
+
+    entries[1].data[kSectionFile + 0x10] ^= 0x01;
+    Write("changed.z", BuildArchive(entries));
+    RunResult changed = RunPacker("verify " + Path("changed.z"));
+    EXPECT_EQ(1, changed.status);
+    EXPECT_NE(std::string::npos, changed.output.find("changed.z: entry 2 \"Uninstall.exe\": the signature does not "
+                                                     "cover the file as it is: its sha256 digest is "))
+        << changed.output;
 }
 
 TEST(FileTimes, DatesConvertBothWays)

@@ -1,8 +1,10 @@
 #include "tests/native/pe_image.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "payload/little_endian.h"
+#include "tools/pack/file_io.h"
 
 void Put16(Bytes* image, size_t offset, uint16_t value)
 {
@@ -70,4 +72,18 @@ Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& 
     Put32(&image, header + 20, kSectionFile);
     image.insert(image.end(), section.begin(), section.end());
     return image;
+}
+
+Bytes SignedImage(const Bytes& image)
+{
+    char pattern[] = "/tmp/arbolix-signature-XXXXXX";
+    std::string folder = mkdtemp(pattern);
+    Bytes signedImage;
+    std::string command = "cd '" + folder + "' && openssl req -x509 -newkey rsa:2048 -nodes -days 2 "
+                          "-subj '/CN=Arbolix Test' -keyout key.pem -out cert.pem 2>/dev/null && osslsigncode sign "
+                          "-certs cert.pem -key key.pem -h sha256 -in unsigned.exe -out signed.exe >/dev/null";
+    if (WriteWholeFile(folder + "/unsigned.exe", image) && system(command.c_str()) == 0)
+        ReadWholeFile(folder + "/signed.exe", &signedImage);
+    system(("rm -rf '" + folder + "'").c_str());
+    return signedImage;
 }

@@ -16,3 +16,7 @@ enum : uint32_t { kSectionRva = 0x1000, kSectionFile = 0x200 };
 // One resource section at kSectionFile holding type typeName (by name) with the
 // numeric ids 107 and archiveId, each in language 1033, with the given contents.
 Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& archive, uint16_t archiveId = 110);
+
+// The image signed by osslsigncode with a throw-away certificate made by openssl
+// ("CN=Arbolix Test"), as a release is signed; empty when either tool failed.
+Bytes SignedImage(const Bytes& image);

@@ -8,6 +8,7 @@
 #include "payload/little_endian.h"
 #include "tests/native/pe_image.h"
 #include "tools/pack/pe_resources.h"
+#include "tools/pack/signature.h"
 
 static Bytes Text(const std::string& text)
 {
@@ -168,4 +169,36 @@ TEST(PeAlignment, CutOrDamagedImagesNeverReachOutside)
             int result = AlignResourceSection(&damaged, &error);
             EXPECT_EQ(result == 1, damaged.size() > before) << offset;
         }
+}
+
+// Every byte counts: a change anywhere, a byte more or less, and the signature no
+// longer covers the file (AddressSanitizer watches the reading of the damaged ones).
+TEST(PeSignature, AnyChangedByteBreaksTheSignature)
+{
+    Bytes image = MakeImage("Z", Text("license"), Text("archive"));
+    SignatureFacts facts;
+    std::string error;
+    EXPECT_EQ(0, CheckSignature(image, &facts, &error));
+    Bytes signedImage = SignedImage(image);
+    ASSERT_GT(signedImage.size(), image.size());
+    ASSERT_EQ(1, CheckSignature(signedImage, &facts, &error)) << error;
+    EXPECT_EQ("CN=Arbolix Test", facts.signer);
+    EXPECT_EQ("sha256", facts.algorithm);
+    EXPECT_EQ(64u, facts.digest.size());
+
+    for (size_t offset = 0; offset < signedImage.size(); ++offset) {
+        Bytes changed = signedImage;
+        changed[offset] ^= 0x01;
+        EXPECT_EQ(-1, CheckSignature(changed, &facts, &error)) << offset;
+    }
+    Bytes payload = signedImage;
+    payload[kSectionFile + 0x100] ^= 0x01;
+    CheckSignature(payload, &facts, &error);
+    EXPECT_EQ(0u, error.find("the signature does not cover the file as it is: its sha256 digest is ")) << error;
+    Bytes longer = signedImage;
+    longer.push_back(0);
+    EXPECT_EQ(-1, CheckSignature(longer, &facts, &error));
+    EXPECT_EQ("the file goes on for 1 byte after its signature, which does not cover them", error);
+    for (size_t size = image.size(); size < signedImage.size(); ++size)
+        EXPECT_EQ(-1, CheckSignature(Bytes(signedImage.begin(), signedImage.begin() + size), &facts, &error)) << size;
 }

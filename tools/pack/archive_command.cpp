@@ -1,14 +1,18 @@
 // arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...
-//                      MANIFEST -o OUTPUT [--depfile FILE]
+//                      [--uninstaller FILE] MANIFEST -o OUTPUT [--depfile FILE]
 // Writes the payload archive of the entries the manifest lists, in its order, and
 // optionally a make-style list of the files it read, for the build's dependencies.
+// --uninstaller packs FILE, a signed copy of the uninstaller, in place of the
+// manifest's own.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "common/product.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/file_io.h"
@@ -46,8 +50,37 @@ static bool ReadSourceDateEpoch(bool* hasEpoch, int64_t* epoch)
     return !*hasEpoch || (text[0] != '-' && ParseUnixSeconds(text, epoch));
 }
 
+// Packing a large payload takes minutes: on a terminal, one line on standard error,
+// rewritten after each file, tells how far it is; nothing when it is not a terminal.
+struct Progress {
+    bool shown = false;
+    size_t files = 0, filesDone = 0;
+    uint64_t bytes = 0, bytesDone = 0;
+};
+
+static void StartProgress(Progress* progress, const std::vector<ManifestEntry>& items)
+{
+    progress->shown = isatty(STDERR_FILENO);
+    progress->files = items.size();
+    for (const ManifestEntry& item : items)
+        progress->bytes += item.sourceSize;
+}
+
+static void ShowProgress(const Progress& progress)
+{
+    if (progress.shown)
+        fprintf(stderr, "\rarbolix-pack archive: %zu of %zu files, %.1f of %.1f MB", progress.filesDone,
+                progress.files, progress.bytesDone / 1e6, progress.bytes / 1e6);
+}
+
+static void EndProgress(const Progress& progress)
+{
+    if (progress.shown)
+        fputc('\n', stderr);
+}
+
 struct ArchiveArguments {
-    std::string manifest, output, depfile;
+    std::string manifest, output, depfile, uninstaller;
     std::vector<std::string> sourceDirs;
     PackOptions options;
 };
@@ -57,7 +90,8 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
 {
     for (int i = 0; i < argc; ++i) {
         std::string option = argv[i];
-        bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory";
+        bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory"
+                      || option == "--uninstaller";
         if (valued && i + 1 == argc)
             return UsageError("archive", (option + " needs a value").c_str());
         if (option == "-o") {
@@ -68,6 +102,8 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
             arguments->sourceDirs.push_back(argv[++i]);
         } else if (option == "--depfile") {
             arguments->depfile = argv[++i];
+        } else if (option == "--uninstaller") {
+            arguments->uninstaller = argv[++i];
         } else if (option == "--directory") {
             std::string storage = argv[++i];
             PieceStorage& directory = arguments->options.directoryStorage;
@@ -148,16 +184,23 @@ int RunArchiveCommand(int argc, char** argv)
                     + " is not a number of seconds from 1970 up to 253402300799 (9999-12-31)");
 
     const std::string& manifest = arguments.manifest;
-    Bytes text;
     std::string error;
-    if (!ReadWholeFile(manifest, &text, &error))
-        return Fail("cannot read " + manifest + ": " + error);
-    size_t slash = manifest.rfind('/');
-    std::vector<std::string> folders = {slash == std::string::npos ? "." : manifest.substr(0, slash)};
-    folders.insert(folders.end(), arguments.sourceDirs.begin(), arguments.sourceDirs.end());
     std::vector<ManifestEntry> items;
-    if (!ParseManifest(std::string(text.begin(), text.end()), folders, &items, &error)
-        || !CheckManifestSources(&items, hasEpoch, epoch, &error))
+    if (!ReadManifest(manifest, arguments.sourceDirs, &items, &error))
+        return Fail(error);
+    // A signed copy of the uninstaller takes the place of the manifest's; the depfile
+    // still names the manifest's, which the copy is made from.
+    ManifestEntry* uninstaller = nullptr;
+    std::string uninstallerSource;
+    if (!arguments.uninstaller.empty()) {
+        uninstaller = FindUninstallerEntry(&items);
+        if (!uninstaller)
+            return Fail(manifest + ": --uninstaller is given, but no entry installs " + kUninstallerName);
+        uninstallerSource = uninstaller->source;
+        uninstaller->source = uninstaller->sourceWord = arguments.uninstaller;
+        uninstaller->searched.clear();
+    }
+    if (!CheckManifestSources(&items, hasEpoch, epoch, &error))
         return Fail(manifest + ": " + error);
     error = OutputProblem(arguments, items);
     if (!error.empty())
@@ -167,14 +210,23 @@ int RunArchiveCommand(int argc, char** argv)
     std::string dependencies = MakeTarget(arguments.output) + ": " + MakeTarget(manifest);
     std::vector<PackEntry> entries;
     std::vector<StoredPiece> pieces;
+    Progress progress;
+    StartProgress(&progress, items);
+    ShowProgress(progress);
     for (ManifestEntry& item : items) {
-        if (!ReadManifestSource(&item, &error))
+        if (!ReadManifestSource(&item, &error)) {
+            EndProgress(progress);
             return Fail(manifest + ": " + error);
+        }
         if (!item.source.empty())
-            dependencies += " \\\n " + MakeTarget(item.source);
+            dependencies += " \\\n " + MakeTarget(&item == uninstaller ? uninstallerSource : item.source);
         pieces.push_back(TakeEntryPiece(&item.entry, arguments.options.exhaustive));
         entries.push_back(std::move(item.entry));
+        ++progress.filesDone;
+        progress.bytesDone += item.sourceSize;
+        ShowProgress(progress);
     }
+    EndProgress(progress);
     dependencies += "\n";
     StoredPiece directory = DirectoryPiece(entries, pieces, arguments.options);
     uint64_t size = ArchiveSize(directory, pieces);

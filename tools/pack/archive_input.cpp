@@ -28,5 +28,6 @@ bool LoadArchiveInput(const std::string& path, ArchiveInput* input, std::string*
         return false;
     }
     input->hasLicense = found == 1;
+    input->signature = CheckSignature(file, &input->signatureFacts, &input->signatureFault);
     return true;
 }

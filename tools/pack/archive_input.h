@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/pack/file_io.h"
+#include "tools/pack/signature.h"
 
 struct ArchiveInput {
     bool fromSetupProgram = false;
@@ -12,6 +13,9 @@ struct ArchiveInput {
     Bytes archive;          // resource "Z"/110, or the whole file
     bool hasLicense = false;
     Bytes license;          // resource "Z"/107 of a setup program
+    int signature = 0;      // of an executable, as CheckSignature answers
+    SignatureFacts signatureFacts;
+    std::string signatureFault;
 };
 
 // false and *error when the file cannot be read or is a malformed executable.

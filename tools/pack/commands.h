@@ -6,3 +6,4 @@ int RunArchiveCommand(int argc, char** argv);
 int RunListCommand(int argc, char** argv);
 int RunVerifyCommand(int argc, char** argv);
 int RunAlignCommand(int argc, char** argv);
+int RunUninstallerCommand(int argc, char** argv);

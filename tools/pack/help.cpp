@@ -16,23 +16,33 @@ static const CommandHelp kCommands[] = {
      "smaller.\n"},
     {"archive",
      "archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
-     "          MANIFEST -o payload.z [--depfile payload.d]",
+     "          [--uninstaller FILE] MANIFEST -o payload.z [--depfile payload.d]",
      "Writes the payload archive (Z/110) of a manifest, entries in manifest order (see\n"
      "'arbolix-pack help manifest'). Relative sources are looked for next to the manifest,\n"
      "then in each --source-dir. A piece is deflated only when that makes it smaller;\n"
      "--zopfli also tries zopfli (slow). --directory says how the directory is kept.\n"
-     "--depfile writes a make-style list of the files read. The output is written whole\n"
-     "or not at all.\n"},
+     "--uninstaller packs FILE (a signed copy, see 'uninstaller') as the entry that\n"
+     "installs Uninstall.exe. --depfile writes a make-style list of the files read (for\n"
+     "the uninstaller, the manifest's own). The output is written whole or not at all.\n"
+     "On a terminal, standard error shows the files and bytes packed so far.\n"},
     {"list", "list payload.z | ArbolixSetup.exe",
      "Prints an archive's directory, of an archive file or of a setup program's resources.\n"},
     {"verify", "verify payload.z | ArbolixSetup.exe",
      "Unpacks every piece as the setup program does and checks it fills its size, that\n"
      "every name is one the setup program installs and that no two entries are one file\n"
-     "on Windows; for a setup program, that its license text decodes. Status 1 on any\n"
-     "fault, and for an executable that is not a setup program.\n"},
+     "on Windows; for a setup program, that its license text decodes. Says whether the\n"
+     "setup program and each program in the archive are signed (Authenticode), with the\n"
+     "signer and the file's digest, and checks with OpenSSL that a signature covers its\n"
+     "file as it is: its digest, its signer's signature and the checksum. Whether the\n"
+     "certificate is trusted is not checked. Status 1 on any fault, and for an\n"
+     "executable that is not a setup program.\n"},
     {"align-resources", "align-resources ArbolixSetup.exe",
      "Moves a linked setup program's resource section to a 4 KB page of the file, so that\n"
      "Wine maps the payload instead of copying it. A signed program is refused.\n"},
+    {"uninstaller", "uninstaller [--source-dir DIR]... MANIFEST -o Uninstall.exe",
+     "Copies the file the manifest packs as Uninstall.exe in the install folder, to be\n"
+     "signed before 'archive --uninstaller' packs the copy in its place. A manifest\n"
+     "without that entry is a fault.\n"},
 };
 
 static const char kManifestHelp[] =

@@ -16,6 +16,7 @@ int main(int argc, char** argv)
         {"list", RunListCommand},
         {"verify", RunVerifyCommand},
         {"align-resources", RunAlignCommand},
+        {"uninstaller", RunUninstallerCommand},
     };
     if (argc < 2)
         return UsageError("", "a command is needed");

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include "common/product.h"
 #include "payload/archive_format.h"
 #include "tools/pack/code_page.h"
 #include "tools/pack/file_io.h"
@@ -369,4 +370,31 @@ bool ReadManifestSource(ManifestEntry* item, std::string* error)
     *error = LineError(item->line, "cannot read " + item->source + ": "
                                        + (why.empty() ? "it changed while the archive was packed" : why));
     return false;
+}
+
+bool ReadManifest(const std::string& path, const std::vector<std::string>& sourceDirs,
+                  std::vector<ManifestEntry>* entries, std::string* error)
+{
+    Bytes text;
+    if (!ReadWholeFile(path, &text, error)) {
+        *error = "cannot read " + path + ": " + *error;
+        return false;
+    }
+    size_t slash = path.rfind('/');
+    std::vector<std::string> folders = {slash == std::string::npos ? "." : path.substr(0, slash)};
+    folders.insert(folders.end(), sourceDirs.begin(), sourceDirs.end());
+    if (ParseManifest(std::string(text.begin(), text.end()), folders, entries, error))
+        return true;
+    *error = path + ": " + *error;
+    return false;
+}
+
+ManifestEntry* FindUninstallerEntry(std::vector<ManifestEntry>* entries)
+{
+    std::string uninstaller = ComparableTargetName(kUninstallerName);
+    for (ManifestEntry& item : *entries)
+        if (!item.source.empty() && !(item.entry.flags & kInSystemDirectory)
+            && ComparableTargetName(item.entry.name) == uninstaller)
+            return &item;
+    return nullptr;
 }

@@ -45,3 +45,12 @@ bool CheckManifestSources(std::vector<ManifestEntry>* entries, bool hasEpoch, in
 
 // Reads the entry's source into its data, unless it has none.
 bool ReadManifestSource(ManifestEntry* item, std::string* error);
+
+// Reads and parses the manifest at path; relative sources are looked for next to it,
+// then in sourceDirs. On a fault, false and a message naming the manifest.
+bool ReadManifest(const std::string& path, const std::vector<std::string>& sourceDirs,
+                  std::vector<ManifestEntry>* entries, std::string* error);
+
+// The entry with a source that installs the uninstaller ("Uninstall.exe" in the install
+// folder, the name compared as Windows compares names); null when there is none.
+ManifestEntry* FindUninstallerEntry(std::vector<ManifestEntry>* entries);

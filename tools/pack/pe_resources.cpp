@@ -136,6 +136,22 @@ static void ReadDirectory(const Bytes& image, const PeLayout& layout, uint32_t i
 
 enum { kResourceDirectory = 2, kCertificateDirectory = 4, kPage = 4096 };
 
+bool ReadSignatureLayout(const Bytes& image, SignatureLayout* layout, std::string* error)
+{
+    *error = "not a Windows executable";
+    if (!IsPeImage(image))
+        return false;
+    *error = "the PE headers are malformed";
+    PeLayout pe;
+    if (!ReadPeLayout(image, &pe))
+        return false;
+    layout->checksum = pe.optional + 64;
+    layout->directoryEntry = pe.directories + 8 * (size_t)kCertificateDirectory;
+    ReadDirectory(image, pe, kCertificateDirectory, &layout->table, &layout->tableSize);
+    error->clear();
+    return true;
+}
+
 int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Bytes* resource,
                    std::string* error)
 {

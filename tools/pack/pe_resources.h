@@ -22,3 +22,14 @@ int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Byt
 // payload instead of copying it. The program's memory image is unchanged.
 // 1: moved; 0: nothing to do; -1: cannot be done (*error says why; image untouched).
 int AlignResourceSection(Bytes* image, std::string* error);
+
+// Where an image keeps what its Authenticode digest leaves out: the checksum, the
+// certificate table's directory entry, and the table itself (a file offset and a
+// size, both 0 when the image is not signed).
+struct SignatureLayout {
+    size_t checksum = 0, directoryEntry = 0;
+    uint32_t table = 0, tableSize = 0;
+};
+
+// false and *error when the file is not a Windows executable or its headers are malformed.
+bool ReadSignatureLayout(const Bytes& image, SignatureLayout* layout, std::string* error);

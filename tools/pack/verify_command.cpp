@@ -2,7 +2,9 @@
 // Unpacks every piece as the setup program would and checks that each fills its
 // size exactly, that the setup program installs every name and that no two entries
 // are one file on Windows; the first fault is named with its entry and the exit
-// status is 1. An executable that is not a setup program is a fault too.
+// status is 1. An executable that is not a setup program is a fault too. The setup
+// program and every program in the archive are said to be signed or not, and a
+// signature that does not cover its file as it is is a fault.
 #include <stdio.h>
 #include <stdlib.h>
 #include <zlib.h>
@@ -17,6 +19,8 @@
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/help.h"
+#include "tools/pack/pe_resources.h"
+#include "tools/pack/signature.h"
 
 static int Fault(const std::string& path, const std::string& message)
 {
@@ -24,18 +28,25 @@ static int Fault(const std::string& path, const std::string& message)
     return 1;
 }
 
-// Why a piece does not unpack, in words; "" when it fills its size exactly.
-static std::string PieceFault(const DirectoryEntry& entry)
+// Why a piece does not unpack, in words; "" when it fills its size exactly. *out
+// holds the unpacked bytes when they may be a program ("MZ"), and is empty otherwise.
+static std::string PieceFault(const DirectoryEntry& entry, Bytes* out)
 {
+    out->clear();
     // A runtime prerequisite carries no data: the installer starts a program instead.
-    if (entry.storedSize == entry.size || ((entry.flags & kVersionGated) && entry.storedSize == 0))
+    if ((entry.flags & kVersionGated) && entry.storedSize == 0)
         return "";
+    if (entry.storedSize == entry.size) {
+        if (entry.size >= 2 && entry.data[0] == 'M' && entry.data[1] == 'Z')
+            out->assign(entry.data, entry.data + entry.size);
+        return "";
+    }
     if ((uint64_t)entry.size > (uint64_t)entry.storedSize * kMaximumInflateRatio)
         return "its " + std::to_string(entry.storedSize) + " stored bytes cannot inflate to "
                + std::to_string(entry.size) + " bytes";
-    Bytes out(entry.size ? entry.size : 1);
+    out->resize(entry.size ? entry.size : 1);
     unsigned long produced = entry.size;
-    int status = InflateWholeBuffer(out.data(), &produced, entry.data, entry.storedSize);
+    int status = InflateWholeBuffer(out->data(), &produced, entry.data, entry.storedSize);
     if (status == Z_BUF_ERROR)
         return "its stream inflates to more than its " + std::to_string(entry.size) + " bytes";
     if (status != Z_OK)
@@ -43,7 +54,18 @@ static std::string PieceFault(const DirectoryEntry& entry)
     if (produced != entry.size)
         return "its stream inflates to " + std::to_string(produced) + " bytes instead of "
                + std::to_string(entry.size);
+    out->resize(entry.size);
     return "";
+}
+
+// Whether a program is signed, in words; false and *fault when its signature does not
+// cover it as it is.
+static bool DescribeProgram(const Bytes& program, std::string* words, std::string* fault)
+{
+    SignatureFacts facts;
+    int signature = CheckSignature(program, &facts, fault);
+    *words = signature > 0 ? DescribeSignature(facts) : "not signed";
+    return signature >= 0;
 }
 
 // The setup program's own resources: every setup program carries its license text.
@@ -72,9 +94,16 @@ int RunVerifyCommand(int argc, char** argv)
         return 1;
     }
     if (input.fromSetupProgram) {
+        if (input.signature < 0)
+            return Fault(path, input.signatureFault);
         int status = CheckSetupProgram(path, input);
         if (status)
             return status;
+        printf("%s: %s\n", path.c_str(),
+               input.signature ? (DescribeSignature(input.signatureFacts)
+                                  + "; the signature covers the file as it is (its certificate's trust is not "
+                                    "checked here)").c_str()
+                               : "not signed");
         if (!input.hasArchive) {
             printf("%s: OK, a setup program without a payload archive (no resource Z/110): it installs no "
                    "files\n", path.c_str());
@@ -89,13 +118,17 @@ int RunVerifyCommand(int argc, char** argv)
         return Fault(path, "the archive is malformed");
     DirectoryEntry entry;
     TargetNameIndex names;
+    Bytes unpacked;
+    std::string program;
     size_t count = 0;
     unsigned long long total = 0;
     while (NextArchiveEntry(&reader, &entry)) {
         ++count;
         fault = EntryNameFault(entry, count, &names);
         if (fault.empty()) {
-            fault = PieceFault(entry);
+            fault = PieceFault(entry, &unpacked);
+            if (fault.empty() && IsPeImage(unpacked) && DescribeProgram(unpacked, &program, &fault))
+                printf("%s: a program, %s\n", EntryLabel(count, entry.name).c_str(), program.c_str());
             if (!fault.empty())
                 fault = EntryLabel(count, entry.name) + ": " + fault;
         }
