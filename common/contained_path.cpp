@@ -51,7 +51,8 @@ static int IsForbiddenByte(unsigned char c)
 // dot and whatever spaces precede it. The superscript digits are Windows-1252's.
 static int IsDeviceName(const char* component, size_t length)
 {
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    // One text of names, each ended by its zero: no table of pointers to relocate.
+    static const char kDevices[] = "CON\0PRN\0AUX\0NUL\0CONIN$\0CONOUT$\0";
     size_t end = 0;
     while (end < length && component[end] != '.')
         ++end;
@@ -63,7 +64,7 @@ static int IsDeviceName(const char* component, size_t length)
     for (size_t i = 0; i < end; ++i)
         base[i] = FoldCase(component[i]);
     base[end] = 0;
-    for (const char* device : kDevices)
+    for (const char* device = kDevices; *device; device += strlen(device) + 1)
         if (!strcmp(base, device))
             return 1;
     if (end != 4 || (strncmp(base, "COM", 3) && strncmp(base, "LPT", 3)))

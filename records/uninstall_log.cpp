@@ -75,31 +75,31 @@ static DWORD WINAPI CommitLogEachSecond(void* file)
 static void StartLogCommits()
 {
     HANDLE file = (HANDLE)_get_osfhandle(_fileno(g_setup.uninstallLog));
+    HANDLE stop = CreateEventA(0, TRUE, FALSE, 0);
     g_setup.logCommitFailed = 0;
-    g_setup.logCommitStop = CreateEventA(0, TRUE, FALSE, 0);
-    if (g_setup.logCommitStop)
-        g_setup.logCommitter = CreateThread(0, 0, CommitLogEachSecond, file, 0, 0);
+    g_setup.logCommitStop = stop;
+    g_setup.logCommitter = stop ? CreateThread(0, 0, CommitLogEachSecond, file, 0, 0) : 0;
 }
 
 static void StopLogCommits()
 {
-    if (g_setup.logCommitter) {
-        SetEvent(g_setup.logCommitStop);
-        WaitForSingleObject(g_setup.logCommitter, INFINITE);
-        CloseHandle(g_setup.logCommitter);
-        g_setup.logCommitter = 0;
+    HANDLE committer = g_setup.logCommitter, stop = g_setup.logCommitStop;
+    if (committer) {
+        SetEvent(stop);
+        WaitForSingleObject(committer, INFINITE);
+        CloseHandle(committer);
     }
-    if (g_setup.logCommitStop)
-        CloseHandle(g_setup.logCommitStop);
-    g_setup.logCommitStop = 0;
+    if (stop)
+        CloseHandle(stop);
+    g_setup.logCommitter = g_setup.logCommitStop = 0;
 }
 
 void CommitUninstallLog()
 {
-    if (!g_setup.uninstallLog)
+    FILE* log = g_setup.uninstallLog;
+    if (!log)
         return;
-    HANDLE file = (HANDLE)_get_osfhandle(_fileno(g_setup.uninstallLog));
-    if (fflush(g_setup.uninstallLog) != 0 || !FlushFileBuffers(file) || g_setup.logCommitFailed)
+    if (fflush(log) != 0 || !FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(log))) || g_setup.logCommitFailed)
         g_setup.exitCode = ERROR_INVALID_NAME;
 }
 
