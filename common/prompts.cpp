@@ -43,17 +43,15 @@ void ShowInstallingStatus(const char* entryName)
 {
     char status[kStatusCapacity];
     FormatText(status, sizeof status, "Installing %s...", entryName);
-    // A static control draws itself at once when its text is set, and drawing took
-    // longer than writing most files. The text is set for every entry but drawn at
-    // most every kStatusDrawInterval ms; the rest wait for the next paint.
+    // A static control draws itself at once when its text is set, and drawing (with
+    // the wait cursor set again) took longer than writing most files, each a round
+    // trip to Wine's server. So the name shown changes at most every
+    // kStatusDrawInterval ms; the entries in between are not shown.
     DWORD now = GetTickCount();
-    if (now - g_setup.statusDrawnAt >= kStatusDrawInterval) {
-        g_setup.statusDrawnAt = now;
-        ShowStatus(status);
-    } else if (g_setup.statusLine) {
-        DefWindowProcA(g_setup.statusLine, WM_SETTEXT, 0, (LPARAM)status);
-        InvalidateRect(g_setup.statusLine, 0, TRUE);
-    }
+    if (now - g_setup.statusDrawnAt < kStatusDrawInterval)
+        return;
+    g_setup.statusDrawnAt = now;
+    ShowStatus(status);
     ShowWaitCursor();
 }
 

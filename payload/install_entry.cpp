@@ -76,6 +76,26 @@ static int WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char**
     return written;
 }
 
+static HANDLE CreateReadOnlyFile(const char* target)
+{
+    return CreateFileA(target, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN,
+                       0);
+}
+
+// A read-only file (as every file this program writes) refuses to be replaced: only
+// then is it made writable and tried again, which spares every new file a lookup.
+static HANDLE CreateOrReplaceFile(const char* target)
+{
+    HANDLE file = CreateReadOnlyFile(target);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED)
+        return file;
+    if (!SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateReadOnlyFile(target);
+}
+
 static unsigned long ReportFailure(const char* file, DWORD error, const char* reason)
 {
     unsigned long code = ERROR_WRITE_FAULT;
@@ -119,11 +139,9 @@ unsigned long InstallEntry(const DirectoryEntry* entry)
     ParentFolder(target, parent);
     ShowInstallingStatus(entry->name);
     CreateFolderAndLogIt(parent);
-    SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
 
     const char* reason = kReasonRunningApplications;
-    HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, 0, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    HANDLE file = CreateOrReplaceFile(target);
     if (file == INVALID_HANDLE_VALUE)
         return ReportFailure(target, GetLastError(), reason);
     if (entry->flags & kLogForUninstall)
