@@ -1,6 +1,6 @@
-#include "common/startup.h"
+#include "common/dll_search.h"
 
-#include "platform/win32.h"
+#include "common/late_imports.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -8,13 +8,8 @@
 
 void RestrictDllSearchPath()
 {
-    // Looked up at run time: Windows before 8 (without KB2533623) lacks it.
-    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    SetDefaultDllDirectoriesFn setDirectories =
-        kernel ? (SetDefaultDllDirectoriesFn)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories") : 0;
-    if (setDirectories)
-        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (Kernel().setDefaultDllDirectories)
+        Kernel().setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 void LoadCommonControls()

@@ -1,52 +1,18 @@
-#include "uninstaller/log_reader.h"
+#include "uninstaller/folder_order.h"
 
-#include <string.h>
-
-#include "common/log_format.h"
-#include "common/path_text.h"
-#include "common/product.h"
-
-static int NextByte(void* source)
-{
-    LogText* text = (LogText*)source;
-    if (text->next >= text->end)
-        return -1;
-    return (unsigned char)*text->next++;
-}
-
-int NextLogLine(LogText* text, char* line, char* tag, const char** path)
-{
-    int read;
-    while ((read = ReadLogLine(NextByte, text, line)) != kLogEnded) {
-        if (read != kLogLineRead)
-            continue;
-        size_t length = strlen(line);
-        if (length && line[length - 1] == '\n') line[--length] = 0;
-        if (length && line[length - 1] == '\r') line[--length] = 0;
-        if (length < 2 || length - 1 >= kPathCapacity || (line[0] != kLogFileTag && line[0] != kLogFolderTag))
-            continue;
-        *tag = line[0];
-        *path = line + 1;
-        return 1;
-    }
-    return 0;
-}
-
-static size_t TrimmedLength(const char* path)
-{
-    size_t length = strlen(path);
-    while (length && path[length - 1] == '\\')
-        --length;
-    return length;
-}
-
+// Separators at the end of a path add no level.
 static size_t Depth(const char* path)
 {
-    size_t separators = 0;
-    size_t length = TrimmedLength(path);
-    for (size_t i = 0; i < length; ++i)
-        if (path[i] == '\\') ++separators;
-    return separators;
+    size_t depth = 0, pending = 0;
+    for (; *path; ++path) {
+        if (*path == '\\') {
+            ++pending;
+        } else {
+            depth += pending;
+            pending = 0;
+        }
+    }
+    return depth;
 }
 
 void SortDeepestFirst(const char** folders, size_t count)
@@ -59,18 +25,4 @@ void SortDeepestFirst(const char** folders, size_t count)
             folders[k] = folders[k - 1];
         folders[k] = folder;
     }
-}
-
-int IsSamePath(const char* a, const char* b)
-{
-    size_t length = TrimmedLength(a);
-    if (length == 0 || length != TrimmedLength(b))
-        return 0;
-    for (size_t i = 0; i < length; ++i) {
-        char ca = a[i], cb = b[i];
-        if (ca >= 'A' && ca <= 'Z') ca = (char)(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = (char)(cb - 'A' + 'a');
-        if (ca != cb) return 0;
-    }
-    return 1;
 }
