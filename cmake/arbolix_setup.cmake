@@ -88,7 +88,9 @@ function(arbolix_add_setup target)
   # The program's own resource script, reading this program's packed resources.
   file(CONFIGURE OUTPUT ${dir}/${target}.rc
     CONTENT "${rc_defines}#include \"${PROJECT_SOURCE_DIR}/resources/setup.rc\"\n")
-  set_source_files_properties(${dir}/${target}.rc PROPERTIES OBJECT_DEPENDS "${packed};${signing_files}")
+  # The icon is no #include, which the scan of the script would find.
+  set_source_files_properties(${dir}/${target}.rc PROPERTIES
+    OBJECT_DEPENDS "${packed};${signing_files};${PROJECT_SOURCE_DIR}/resources/arbolix.ico")
 
   add_executable(${target} WIN32 ${PROJECT_SOURCE_DIR}/setup/main.cpp ${dir}/${target}.rc)
   target_compile_options(${target} PRIVATE ${ARBOLIX_WARNINGS} ${ARBOLIX_STUB_FLAGS})

@@ -1,15 +1,8 @@
 #include "common/contained_delete.h"
 
 #include "common/contained_path.h"
-
-// Vista's calls, hidden by the programs' Windows floor: looked up at run time.
-typedef DWORD(WINAPI* GetFinalPathNameByHandleFn)(HANDLE, char*, DWORD, DWORD);
-typedef BOOL(WINAPI* SetFileInformationByHandleFn)(HANDLE, int, void*, DWORD);
-
-struct HandleCalls {
-    GetFinalPathNameByHandleFn getFinalPathName;
-    SetFileInformationByHandleFn setFileInformation;
-};
+#include "common/late_imports.h"
+#include "common/windows_error.h"
 
 // FILE_INFO_BY_HANDLE_CLASS values and the records they take.
 enum { kFileBasicInfo = 0, kFileRenameInfo = 3, kFileDispositionInfo = 4 };
@@ -31,20 +24,9 @@ static_assert(sizeof(FileBasicInfo) == 40, "FILE_BASIC_INFO's layout");
 // The attributes FileBasicInfo may set (FILE_ATTRIBUTE_VALID_SET_FLAGS).
 enum { kSettableAttributes = 0x31A7 };
 
-static int LoadHandleCalls(HandleCalls* calls)
-{
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    calls->getFinalPathName =
-        kernel ? (GetFinalPathNameByHandleFn)(void*)GetProcAddress(kernel, "GetFinalPathNameByHandleA") : 0;
-    calls->setFileInformation =
-        kernel ? (SetFileInformationByHandleFn)(void*)GetProcAddress(kernel, "SetFileInformationByHandle") : 0;
-    return calls->getFinalPathName && calls->setFileInformation;
-}
-
 int CanDeleteThroughHandles()
 {
-    HandleCalls calls;
-    return LoadHandleCalls(&calls);
+    return Kernel().getFinalPathNameByHandle && Kernel().setFileInformationByHandle;
 }
 
 static int StartsWith(const char* text, const char* prefix)
@@ -57,11 +39,11 @@ static int StartsWith(const char* text, const char* prefix)
 
 // The handle's path as Windows resolved it, "\\?\C:\..." or "\\?\UNC\server\...",
 // in the form the log's paths take.
-static int ReadRealPath(const HandleCalls& calls, HANDLE handle, char* dest)
+static int ReadRealPath(HANDLE handle, char* dest)
 {
     dest[0] = 0;
     char resolved[kPathCapacity + 8];
-    DWORD length = calls.getFinalPathName(handle, resolved, sizeof resolved, 0);
+    DWORD length = Kernel().getFinalPathNameByHandle(handle, resolved, sizeof resolved, 0);
     if (length == 0 || length >= sizeof resolved)
         return 0;
     if (StartsWith(resolved, "\\\\?\\UNC\\")) {
@@ -74,14 +56,13 @@ static int ReadRealPath(const HandleCalls& calls, HANDLE handle, char* dest)
 int RealPathOf(const char* path, char* dest)
 {
     dest[0] = 0;
-    HandleCalls calls;
-    if (!LoadHandleCalls(&calls))
+    if (!CanDeleteThroughHandles())
         return 0;
     HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
-    int read = ReadRealPath(calls, handle, dest);
+    int read = ReadRealPath(handle, dest);
     CloseHandle(handle);
     return read;
 }
@@ -90,8 +71,7 @@ DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, Deletio
 {
     candidate->realPath[0] = 0;
     candidate->handle = INVALID_HANDLE_VALUE;
-    HandleCalls calls;
-    if (!LoadHandleCalls(&calls))
+    if (!CanDeleteThroughHandles())
         return ERROR_NOT_SUPPORTED;
     // Backup semantics open folders too, so that a folder is told from a file.
     HANDLE handle = CreateFileA(path, access | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, 0,
@@ -99,11 +79,11 @@ DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, Deletio
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
     if (!GetFileInformationByHandle(handle, &candidate->facts)) {
-        DWORD error = GetLastError();
+        DWORD error = LastErrorOr(ERROR_INVALID_HANDLE);
         CloseHandle(handle);
-        return error ? error : (DWORD)ERROR_INVALID_HANDLE;
+        return error;
     }
-    if (!ReadRealPath(calls, handle, candidate->realPath)) {
+    if (!ReadRealPath(handle, candidate->realPath)) {
         CloseHandle(handle);
         return ERROR_FILENAME_EXCED_RANGE;
     }
@@ -111,45 +91,42 @@ DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, Deletio
     return 0;
 }
 
-static BOOL SetAttributes(const HandleCalls& calls, HANDLE handle, DWORD attributes)
+static BOOL SetAttributes(HANDLE handle, DWORD attributes)
 {
     FileBasicInfo basic = {};
     basic.attributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-    return calls.setFileInformation(handle, kFileBasicInfo, &basic, sizeof basic);
+    return Kernel().setFileInformationByHandle(handle, kFileBasicInfo, &basic, sizeof basic);
 }
 
 DWORD DeleteCandidate(DeletionCandidate* candidate)
 {
-    HandleCalls calls;
-    if (!LoadHandleCalls(&calls))
+    if (!CanDeleteThroughHandles())
         return ERROR_NOT_SUPPORTED;
     DWORD attributes = candidate->facts.dwFileAttributes;
     int readOnly = (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (readOnly)
-        SetAttributes(calls, candidate->handle, attributes & ~FILE_ATTRIBUTE_READONLY & kSettableAttributes);
+        SetAttributes(candidate->handle, attributes & ~FILE_ATTRIBUTE_READONLY & kSettableAttributes);
     FileDispositionInfo disposition = {TRUE};
-    if (calls.setFileInformation(candidate->handle, kFileDispositionInfo, &disposition, sizeof disposition))
+    if (Kernel().setFileInformationByHandle(candidate->handle, kFileDispositionInfo, &disposition, sizeof disposition))
         return 0;
-    DWORD error = GetLastError();
+    DWORD error = LastErrorOr(ERROR_ACCESS_DENIED);
     if (readOnly)
-        SetAttributes(calls, candidate->handle, attributes & kSettableAttributes);
-    return error ? error : (DWORD)ERROR_ACCESS_DENIED;
+        SetAttributes(candidate->handle, attributes & kSettableAttributes);
+    return error;
 }
 
 DWORD MoveCandidate(DeletionCandidate* candidate, const char* newPath)
 {
-    HandleCalls calls;
-    if (!LoadHandleCalls(&calls))
+    if (!CanDeleteThroughHandles())
         return ERROR_NOT_SUPPORTED;
     FileRenameInfo rename = {TRUE, 0, 0, {'\\', '?', '?', '\\'}};
     int length = MultiByteToWideChar(CP_ACP, 0, newPath, -1, rename.name + 4, kPathCapacity);
     if (length <= 1)
         return ERROR_FILENAME_EXCED_RANGE;
     rename.nameBytes = (DWORD)(length + 3) * sizeof(WCHAR);
-    if (calls.setFileInformation(candidate->handle, kFileRenameInfo, &rename, sizeof rename))
+    if (Kernel().setFileInformationByHandle(candidate->handle, kFileRenameInfo, &rename, sizeof rename))
         return 0;
-    DWORD error = GetLastError();
-    return error ? error : (DWORD)ERROR_ACCESS_DENIED;
+    return LastErrorOr(ERROR_ACCESS_DENIED);
 }
 
 void CloseCandidate(DeletionCandidate* candidate)
@@ -159,7 +136,7 @@ void CloseCandidate(DeletionCandidate* candidate)
     candidate->handle = INVALID_HANDLE_VALUE;
 }
 
-int IsInsideAnyFolder(const char* realPath, const char* const* realFolders, int folderCount)
+static int IsInsideAnyFolder(const char* realPath, const char* const* realFolders, int folderCount)
 {
     for (int i = 0; i < folderCount; ++i)
         if (IsInsideFolder(realPath, realFolders[i]))

@@ -37,9 +37,6 @@ DWORD DeleteCandidate(DeletionCandidate* candidate);
 DWORD MoveCandidate(DeletionCandidate* candidate, const char* newPath);
 void CloseCandidate(DeletionCandidate* candidate);
 
-// 1 when a real path lies strictly inside one of the real folders.
-int IsInsideAnyFolder(const char* realPath, const char* const* realFolders, int folderCount);
-
 // Deletes what path names itself, opened with the access asked besides, when the
 // rule, shown it opened, allows it. 0 when it is gone, was never there or is left
 // alone; else the Windows error, ERROR_NOT_SUPPORTED where the calls are missing.

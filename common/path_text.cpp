@@ -73,3 +73,25 @@ const char* PathExtension(const char* path)
     }
     return extension;
 }
+
+static size_t TrimmedLength(const char* path)
+{
+    size_t length = strlen(path);
+    while (length && path[length - 1] == '\\')
+        --length;
+    return length;
+}
+
+int IsSamePath(const char* a, const char* b)
+{
+    size_t length = TrimmedLength(a);
+    if (length == 0 || length != TrimmedLength(b))
+        return 0;
+    for (size_t i = 0; i < length; ++i) {
+        char ca = a[i], cb = b[i];
+        if (ca >= 'A' && ca <= 'Z') ca = (char)(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z') cb = (char)(cb - 'A' + 'a');
+        if (ca != cb) return 0;
+    }
+    return 1;
+}

@@ -25,3 +25,12 @@ void ParentFolder(const char* path, char* dest);
 
 // The text after the last '.' of the last component, or null when there is none.
 const char* PathExtension(const char* path);
+
+// The same path text without regard to ASCII case and trailing '\' characters; an
+// empty path is the same as none.
+int IsSamePath(const char* a, const char* b);
+
+// Windows only: the long form of a path that exists (C:\PROGRA~1 gives
+// C:\Program Files); the path unchanged when it has none. dest holds kPathCapacity
+// characters.
+void LongPathOf(const char* path, char* dest);

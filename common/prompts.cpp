@@ -1,14 +1,16 @@
 #include "common/prompts.h"
 
-#include "common/product.h"
-#include "common/setup_state.h"
 #include "common/text_format.h"
 #include "platform/user_dialogs.h"
 
-enum { kStatusDrawInterval = 100 };
+static const PromptContext kNoContext = {"", 0, 0};
+static const PromptContext* g_prompts = &kNoContext;
 
-// Keys and clicks given while files were being written were meant for no question:
-// kept, an Escape would close the next box before it could be read.
+void SetPromptContext(const PromptContext* context)
+{
+    g_prompts = context ? context : &kNoContext;
+}
+
 static void DiscardQueuedInput()
 {
     MSG message;
@@ -26,42 +28,10 @@ int ShowMessage(UINT type, const char* format, ...)
     FormatTextV(text, sizeof text, format, values);
     va_end(values);
 
-    if (g_setup.installing)
+    if (g_prompts->dropQueuedInput && *g_prompts->dropQueuedInput)
         DiscardQueuedInput();
     HWND owner = GetActiveWindow();
-    if (!owner && g_setup.mainDialog)
-        owner = GetLastActivePopup(g_setup.mainDialog);
-    return PlatformMessageBox(owner, text, kSetupCaption, type);
-}
-
-void ShowStatus(const char* text)
-{
-    SetWindowTextA(g_setup.statusLine, text);
-}
-
-void ShowInstallingStatus(const char* entryName)
-{
-    char status[kStatusCapacity];
-    FormatText(status, sizeof status, "Installing %s...", entryName);
-    // A static control draws itself at once when its text is set, and drawing (with
-    // the wait cursor set again) took longer than writing most files, each a round
-    // trip to Wine's server. So the name shown changes at most every
-    // kStatusDrawInterval ms; the entries in between are not shown.
-    DWORD now = GetTickCount();
-    if (now - g_setup.statusDrawnAt < kStatusDrawInterval)
-        return;
-    g_setup.statusDrawnAt = now;
-    ShowStatus(status);
-    ShowWaitCursor();
-}
-
-void ShowWaitCursor()
-{
-    SetCursor(LoadCursorA(0, IDC_WAIT));
-}
-
-void OpenWithShell(const char* target)
-{
-    ShowWaitCursor();
-    ShellExecuteA(0, 0, target, 0, 0, SW_SHOWNORMAL);
+    if (!owner && g_prompts->mainWindow && *g_prompts->mainWindow)
+        owner = GetLastActivePopup(*g_prompts->mainWindow);
+    return PlatformMessageBox(owner, text, g_prompts->caption, type);
 }

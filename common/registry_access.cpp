@@ -37,7 +37,8 @@ int ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size)
     return 1;
 }
 
-void WriteTextValue(HKEY key, const char* name, const char* text)
+// A REG_SZ with its terminator; a null name is the key's default value.
+static void WriteTextValue(HKEY key, const char* name, const char* text)
 {
     if (key)
         RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);

@@ -13,8 +13,6 @@ HKEY CreateKeyForWriting(HKEY hive, const char* path);
 // is missing, is not REG_SZ or REG_EXPAND_SZ, is not zero-terminated or does not fit.
 // 1 when a whole text was read, an empty one included.
 int ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size);
-// A REG_SZ with its terminator; a null name is the key's default value.
-void WriteTextValue(HKEY key, const char* name, const char* text);
 
 // One complete cycle each under HKEY_LOCAL_MACHINE: open or create the key, read or
 // write one value, close it.

@@ -5,20 +5,22 @@
 #include "common/contained_path.h"
 #include "common/path_text.h"
 #include "common/prompts.h"
-#include "common/setup_state.h"
+#include "common/windows_error.h"
 #include "payload/archive_format.h"
 #include "payload/decompress.h"
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
+#include "state/setup_state.h"
+#include "state/status_line.h"
 
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";
 const char kReasonWritePermission[] = "you have permission to write files in this folder";
 
-int Unpack(const unsigned char* source, unsigned long storedSize,
-           unsigned char* dest, unsigned long size)
+int UnpackOrShowFailure(const unsigned char* source, unsigned long storedSize,
+                        unsigned char* dest, unsigned long size)
 {
     if (UnpackPiece(source, storedSize, dest, size))
         return 1;
@@ -48,32 +50,34 @@ static FILETIME ToFileTime(ArchiveTime time)
 }
 
 // Unpacks the entry into one buffer and writes it with one call; a stored piece is
-// written straight from the resource, without a buffer or a copy. 0 on failure, with
-// the reason changed when the disk took fewer bytes than the entry's size.
-static int WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
+// written straight from the resource, without a buffer or a copy. 0, or the error of
+// the write (ERROR_WRITE_FAULT when it wrote less without one, or the piece does not
+// unpack), with the reason changed when the disk took fewer bytes than the entry's size.
+static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
     int stored = entry->storedSize == entry->size;
     unsigned char* buffer = 0;
     if (!stored) {
         buffer = (unsigned char*)malloc(entry->size ? entry->size : 1);
         if (!buffer)
-            return 0;
-        if (!Unpack(entry->data, entry->storedSize, buffer, entry->size)) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        if (!UnpackOrShowFailure(entry->data, entry->storedSize, buffer, entry->size)) {
             free(buffer);
-            return 0;
+            return ERROR_WRITE_FAULT;
         }
     }
     DWORD count = 0;
-    WriteFile(file, stored ? entry->data : buffer, entry->size, &count, 0);
+    DWORD error = WriteFile(file, stored ? entry->data : buffer, entry->size, &count, 0) ? 0 : GetLastError();
     free(buffer);
-    int written = count == entry->size;
-    if (!written)
+    if (!error && count != entry->size)
+        error = ERROR_WRITE_FAULT;
+    if (error)
         *reason = kReasonFreeDiskSpace;
     FILETIME creation = ToFileTime(entry->creationTime);
     FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
     FILETIME lastWrite = ToFileTime(entry->lastWriteTime);
     SetFileTime(file, &creation, &lastAccess, &lastWrite);
-    return written;
+    return error;
 }
 
 static HANDLE CreateReadOnlyFile(const char* target)
@@ -96,7 +100,9 @@ static HANDLE CreateOrReplaceFile(const char* target)
     return CreateReadOnlyFile(target);
 }
 
-static unsigned long ReportFailure(const char* file, DWORD error, const char* reason)
+// Asks whether to abort, retry or ignore; *failure is the failure's code, whatever
+// the answer.
+static unsigned long ReportFailure(const char* file, DWORD error, const char* reason, DWORD* failure)
 {
     unsigned long code = ERROR_WRITE_FAULT;
     if (error == ERROR_ACCESS_DENIED) {
@@ -105,7 +111,7 @@ static unsigned long ReportFailure(const char* file, DWORD error, const char* re
     } else if (error == ERROR_SHARING_VIOLATION) {
         code = ERROR_SHARING_VIOLATION;
     }
-    g_setup.exitCode = code;
+    *failure = code;
     if (g_setup.silent)
         return code;
     int answer = ShowMessage(MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2,
@@ -119,11 +125,12 @@ static unsigned long ReportFailure(const char* file, DWORD error, const char* re
     return code;
 }
 
-unsigned long InstallEntry(const DirectoryEntry* entry)
+unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
 {
+    *failure = 0;
     char target[kPathCapacity];
     if (!MakeTargetPath(entry, target))
-        return ReportFailure(entry->name, ERROR_WRITE_FAULT, kReasonRunningApplications);
+        return ReportFailure(entry->name, ERROR_WRITE_FAULT, kReasonRunningApplications, failure);
 
     if (entry->flags & kVersionGated) {
         FileVersion minimum = {entry->minimumVersionMS, entry->minimumVersionLS};
@@ -143,12 +150,14 @@ unsigned long InstallEntry(const DirectoryEntry* entry)
     const char* reason = kReasonRunningApplications;
     HANDLE file = CreateOrReplaceFile(target);
     if (file == INVALID_HANDLE_VALUE)
-        return ReportFailure(target, GetLastError(), reason);
+        return ReportFailure(target, GetLastError(), reason, failure);
+    // A line the log loses is the log's own failure; the file goes on.
     if (entry->flags & kLogForUninstall)
         LogInstalledFile(target);
-    int written = WriteEntryData(file, entry, &reason);
-    int closed = CloseHandle(file);
-    if (written && closed)
+    DWORD error = WriteEntryData(file, entry, &reason);
+    if (!CloseHandle(file) && !error)
+        error = LastErrorOr(ERROR_WRITE_FAULT);
+    if (!error)
         return 0;
-    return ReportFailure(target, GetLastError(), reason);
+    return ReportFailure(target, error, reason, failure);
 }

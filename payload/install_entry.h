@@ -4,6 +4,7 @@
 #pragma once
 
 #include "payload/archive_reader.h"
+#include "platform/win32.h"
 
 extern const char kReasonRunningApplications[];
 extern const char kReasonFreeDiskSpace[];
@@ -11,10 +12,11 @@ extern const char kReasonWritePermission[];
 
 // Unpacks one piece of an entry; on failure shows "Unable to decompress data" (in
 // every mode) and returns 0.
-int Unpack(const unsigned char* source, unsigned long storedSize,
-           unsigned char* dest, unsigned long size);
+int UnpackOrShowFailure(const unsigned char* source, unsigned long storedSize,
+                        unsigned char* dest, unsigned long size);
 
 // 0: go on with the next entry (installed, left alone, or skipped by the user);
 // ERROR_RETRY (1237): call again with the same entry; 5, 32 or 29: the installation is
-// abandoned and the setup state's exit code holds that value.
-unsigned long InstallEntry(const DirectoryEntry* entry);
+// abandoned. *failure is the code of a failure the entry met (5, 32 or 29), whatever
+// the user answered to it, else 0.
+unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure);

@@ -3,9 +3,9 @@
 #include <string.h>
 
 #include "common/prompts.h"
-#include "common/setup_state.h"
 #include "payload/text_resource.h"
 #include "resources/resource_ids.h"
+#include "state/setup_state.h"
 
 int FindZResource(int id, const unsigned char** bytes, DWORD* size)
 {

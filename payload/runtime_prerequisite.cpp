@@ -3,9 +3,10 @@
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
-#include "common/setup_state.h"
 #include "common/text_format.h"
 #include "platform/win32.h"
+#include "state/setup_state.h"
+#include "state/status_line.h"
 
 // The runtime's own installer, started from the setup program's folder and offered
 // from the vendor's site.
@@ -31,6 +32,12 @@ static int BuildRuntimeInstallerCommand(char* command, size_t capacity)
         return 0;
     FormatText(command, capacity, "\"%s\" /silent", installer);
     return 1;
+}
+
+static void OpenWithShell(const char* target)
+{
+    ShowWaitCursor();
+    ShellExecuteA(0, 0, target, 0, 0, SW_SHOWNORMAL);
 }
 
 void InstallRuntimePrerequisite()

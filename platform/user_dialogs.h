@@ -2,7 +2,13 @@
 // The setup program links the real dialogs; the Windows tests link scripted ones.
 #pragma once
 
+#include <stddef.h>
+
 #include "platform/win32.h"
 
 int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT type);
-LPITEMIDLIST PlatformBrowseForFolder(BROWSEINFOA* info);
+
+// The shell's folder picker, rooted at the desktop, with the title above its tree:
+// 1 and the chosen folder's path in path (capacity characters), or 0 and path
+// unchanged when it was cancelled or the folder has no file-system path.
+int PlatformPickFolder(HWND owner, const char* title, char* path, size_t capacity);

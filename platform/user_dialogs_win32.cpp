@@ -1,11 +1,39 @@
 #include "platform/user_dialogs.h"
 
+#include <string.h>
+
 int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
     return MessageBoxA(owner, text, caption, type);
 }
 
-LPITEMIDLIST PlatformBrowseForFolder(BROWSEINFOA* info)
+int PlatformPickFolder(HWND owner, const char* title, char* path, size_t capacity)
 {
-    return SHBrowseForFolderA(info);
+    IMalloc* allocator = 0;
+    LPITEMIDLIST desktop = 0;
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+        return 0;
+    if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &desktop))) {
+        allocator->Release();
+        return 0;
+    }
+    char displayName[MAX_PATH];
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = desktop;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title;
+
+    int picked = 0;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    char chosenPath[MAX_PATH];
+    if (chosen && SHGetPathFromIDListA(chosen, chosenPath) && (size_t)lstrlenA(chosenPath) < capacity) {
+        memcpy(path, chosenPath, (size_t)lstrlenA(chosenPath) + 1);
+        picked = 1;
+    }
+    if (chosen)
+        allocator->Free(chosen);
+    allocator->Free(desktop);
+    allocator->Release();
+    return picked;
 }

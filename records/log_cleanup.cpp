@@ -22,15 +22,25 @@ static int IsShortcut(const char* path)
     return 1;
 }
 
+// The line's length without its LF or CR LF.
+static size_t TextLength(const char* line)
+{
+    size_t length = strlen(line);
+    if (length && line[length - 1] == '\n')
+        --length;
+    if (length && line[length - 1] == '\r')
+        --length;
+    return length;
+}
+
 static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
 {
     char path[kLogLineCapacity];
-    size_t length = strlen(line + 1);
-    if (length < 2)
+    size_t length = TextLength(line + 1);
+    if (length == 0)
         return;
-    memcpy(path, line + 1, length + 1);
-    if (path[length - 1] == '\n')
-        path[length - 1] = 0;
+    memcpy(path, line + 1, length);
+    path[length] = 0;
     if (IsShortcut(path))
         return;
     if (!IsInsideFolder(path, cleanup->installFolder) && !IsInsideFolder(path, cleanup->systemFolder))
@@ -38,21 +48,20 @@ static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
     cleanup->deleteFile(path, cleanup->context);
 }
 
+// Kept with a LF of its own: the new log is written as text.
 static void KeepFolderLine(PreviousLogCleanup* cleanup, const char* line)
 {
-    size_t length = strlen(line);
-    int addLineEnd = line[length - 1] != '\n';
-    if (cleanup->keptLength + length + addLineEnd >= cleanup->keptCapacity)
+    size_t length = TextLength(line);
+    if (cleanup->keptLength + length + 1 >= cleanup->keptCapacity)
         return;
     char* end = cleanup->keptFolderLines + cleanup->keptLength;
     memcpy(end, line, length);
-    if (addLineEnd)
-        end[length] = '\n';
-    cleanup->keptLength += length + addLineEnd;
+    end[length] = '\n';
+    cleanup->keptLength += length + 1;
     cleanup->keptFolderLines[cleanup->keptLength] = 0;
 }
 
-void SortPreviousLog(int (*nextByte)(void* source), void* source, PreviousLogCleanup* cleanup)
+void DeleteLoggedFilesKeepFolderLines(int (*nextByte)(void* source), void* source, PreviousLogCleanup* cleanup)
 {
     char line[kLogLineCapacity];
     int read;

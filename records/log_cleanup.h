@@ -19,6 +19,7 @@ struct PreviousLogCleanup {
 
 // Goes through every line of the previous log. A file line deletes its file unless
 // it is a shortcut (".lnk" in any case) or lies outside both folders; a folder line
-// is kept, with a "\n" added when the log's last line lacks one; other lines, and
-// lines too long to be the writer's, are skipped.
-void SortPreviousLog(int (*nextByte)(void* source), void* source, PreviousLogCleanup* cleanup);
+// is kept, ended by a "\n" whether it ended in CR LF, LF or nothing; other lines, and
+// lines too long to be the writer's, are skipped. The kept lines fit in the log's
+// own length and two bytes more.
+void DeleteLoggedFilesKeepFolderLines(int (*nextByte)(void* source), void* source, PreviousLogCleanup* cleanup);

@@ -1,5 +1,6 @@
 #include "records/registry.h"
 
+#include "common/path_text.h"
 #include "common/product.h"
 #include "common/registry_access.h"
 #include "common/text_format.h"
@@ -44,7 +45,7 @@ void RecordAgreementAcknowledgement()
 
 void WriteUninstallEntry(const char* uninstallerPath, const char* displayName)
 {
-    char command[MAX_PATH + 2];
+    char command[kPathCapacity + 2];
     // A path too long for its quotes is not written at all rather than cut.
     if ((size_t)lstrlenA(uninstallerPath) + 3 <= sizeof command) {
         FormatText(command, sizeof command, "\"%s\"", uninstallerPath);

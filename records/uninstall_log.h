@@ -1,24 +1,38 @@
 // The uninstall log in the install folder: a file line for each installed file and
 // shortcut, a folder line for each folder setup created (common/log_format.h).
+// Each returns 0 or the Windows error it met; the install sequence keeps the code.
 #pragma once
 
-// Creates the install folder, deletes the files the previous log lists (shortcuts
-// excepted), and starts the new log with the previous log's folder lines. When the
-// log cannot be created the exit code becomes 123 and, unless silent, the user may
-// go on without it. 1: go on with the installation; 0: stop it.
-int OpenUninstallLog();
+#include "platform/win32.h"
+
+// The steps of starting a log, in the install sequence's order.
+
+// Deletes the files the install folder's previous log lists (shortcuts excepted,
+// and only what really lies inside the install folder or the system directory) and
+// returns its folder lines, each ended by "\n" (malloc'd), or null without a previous log.
+char* CleanUpPreviousLog();
+// Creates the new log, empty, and starts committing it to disk each second.
+// ERROR_INVALID_NAME (123) when it cannot be created.
+DWORD OpenUninstallLog();
+// Whether to install without the log that could not be created: 0 in silent mode,
+// else the user's answer.
+int AgreeToInstallWithoutLog();
 
 // Each line reaches the system as soon as it is written, and the disk within a
-// second. Nothing happens without a log. A line that cannot be written, flushed,
-// committed or closed sets the exit code to 123.
-void LogInstalledFile(const char* path);
-void LogCreatedFolder(const char* folder);
+// second. Nothing is written without a log. ERROR_INVALID_NAME when a line cannot be
+// written; the log remembers it until it is closed.
+DWORD LogInstalledFile(const char* path);
+DWORD LogCreatedFolder(const char* folder);
+// Lines carried over as they are, each ended by "\n".
+DWORD LogLines(const char* lines);
 
 // Creates the folder chain and logs the folder only when it did not exist before.
-void CreateFolderAndLogIt(const char* folder);
+DWORD CreateFolderAndLogIt(const char* folder);
 
 // Commits what the log holds to the disk now (before the registry records name it).
-void CommitUninstallLog();
+// ERROR_INVALID_NAME when that fails.
+DWORD CommitUninstallLog();
 
-// Commits and closes the log.
-void CloseUninstallLog();
+// Commits and closes the log; a log that is not open is left alone. ERROR_INVALID_NAME
+// when the commit or the close fails or any line was lost.
+DWORD CloseUninstallLog();

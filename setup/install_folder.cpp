@@ -5,8 +5,8 @@
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/registry_access.h"
-#include "common/setup_state.h"
 #include "records/registry.h"
+#include "state/setup_state.h"
 
 static const char kFallbackProgramFiles[] = "C:\\Program Files";
 

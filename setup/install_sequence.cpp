@@ -1,9 +1,10 @@
 #include "setup/install_sequence.h"
 
+#include <stdlib.h>
+
 #include "common/folders.h"
 #include "common/product.h"
 #include "common/prompts.h"
-#include "common/setup_state.h"
 #include "common/text_format.h"
 #include "payload/install_payload.h"
 #include "records/registry.h"
@@ -11,11 +12,20 @@
 #include "resources/resource_ids.h"
 #include "setup/install_folder.h"
 #include "shell/finish.h"
+#include "state/setup_state.h"
+#include "state/status_line.h"
+
+// The attempt's exit code is the last failure of its steps.
+static void NoteFailure(DWORD error, DWORD* exitCode)
+{
+    if (error)
+        *exitCode = error;
+}
 
 // A folder the user typed is created only with consent; the proposal is created unasked.
 static int ConfirmInstallFolder()
 {
-    char proposal[MAX_PATH];
+    char proposal[kPathCapacity];
     ResolveDefaultFolder(proposal);
     if (IsDirectory(g_setup.installFolder) || lstrcmpiA(g_setup.installFolder, proposal) == 0)
         return 1;
@@ -38,6 +48,22 @@ static void StampInstallDate()
     WriteProductValue(kInstallDateValue, date);
 }
 
+int StartUninstallLog(DWORD* failure)
+{
+    *failure = 0;
+    ShowWaitCursor();
+    int createdFolder = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS;
+    char* keptFolderLines = CleanUpPreviousLog();
+    DWORD error = OpenUninstallLog();
+    NoteFailure(error, failure);
+    if (createdFolder)
+        NoteFailure(LogCreatedFolder(g_setup.installFolder), failure);
+    if (keptFolderLines)
+        NoteFailure(LogLines(keptFolderLines), failure);
+    free(keptFolderLines);
+    return !error || AgreeToInstallWithoutLog();
+}
+
 int RunInstallSequence(HWND dialog)
 {
     if (!ConfirmInstallFolder()) {
@@ -50,16 +76,25 @@ int RunInstallSequence(HWND dialog)
                                        ProgressDialogProc, 0);
     g_setup.statusLine = GetDlgItem(progress, IDC_STATUS_LINE);
 
+    DWORD exitCode = 0, failure;
+    int goOn = StartUninstallLog(&failure);
+    NoteFailure(failure, &exitCode);
+    if (goOn) {
+        goOn = InstallPayload(&failure);
+        NoteFailure(failure, &exitCode);
+    }
     int installed = 0;
-    if (OpenUninstallLog() && InstallPayload()) {
+    if (goOn) {
         int desktopShortcut = IsDlgButtonChecked(dialog, IDC_DESKTOP_SHORTCUT) == BST_CHECKED;
-        installed = FinishInstallation(desktopShortcut, progress);
+        installed = FinishInstallation(desktopShortcut, progress, &failure);
+        NoteFailure(failure, &exitCode);
         progress = 0;  // finishing has destroyed it
     }
-    CloseUninstallLog();
+    NoteFailure(CloseUninstallLog(), &exitCode);
     if (progress)
         DestroyWindow(progress);
     g_setup.statusLine = 0;
     StampInstallDate();
+    g_setup.exitCode = exitCode;
     return installed;
 }

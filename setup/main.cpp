@@ -1,9 +1,9 @@
 // The entry: start-up, the dialog's message loop, and the one exit code.
+#include "common/dll_search.h"
 #include "common/program_start.h"
-#include "common/setup_state.h"
-#include "common/startup.h"
 #include "setup/install_folder.h"
 #include "setup/main_dialog.h"
+#include "state/setup_state.h"
 
 int ProgramMain(HINSTANCE instance, int argc, char** argv)
 {

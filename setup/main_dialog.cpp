@@ -2,15 +2,15 @@
 
 #include <stdlib.h>
 
-#include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
-#include "common/setup_state.h"
+#include "common/windows_error.h"
 #include "payload/module_resources.h"
 #include "platform/user_dialogs.h"
 #include "records/registry.h"
 #include "resources/resource_ids.h"
 #include "setup/install_sequence.h"
+#include "state/setup_state.h"
 
 static const char kGreeting[] =
     "Congratulations! You are about to install the world's most powerful tool for creating "
@@ -23,40 +23,11 @@ static const char kLicensePrompt[] = "Please read carefully the License Agreemen
 static const char kPickFolderTitle[] = "Please select the folder you want to install Arbolix";
 static const char kVersionLabel[] = "v " ARBOLIX_VERSION_TEXT;
 
-void UpdateInstallButton(HWND dialog)
+// Install is enabled exactly when a folder is given and the agreement is accepted.
+static void UpdateInstallButton(HWND dialog)
 {
     int ready = g_setup.installFolder[0] && IsDlgButtonChecked(dialog, IDC_ACCEPT) == BST_CHECKED;
     EnableWindow(GetDlgItem(dialog, IDOK), ready);
-}
-
-int PickFolder(const char* title, char* destination)
-{
-    IMalloc* allocator = 0;
-    LPITEMIDLIST desktop = 0;
-    HWND owner = GetActiveWindow();
-    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
-        return 0;
-    if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &desktop))) {
-        allocator->Release();
-        return 0;
-    }
-    char displayName[MAX_PATH];
-    BROWSEINFOA info = {};
-    info.hwndOwner = owner;
-    info.pidlRoot = desktop;
-    info.pszDisplayName = displayName;
-    info.lpszTitle = title;
-
-    int picked = 0;
-    LPITEMIDLIST chosen = PlatformBrowseForFolder(&info);
-    char path[MAX_PATH];
-    if (chosen && SHGetPathFromIDListA(chosen, path))
-        picked = CopyText(destination, MAX_PATH, path);
-    if (chosen)
-        allocator->Free(chosen);
-    allocator->Free(desktop);
-    allocator->Release();
-    return picked;
 }
 
 static void ShowLicense(HWND dialog)
@@ -110,7 +81,6 @@ static void Install(HWND dialog)
     RecordAgreementAcknowledgement();
     ReadInstallFolder(dialog);
     g_setup.launchAfterInstall = IsDlgButtonChecked(dialog, IDC_LAUNCH_AFTER_INSTALL) == BST_CHECKED;
-    g_setup.exitCode = ERROR_SUCCESS;
     // The folder and options are fixed for the run: the dialog takes no input until
     // it ends (the message boxes of the run would otherwise let it through).
     g_setup.installing = 1;
@@ -152,7 +122,8 @@ static INT_PTR OnCommand(HWND dialog, int id, int notification)
         UpdateInstallButton(dialog);
         return TRUE;
     case IDC_BROWSE:
-        if (PickFolder(kPickFolderTitle, g_setup.installFolder))
+        if (PlatformPickFolder(GetActiveWindow(), kPickFolderTitle, g_setup.installFolder,
+                               sizeof g_setup.installFolder))
             SetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, g_setup.installFolder);
         return TRUE;
     case IDC_ACCEPT:
@@ -180,8 +151,7 @@ void RunMainDialog()
     HWND dialog = CreateDialogParamA(g_setup.module, MAKEINTRESOURCEA(IDD_SETUP), 0, SetupDialogProc, 0);
     if (!dialog) {
         // Nothing was installed, which 0 would report as done.
-        DWORD error = GetLastError();
-        g_setup.exitCode = error ? error : ERROR_INVALID_WINDOW_HANDLE;
+        g_setup.exitCode = LastErrorOr(ERROR_INVALID_WINDOW_HANDLE);
         return;
     }
     g_setup.mainDialog = dialog;

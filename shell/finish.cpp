@@ -3,28 +3,28 @@
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
-#include "common/setup_state.h"
 #include "common/text_format.h"
 #include "records/registry.h"
 #include "records/uninstall_log.h"
 #include "shell/shortcuts.h"
+#include "state/setup_state.h"
+#include "state/status_line.h"
 
 // The Windows error a failed save carries, else the code of any other failed write.
-static DWORD ShortcutFailureCode()
+static DWORD ShortcutFailureCode(HRESULT result)
 {
-    HRESULT result = g_setup.failedLinkSave;
     if (FAILED(result) && HRESULT_FACILITY(result) == FACILITY_WIN32 && HRESULT_CODE(result) != 0)
         return HRESULT_CODE(result);
     return ERROR_WRITE_FAULT;
 }
 
-int FinishInstallation(int desktopBoxState, HWND progressWindow)
+int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
 {
     ShowStatus("Creating shortcut...");
-    g_setup.failedLinkSave = S_OK;
+    HRESULT failedSave = S_OK;
 
     // The registry points at the log's uninstaller only once the log is on disk.
-    CommitUninstallLog();
+    *failure = CommitUninstallLog();
     char uninstaller[kPathCapacity];
     if (JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
         WriteUninstallEntry(uninstaller, kDisplayName);
@@ -39,9 +39,9 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow)
         if (!g_setup.runtimeMissing)
             WinExec(commandLine, SW_SHOWNORMAL);
 
-        created = CreateProgramsShortcut(kLinkName, application);
+        created = CreateProgramsShortcut(kLinkName, application, &failedSave);
         if (desktopBoxState)
-            created = CreateDesktopShortcut(kLinkName, application) && created;
+            created = CreateDesktopShortcut(kLinkName, application, &failedSave) && created;
     } else {
         // Too long to start or link to: reported as a shortcut failure on the folder.
         CopyText(application, sizeof application, g_setup.installFolder);
@@ -53,7 +53,7 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow)
     DestroyWindow(progressWindow);
 
     if (!created) {
-        g_setup.exitCode = ShortcutFailureCode();
+        *failure = ShortcutFailureCode(failedSave);
         ShowMessage(MB_ICONINFORMATION, "Unable to create shortcut to %s", application);
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "platform/win32.h"
 
 // Destroys the progress window (the caller must not touch it afterwards) before any
-// message. 1 when every wanted shortcut was created; 0 after the failure message,
-// with the exit code set to the failed save's Windows error, else 29.
-int FinishInstallation(int desktopBoxState, HWND progressWindow);
+// message. 1 when every wanted shortcut was created; 0 after the failure message.
+// *failure is the last failure's code: the failed save's Windows error (else 29) for
+// a shortcut, ERROR_INVALID_NAME (123) when the log could not be committed; else 0.
+int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure);

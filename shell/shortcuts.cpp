@@ -1,8 +1,8 @@
 #include "shell/shortcuts.h"
 
 #include "common/path_text.h"
-#include "common/setup_state.h"
 #include "records/uninstall_log.h"
+#include "state/setup_state.h"
 
 static const char kLinkDescription[] =
     "Powerful graphical editor capable to create the most complex genealogy tree";
@@ -37,19 +37,19 @@ int GetProgramsFolderPath(char* path)
 }
 
 // 1 for a result that counts as saved; a failure is kept for the exit code.
-static int JudgeLinkResult(HRESULT result)
+static int JudgeLinkResult(HRESULT result, HRESULT* failure)
 {
-    if (FAILED(result))
-        g_setup.failedLinkSave = result;
+    if (FAILED(result) && failure)
+        *failure = result;
     return SUCCEEDED(result) ? 1 : 0;
 }
 
-int CreateShellLink(const char* linkPath, const char* targetPath)
+int CreateShellLink(const char* linkPath, const char* targetPath, HRESULT* failure)
 {
     IShellLinkA* link = 0;
     HRESULT created = CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link);
     if (FAILED(created))
-        return JudgeLinkResult(created);
+        return JudgeLinkResult(created, failure);
     link->SetPath(targetPath);
     char workingFolder[kPathCapacity];
     ParentFolder(targetPath, workingFolder);
@@ -67,12 +67,12 @@ int CreateShellLink(const char* linkPath, const char* targetPath)
         file->Release();
     }
     link->Release();
-    return JudgeLinkResult(result);
+    return JudgeLinkResult(result, failure);
 }
 
 typedef int (*FolderLookup)(char* path);
 
-static int CreateShortcut(FolderLookup lookup, const char* linkName, const char* targetPath)
+static int CreateShortcut(FolderLookup lookup, const char* linkName, const char* targetPath, HRESULT* failure)
 {
     for (;;) {
         char linkPath[kPathCapacity];
@@ -80,7 +80,7 @@ static int CreateShortcut(FolderLookup lookup, const char* linkName, const char*
             return 0;
         if (AppendToPath(linkPath, linkName)) {
             LogInstalledFile(linkPath);
-            if (CreateShellLink(linkPath, targetPath))
+            if (CreateShellLink(linkPath, targetPath, failure))
                 return 1;
         }
         if (!g_setup.allUsers)
@@ -89,12 +89,12 @@ static int CreateShortcut(FolderLookup lookup, const char* linkName, const char*
     }
 }
 
-int CreateProgramsShortcut(const char* linkName, const char* targetPath)
+int CreateProgramsShortcut(const char* linkName, const char* targetPath, HRESULT* failure)
 {
-    return CreateShortcut(GetProgramsFolderPath, linkName, targetPath);
+    return CreateShortcut(GetProgramsFolderPath, linkName, targetPath, failure);
 }
 
-int CreateDesktopShortcut(const char* linkName, const char* targetPath)
+int CreateDesktopShortcut(const char* linkName, const char* targetPath, HRESULT* failure)
 {
-    return CreateShortcut(GetDesktopFolderPath, linkName, targetPath);
+    return CreateShortcut(GetDesktopFolderPath, linkName, targetPath, failure);
 }

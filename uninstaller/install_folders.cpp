@@ -6,21 +6,7 @@
 #include "common/contained_path.h"
 #include "common/path_text.h"
 #include "common/product.h"
-#include "uninstaller/log_reader.h"
 #include "uninstaller/uninstall_state.h"
-
-void LongPathOf(const char* path, char* dest)
-{
-    // Looked up at run time: Windows 95 and NT 4 lack it.
-    typedef DWORD(WINAPI * GetLongPathNameFn)(const char*, char*, DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    GetLongPathNameFn getLongPathName =
-        kernel ? (GetLongPathNameFn)(void*)GetProcAddress(kernel, "GetLongPathNameA") : 0;
-    char longPath[MAX_PATH];
-    DWORD length = getLongPathName ? getLongPathName(path, longPath, sizeof longPath) : 0;
-    if (length == 0 || length >= sizeof longPath || !CopyText(dest, MAX_PATH, longPath))
-        CopyText(dest, MAX_PATH, path);
-}
 
 int LocateInstallation(const char* uninstallerPath)
 {
@@ -53,7 +39,7 @@ void FindAllowedFolders()
                                                                   CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY};
     g_uninstall.shortcutFolderCount = 0;
     for (int csidl : kShortcutFolders) {
-        char folder[MAX_PATH];
+        char folder[kPathCapacity];
         ShellFolderPath(csidl, folder);
         if (folder[0] && RealPathOf(folder, g_uninstall.shortcutFolders[g_uninstall.shortcutFolderCount]))
             ++g_uninstall.shortcutFolderCount;
@@ -85,7 +71,7 @@ static int IsOrHolds(const char* folder, const char* other)
 // Whether the folder, by its path or its real path, is or holds the other folder.
 static int IsOrHoldsFolder(const char* folder, const char* realFolder, const char* other)
 {
-    char realOther[MAX_PATH];
+    char realOther[kPathCapacity];
     RealPathOf(other, realOther);
     return IsOrHolds(folder, other) || IsOrHolds(realFolder, other) || IsOrHolds(realFolder, realOther);
 }
@@ -102,11 +88,11 @@ static const int kFoldersOfOthers[] = {
 int InstallFolderHoldsOthers()
 {
     const char* folder = g_uninstall.installFolder;
-    char realFolder[MAX_PATH];
+    char realFolder[kPathCapacity];
     RealPathOf(folder, realFolder);
     if (IsDriveRoot(folder) || IsDriveRoot(realFolder))
         return 1;
-    char other[MAX_PATH];
+    char other[kPathCapacity];
     for (int csidl : kFoldersOfOthers) {
         ShellFolderPath(csidl, other);
         if (IsOrHoldsFolder(folder, realFolder, other))
@@ -117,13 +103,13 @@ int InstallFolderHoldsOthers()
     if (length && length < sizeof other && IsOrHoldsFolder(folder, realFolder, other))
         return 1;
     // Every user's profile lies in the folder that holds the current user's.
-    char profiles[MAX_PATH], realProfiles[MAX_PATH];
+    char profiles[kPathCapacity], realProfiles[kPathCapacity];
     ShellFolderPath(CSIDL_PROFILE, other);
     if (!other[0])
         return 0;
     ParentFolder(other, profiles);
     RealPathOf(profiles, realProfiles);
-    char parent[MAX_PATH], realParent[MAX_PATH];
+    char parent[kPathCapacity], realParent[kPathCapacity];
     ParentFolder(folder, parent);
     ParentFolder(realFolder, realParent);
     return IsOrHoldsFolder(folder, realFolder, profiles) || IsSamePath(parent, profiles) ||

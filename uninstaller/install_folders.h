@@ -2,10 +2,6 @@
 // must not take for the installation's own.
 #pragma once
 
-// The long form of a path that exists (C:\PROGRA~1 gives C:\Program Files); the path
-// unchanged when it has none. dest holds MAX_PATH characters.
-void LongPathOf(const char* path, char* dest);
-
 // Fills the uninstaller path, the install folder and the log path of the state from
 // the uninstaller's own file. 0 when the path is too long to work with.
 int LocateInstallation(const char* uninstallerPath);

@@ -2,10 +2,11 @@
 // temporary copy, the closing message and the one exit code.
 #include "common/command_line.h"
 #include "common/contained_delete.h"
+#include "common/dll_search.h"
 #include "common/product.h"
 #include "common/program_start.h"
 #include "common/prompts.h"
-#include "common/startup.h"
+#include "common/windows_error.h"
 #include "uninstaller/install_folders.h"
 #include "uninstaller/self_removal.h"
 #include "uninstaller/uninstall_state.h"
@@ -14,7 +15,7 @@
 static DWORD RefuseUnsafeRemoval()
 {
     DWORD refusal = !CanDeleteThroughHandles() ? (DWORD)ERROR_NOT_SUPPORTED
-                    : InstallFolderHoldsOthers() ? (DWORD)ERROR_CURRENT_DIRECTORY
+                    : InstallFolderHoldsOthers() ? kFolderHoldsOthers
                                                  : 0;
     if (!refusal || g_uninstall.silent)
         return refusal;
@@ -31,7 +32,7 @@ static DWORD RefuseUnsafeRemoval()
 
 static DWORD Uninstall()
 {
-    char ownPath[MAX_PATH];
+    char ownPath[kPathCapacity];
     DWORD length = GetModuleFileNameA(0, ownPath, sizeof ownPath);
     if (length == 0 || length >= sizeof ownPath || !LocateInstallation(ownPath))
         return ERROR_FILENAME_EXCED_RANGE;
@@ -42,11 +43,11 @@ static DWORD Uninstall()
     // The first message comes to the foreground: started from the list of programs, the
     // uninstaller has no window of its own that could.
     if (GetFileAttributesA(g_uninstall.logPath) == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
+        DWORD error = LastErrorOr(ERROR_FILE_NOT_FOUND);
         if (!g_uninstall.silent)
             ShowMessage(MB_OK | MB_ICONERROR | MB_SETFOREGROUND,
                         "Unable to find %s.\nArbolix cannot be removed automatically.", g_uninstall.logPath);
-        return error ? error : (DWORD)ERROR_FILE_NOT_FOUND;
+        return error;
     }
     if (!g_uninstall.unattended &&
         ShowMessage(MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND,
@@ -69,10 +70,14 @@ static DWORD Uninstall()
     return result;
 }
 
+// The uninstaller asks with the product's setup caption and has no window of its own.
+static const PromptContext kUninstallPrompts = {kSetupCaption, 0, 0};
+
 int ProgramMain(HINSTANCE instance, int argc, char** argv)
 {
     RestrictDllSearchPath();
     LoadCommonControls();
+    SetPromptContext(&kUninstallPrompts);
     g_uninstall.module = instance;
     WorkerOptions worker;
     if (ParseWorkerOptions(argc, argv, &worker)) {

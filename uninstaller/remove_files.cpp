@@ -4,51 +4,13 @@
 
 #include "common/contained_delete.h"
 #include "common/contained_path.h"
-#include "common/log_format.h"
+#include "common/log_file.h"
 #include "common/path_text.h"
 #include "common/product.h"
-#include "uninstaller/install_folders.h"
-#include "uninstaller/log_reader.h"
+#include "uninstaller/folder_order.h"
 #include "uninstaller/uninstall_state.h"
 
-enum { kLogSizeLimit = 16 * 1024 * 1024 };
-
-// The whole log in a heap block with a terminator after it. Returns 0 or the error.
-static DWORD ReadLog(char** text, DWORD* length)
-{
-    *text = 0;
-    HANDLE file = CreateFileA(g_uninstall.logPath, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    DWORD error = 0;
-    DWORD size = GetFileSize(file, 0);
-    if (size == INVALID_FILE_SIZE || size > kLogSizeLimit)
-        error = ERROR_FILE_TOO_LARGE;
-    char* buffer = error ? 0 : (char*)HeapAlloc(GetProcessHeap(), 0, size + 1);
-    if (!error && !buffer)
-        error = ERROR_NOT_ENOUGH_MEMORY;
-    DWORD total = 0;
-    while (!error && total < size) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer + total, size - total, &got, 0))
-            error = GetLastError();
-        else if (got == 0)
-            break;
-        total += got;
-    }
-    CloseHandle(file);
-    if (error) {
-        if (buffer) HeapFree(GetProcessHeap(), 0, buffer);
-        return error;
-    }
-    buffer[total] = 0;
-    *text = buffer;
-    *length = total;
-    return 0;
-}
-
-DWORD DeleteListedFile(const char* path)
+DWORD DeleteFileInInstallation(const char* path)
 {
     const char* realFolder = g_uninstall.realInstallFolder;
     return DeleteFileInside(path, &realFolder, 1);
@@ -81,10 +43,10 @@ static void RemoveFolderAndEmptyParents(const char* folder)
     if (!RemoveEmptyFolder(folder))
         return;
     // Setup logs only the deepest folder of a chain it created in one step.
-    char parent[MAX_PATH];
+    char parent[kPathCapacity];
     CopyText(parent, sizeof parent, folder);
     for (;;) {
-        char next[MAX_PATH];
+        char next[kPathCapacity];
         ParentFolder(parent, next);
         if (!IsInsideFolder(next, g_uninstall.installFolder) || !RemoveEmptyFolder(next))
             return;
@@ -95,34 +57,33 @@ static void RemoveFolderAndEmptyParents(const char* folder)
 DWORD RemoveLoggedFiles(int* installFolderListed)
 {
     *installFolderListed = 0;
-    char* text;
-    DWORD length = 0;
-    DWORD error = ReadLog(&text, &length);
+    LogFile log;
+    DWORD error = ReadLogFile(g_uninstall.logPath, &log);
     if (error)
         return error;
 
     // The folder paths, each with its terminator, fit in the log's own length, and
     // every line end could start one.
     size_t lineCount = 1;
-    for (DWORD i = 0; i < length; ++i)
-        if (text[i] == '\n') ++lineCount;
+    for (DWORD i = 0; i < log.length; ++i)
+        if (log.bytes[i] == '\n') ++lineCount;
     HANDLE heap = GetProcessHeap();
     const char** folders = (const char**)HeapAlloc(heap, 0, lineCount * sizeof *folders);
-    char* folderText = (char*)HeapAlloc(heap, 0, length + 1);
+    char* folderText = (char*)HeapAlloc(heap, 0, log.length + 1);
     if (!folders || !folderText) {
         if (folders) HeapFree(heap, 0, folders);
         if (folderText) HeapFree(heap, 0, folderText);
-        HeapFree(heap, 0, text);
+        FreeLogFile(&log);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
     size_t folderCount = 0, folderTextLength = 0;
 
     DWORD firstError = 0;
-    LogText log = {text, text + length};
+    LogText text = LogTextOf(log);
     char line[kLogLineCapacity];
     char tag;
     const char* listed;
-    while (NextLogLine(&log, line, &tag, &listed)) {
+    while (NextLogLine(&text, line, &tag, &listed)) {
         if (tag == kLogFolderTag) {
             size_t size = strlen(listed) + 1;
             memcpy(folderText + folderTextLength, listed, size);
@@ -130,17 +91,17 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
             folderTextLength += size;
             continue;
         }
-        char path[MAX_PATH];
+        char path[kPathCapacity];
         LongPathOf(listed, path);
         if (!IsInsideFolder(path, g_uninstall.installFolder) || IsSamePath(path, g_uninstall.uninstallerPath) ||
             IsSamePath(path, g_uninstall.logPath))
             continue;
-        NoteFailure(path, DeleteListedFile(path), &firstError);
+        NoteFailure(path, DeleteFileInInstallation(path), &firstError);
     }
 
     SortDeepestFirst(folders, folderCount);
     for (size_t i = 0; i < folderCount; ++i) {
-        char folder[MAX_PATH];
+        char folder[kPathCapacity];
         LongPathOf(folders[i], folder);
         if (IsSamePath(folder, g_uninstall.installFolder))
             *installFolderListed = 1;
@@ -150,6 +111,6 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
 
     HeapFree(heap, 0, folderText);
     HeapFree(heap, 0, folders);
-    HeapFree(heap, 0, text);
+    FreeLogFile(&log);
     return firstError;
 }

@@ -16,7 +16,7 @@ DWORD RemoveLoggedFiles(int* installFolderListed);
 
 // Deletes a file that really lies inside the install folder (read-only cleared
 // first). 0 when it is gone, was never there or lies elsewhere, else the Windows error.
-DWORD DeleteListedFile(const char* path);
+DWORD DeleteFileInInstallation(const char* path);
 
 // Keeps the first failure: its error in *firstError, its path in the state's
 // failedPath unless an earlier step's is there.

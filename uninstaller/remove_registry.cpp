@@ -2,15 +2,14 @@
 
 #include <string.h>
 
+#include "common/path_text.h"
 #include "common/product.h"
 #include "common/registry_access.h"
-#include "uninstaller/install_folders.h"
-#include "uninstaller/log_reader.h"
 #include "uninstaller/uninstall_state.h"
 
 static int NamesPath(const char* text, const char* path)
 {
-    char longPath[MAX_PATH];
+    char longPath[kPathCapacity];
     LongPathOf(text, longPath);
     return IsSamePath(longPath, path);
 }
@@ -22,7 +21,7 @@ static void Unquote(const char* text, char* path)
     const char* start = text[0] == '"' ? text + 1 : text;
     const char* end = start == text ? 0 : strchr(start, '"');
     size_t length = end ? (size_t)(end - start) : strlen(start);
-    if (length >= MAX_PATH)
+    if (length >= kPathCapacity)
         length = 0;
     memcpy(path, start, length);
     path[length] = 0;
@@ -75,7 +74,7 @@ static int NoOtherProductValues(void)
 
 void RemoveRegistryRecords()
 {
-    char text[MAX_PATH], path[MAX_PATH];
+    char text[kPathCapacity], path[kPathCapacity];
     if (ReadMachineValue(UninstallKey, kUninstallCommandValue, text, sizeof text)) {
         Unquote(text, path);
         if (NamesPath(path, g_uninstall.uninstallerPath))

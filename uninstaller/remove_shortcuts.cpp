@@ -4,8 +4,6 @@
 #include "common/contained_path.h"
 #include "common/path_text.h"
 #include "common/product.h"
-#include "uninstaller/install_folders.h"
-#include "uninstaller/log_reader.h"
 #include "uninstaller/remove_files.h"
 #include "uninstaller/uninstall_state.h"
 
@@ -44,7 +42,7 @@ static void ReadLinkTarget(const DeletionCandidate& candidate, char* target)
     IPersistStream* persisted = 0;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistStream, (void**)&persisted)) &&
-        (FAILED(persisted->Load(stream)) || link->GetPath(target, MAX_PATH, 0, 0) != S_OK))
+        (FAILED(persisted->Load(stream)) || link->GetPath(target, kPathCapacity, 0, 0) != S_OK))
         target[0] = 0;
     if (persisted)
         persisted->Release();
@@ -55,7 +53,7 @@ static void ReadLinkTarget(const DeletionCandidate& candidate, char* target)
 
 static int LeadsIntoInstallation(const DeletionCandidate& candidate)
 {
-    char target[MAX_PATH], longTarget[MAX_PATH];
+    char target[kPathCapacity], longTarget[kPathCapacity];
     ReadLinkTarget(candidate, target);
     if (!target[0])
         return 0;
@@ -77,7 +75,7 @@ DWORD RemoveShortcuts()
     HRESULT com = CoInitialize(0);
     DWORD firstError = 0;
     for (int i = 0; i < g_uninstall.shortcutFolderCount; ++i) {
-        char linkPath[MAX_PATH];
+        char linkPath[kPathCapacity];
         if (JoinPath(linkPath, g_uninstall.shortcutFolders[i], kLinkName))
             NoteFailure(linkPath, DeleteIfAllowed(linkPath, FILE_READ_DATA, IsOurShortcut, linkPath), &firstError);
     }

@@ -3,39 +3,42 @@
 #include "common/contained_delete.h"
 #include "common/path_text.h"
 #include "common/text_format.h"
+#include "common/windows_error.h"
 #include "uninstaller/install_folders.h"
-#include "uninstaller/remove_files.h"
-#include "uninstaller/remove_registry.h"
-#include "uninstaller/remove_shortcuts.h"
+#include "uninstaller/remove_installation.h"
 #include "uninstaller/uninstall_state.h"
 
 struct WorkerResult {
     DWORD code;
-    char failedPath[MAX_PATH];
+    char failedPath[kPathCapacity];
 };
 
 enum { kRetryCount = 50, kRetryMs = 100 };
 
-static DWORD LastErrorOr(DWORD fallback)
+// A new, empty file of a unique name in the temporary folder; folder and path hold
+// kPathCapacity characters. 0 or the error.
+static DWORD MakeTemporaryFile(char* folder, char* path)
 {
-    DWORD error = GetLastError();
-    return error ? error : fallback;
+    DWORD length = GetTempPathA(kPathCapacity, folder);
+    if (length == 0 || length >= kPathCapacity)
+        return LastErrorOr(ERROR_PATH_NOT_FOUND);
+    if (!GetTempFileNameA(folder, "Arb", 0, path))
+        return LastErrorOr(ERROR_CANNOT_MAKE);
+    return 0;
 }
 
 // Makes the temporary copy and opens it for deletion on close, inheritable (or
 // INVALID_HANDLE_VALUE where Windows cannot).
 static DWORD MakeTemporaryCopy(char* tempFolder, char* copyPath, HANDLE* deleteOnClose)
 {
-    DWORD length = GetTempPathA(MAX_PATH, tempFolder);
-    if (length == 0 || length >= MAX_PATH)
-        return LastErrorOr(ERROR_PATH_NOT_FOUND);
-    if (!GetTempFileNameA(tempFolder, "Arb", 0, copyPath))
-        return LastErrorOr(ERROR_CANNOT_MAKE);
+    DWORD error = MakeTemporaryFile(tempFolder, copyPath);
+    if (error)
+        return error;
     // The copy takes the read-only attribute of the installed file: clear it, or the
     // deletion on close would be refused.
     if (!CopyFileA(g_uninstall.uninstallerPath, copyPath, FALSE) ||
         !SetFileAttributesA(copyPath, FILE_ATTRIBUTE_NORMAL)) {
-        DWORD error = LastErrorOr(ERROR_CANNOT_MAKE);
+        error = LastErrorOr(ERROR_CANNOT_MAKE);
         DeleteFileA(copyPath);
         return error;
     }
@@ -77,8 +80,8 @@ static DWORD ReadOwnIdentity(BY_HANDLE_FILE_INFORMATION* facts)
 DWORD RemoveThroughTemporaryCopy()
 {
     BY_HANDLE_FILE_INFORMATION own;
-    char tempFolder[MAX_PATH], copyPath[MAX_PATH];
-    HANDLE deleteOnClose;
+    char tempFolder[kPathCapacity], copyPath[kPathCapacity];
+    HANDLE deleteOnClose = INVALID_HANDLE_VALUE;
     DWORD error = ReadOwnIdentity(&own);
     if (!error)
         error = MakeTemporaryCopy(tempFolder, copyPath, &deleteOnClose);
@@ -95,7 +98,7 @@ DWORD RemoveThroughTemporaryCopy()
 
     PROCESS_INFORMATION worker = {};
     if (!error) {
-        char commandLine[3 * MAX_PATH];
+        char commandLine[3 * kPathCapacity];
         FormatText(commandLine, sizeof commandLine, "\"%s\" %s %lu %lu %lu %lu %lu \"%s\"", copyPath, kWorkerOption,
                    (unsigned long)(ULONG_PTR)inheritedWriteEnd, (unsigned long)(ULONG_PTR)inheritedSelf,
                    (unsigned long)own.dwVolumeSerialNumber, (unsigned long)own.nFileIndexHigh,
@@ -117,7 +120,7 @@ DWORD RemoveThroughTemporaryCopy()
         WorkerResult result = {};
         if (ReadResult(readEnd, &result) == sizeof result) {
             error = result.code;
-            result.failedPath[MAX_PATH - 1] = 0;
+            result.failedPath[kPathCapacity - 1] = 0;
             CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, result.failedPath);
         } else {
             // The copy ended without a report: its own exit code says why.
@@ -130,24 +133,6 @@ DWORD RemoveThroughTemporaryCopy()
         CloseHandle(worker.hProcess);
     }
     if (readEnd) CloseHandle(readEnd);
-    return error;
-}
-
-static DWORD RemoveInstallation(int* installFolderListed)
-{
-    if (InstallFolderHoldsOthers())
-        return ERROR_CURRENT_DIRECTORY;
-    FindAllowedFolders();
-    DWORD error = RemoveShortcuts();
-    DWORD filesError = RemoveLoggedFiles(installFolderListed);
-    if (!error)
-        error = filesError;
-    if (error)
-        return error;
-    RemoveRegistryRecords();
-    error = DeleteListedFile(g_uninstall.logPath);
-    if (error)
-        CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, g_uninstall.logPath);
     return error;
 }
 
@@ -172,9 +157,8 @@ static int HoldOriginalFile(const WorkerOptions& options, DeletionCandidate* ori
 // into this one. Where it cannot be moved (another volume), it is deleted in place.
 static void MoveAside(DeletionCandidate* original)
 {
-    char tempFolder[MAX_PATH], aside[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, tempFolder);
-    if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(tempFolder, "Arb", 0, aside))
+    char tempFolder[kPathCapacity], aside[kPathCapacity];
+    if (MakeTemporaryFile(tempFolder, aside))
         return;
     if (MoveCandidate(original, aside))
         DeleteFileA(aside);

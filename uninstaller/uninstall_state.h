@@ -1,13 +1,18 @@
 // The uninstaller's process-wide state: one record, zero at start, plain fields.
 #pragma once
 
+#include "common/path_text.h"
 #include "platform/win32.h"
+
+// The exit code of a refusal to remove a folder that holds more than Arbolix:
+// Windows' "The directory cannot be removed".
+constexpr DWORD kFolderHoldsOthers = ERROR_CURRENT_DIRECTORY;
 
 // The exit codes the run can end with: Windows error codes.
 //   ERROR_SUCCESS (0)         removed (files the user added stay, with their folders)
 //   ERROR_CANCELLED (1223)    the user declined; nothing was removed
 //   ERROR_FILE_NOT_FOUND (2)  no uninstall log next to the uninstaller; nothing was removed
-//   ERROR_CURRENT_DIRECTORY (16)  the uninstaller lies in a drive's root, a Windows, Program
+//   kFolderHoldsOthers (16)   the uninstaller lies in a drive's root, a Windows, Program
 //                             Files or user folder, or one holding such a folder, which
 //                             hold more than Arbolix; nothing was removed
 //   ERROR_NOT_SUPPORTED (50)  Windows before Vista, where files cannot be deleted safely
@@ -24,16 +29,16 @@ struct UninstallState {
     HINSTANCE module;
     int unattended;                // -U or -USilent: no confirmation
     int silent;                    // -USilent: no messages either
-    char uninstallerPath[MAX_PATH];  // the original uninstaller, in its long form
-    char installFolder[MAX_PATH];    // the folder that holds it
-    char logPath[MAX_PATH];
+    char uninstallerPath[kPathCapacity];  // the original uninstaller, in its long form
+    char installFolder[kPathCapacity];    // the folder that holds it
+    char logPath[kPathCapacity];
     // Where anything is deleted: files at any depth inside the install folder, and only
     // the shortcut setup makes directly in a shortcut folder. Real paths, every link on
     // their way followed (common/contained_delete.h).
-    char realInstallFolder[MAX_PATH];
-    char shortcutFolders[kShortcutFolderCapacity][MAX_PATH];
+    char realInstallFolder[kPathCapacity];
+    char shortcutFolders[kShortcutFolderCapacity][kPathCapacity];
     int shortcutFolderCount;
-    char failedPath[MAX_PATH];  // the first file that could not be removed
+    char failedPath[kPathCapacity];  // the first file that could not be removed
     DWORD exitCode;
 };
 

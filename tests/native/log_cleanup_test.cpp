@@ -35,7 +35,7 @@ static Sorted Sort(const std::string& log, const char* installFolder = "C:\\Apps
     kept[0] = 0;
     PreviousLogCleanup cleanup = {installFolder, systemFolder, kept.data(), kept.size(), 0,
                                   RecordDeletion, &result.deleted};
-    SortPreviousLog(NextByte, &source, &cleanup);
+    DeleteLoggedFilesKeepFolderLines(NextByte, &source, &cleanup);
     result.kept = kept.data();
     EXPECT_EQ(result.kept.size(), cleanup.keptLength);
     return result;
@@ -72,7 +72,7 @@ TEST(ReadLogLine, LineHoldingANulIsSkipped)
     EXPECT_EQ((std::vector<std::string>{"<skipped>", "fb\n"}), Lines(std::string("fa\0x\nfb\n", 8)));
 }
 
-TEST(SortPreviousLog, DeletesListedFilesAndKeepsFolderLinesInOrder)
+TEST(DeleteLoggedFilesKeepFolderLines, DeletesListedFilesAndKeepsFolderLinesInOrder)
 {
     Sorted sorted = Sort(
         "dC:\\Apps\\Arbolix Beta\n"
@@ -87,7 +87,7 @@ TEST(SortPreviousLog, DeletesListedFilesAndKeepsFolderLinesInOrder)
     EXPECT_EQ("dC:\\Apps\\Arbolix Beta\ndC:\\Apps\\Arbolix Beta\\SampleFiles\n", sorted.kept);
 }
 
-TEST(SortPreviousLog, ShortcutsInAnyCaseAreLeftAlone)
+TEST(DeleteLoggedFilesKeepFolderLines, ShortcutsInAnyCaseAreLeftAlone)
 {
     Sorted sorted = Sort(
         "fC:\\Apps\\Arbolix Beta\\Arbolix Beta.lnk\n"
@@ -101,7 +101,7 @@ TEST(SortPreviousLog, ShortcutsInAnyCaseAreLeftAlone)
     EXPECT_EQ("", sorted.kept);
 }
 
-TEST(SortPreviousLog, FilesOutsideTheTwoFoldersAreNeverDeleted)
+TEST(DeleteLoggedFilesKeepFolderLines, FilesOutsideTheTwoFoldersAreNeverDeleted)
 {
     Sorted sorted = Sort(
         "fC:\\Users\\me\\Documents\\thesis.doc\n"
@@ -117,7 +117,7 @@ TEST(SortPreviousLog, FilesOutsideTheTwoFoldersAreNeverDeleted)
               sorted.deleted);
 }
 
-TEST(SortPreviousLog, OddLinesAreSkippedAndNotCarriedOver)
+TEST(DeleteLoggedFilesKeepFolderLines, OddLinesAreSkippedAndNotCarriedOver)
 {
     std::string overlong = "dC:\\Apps\\Arbolix Beta\\" + std::string(320, 'a') + "\n";
     Sorted sorted = Sort("f\n\nx junk\nF" "C:\\Apps\\Arbolix Beta\\a.txt\n" + overlong +
@@ -126,7 +126,7 @@ TEST(SortPreviousLog, OddLinesAreSkippedAndNotCarriedOver)
     EXPECT_EQ("", sorted.kept);
 }
 
-TEST(SortPreviousLog, OverlongLineDoesNotLeakItsTailAsALine)
+TEST(DeleteLoggedFilesKeepFolderLines, OverlongLineDoesNotLeakItsTailAsALine)
 {
     // Split by a 323-character reader, the tail would read as a file line of its own.
     std::string crafted = "x" + std::string(322, 'a') + "fC:\\Apps\\Arbolix Beta\\keep.txt\n";
@@ -134,14 +134,21 @@ TEST(SortPreviousLog, OverlongLineDoesNotLeakItsTailAsALine)
     EXPECT_TRUE(sorted.deleted.empty());
 }
 
-TEST(SortPreviousLog, FileLineWithoutLineEndIsStillTaken)
+TEST(DeleteLoggedFilesKeepFolderLines, FileLineWithoutLineEndIsStillTaken)
 {
     Sorted sorted = Sort("dC:\\Apps\\Arbolix Beta\\Sub\nfC:\\Apps\\Arbolix Beta\\a.txt");
     EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\Arbolix Beta\\a.txt"}), sorted.deleted);
 }
 
-TEST(SortPreviousLog, LastFolderLineGetsItsLineEnd)
+TEST(DeleteLoggedFilesKeepFolderLines, LastFolderLineGetsItsLineEnd)
 {
     EXPECT_EQ("dC:\\A\ndC:\\B\n", Sort("dC:\\A\ndC:\\B").kept);
     EXPECT_EQ("d\n", Sort("d\n").kept);
+}
+
+TEST(DeleteLoggedFilesKeepFolderLines, LinesEndedByCrLfAsOnDisk)
+{
+    Sorted sorted = Sort("dC:\\A\r\nfC:\\Apps\\Arbolix Beta\\a.txt\r\n");
+    EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\Arbolix Beta\\a.txt"}), sorted.deleted);
+    EXPECT_EQ("dC:\\A\n", sorted.kept);
 }

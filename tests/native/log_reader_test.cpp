@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "uninstaller/log_reader.h"
+#include "common/log_format.h"
+#include "uninstaller/folder_order.h"
 
 static std::vector<std::string> Read(const std::string& bytes)
 {
@@ -56,16 +57,4 @@ TEST(SortDeepestFirst, DeeperFoldersFirstAndEqualDepthsKeepTheirOrder)
     EXPECT_EQ((std::vector<std::string>{"C:\\A\\S2\\D\\E", "C:\\A\\S2\\D", "C:\\A\\S1", "C:\\A\\S3\\", "C:\\B\\T",
                                         "C:\\A"}),
               sorted);
-}
-
-TEST(IsSamePath, IgnoresCaseAndTrailingSeparators)
-{
-    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix", "c:\\apps\\ARBOLIX"));
-    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix\\", "C:\\Apps\\Arbolix"));
-    EXPECT_TRUE(IsSamePath("C:\\", "c:"));
-    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix2", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix\\x", "C:\\Apps\\Arbolix"));
-    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix", "C:\\Apps\\Arbolix\\x"));
-    EXPECT_FALSE(IsSamePath("", ""));
-    EXPECT_FALSE(IsSamePath("\\", ""));
 }

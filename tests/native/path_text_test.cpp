@@ -118,3 +118,15 @@ TEST(CopyText, CopiesWhatFitsAndEmptiesOtherwise)
     EXPECT_EQ(0, CopyText(dest, sizeof dest, "abcd"));
     EXPECT_STREQ("", dest);
 }
+
+TEST(IsSamePath, IgnoresCaseAndTrailingSeparators)
+{
+    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix", "c:\\apps\\ARBOLIX"));
+    EXPECT_TRUE(IsSamePath("C:\\Apps\\Arbolix\\", "C:\\Apps\\Arbolix"));
+    EXPECT_TRUE(IsSamePath("C:\\", "c:"));
+    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix2", "C:\\Apps\\Arbolix"));
+    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix\\x", "C:\\Apps\\Arbolix"));
+    EXPECT_FALSE(IsSamePath("C:\\Apps\\Arbolix", "C:\\Apps\\Arbolix\\x"));
+    EXPECT_FALSE(IsSamePath("", ""));
+    EXPECT_FALSE(IsSamePath("\\", ""));
+}

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "common/setup_state.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
 #include "scripted_dialogs.h"
+#include "setup/install_sequence.h"
 #include "shell/finish.h"
+#include "state/setup_state.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/machine_state.h"
 #include "tests/support/registry_values.h"
@@ -60,10 +61,9 @@ protected:
         g_setup.silent = 0;
         g_setup.launchAfterInstall = 1;
         g_setup.runtimeMissing = 0;
-        g_setup.exitCode = 0;
         lstrcpyA(g_setup.installFolder, installFolder.c_str());
         g_setup.uninstallLog = 0;
-        ASSERT_EQ(1, OpenUninstallLog());
+        ASSERT_EQ(1, StartUninstallLog(&failure));
         OpenProgressWindow();
     }
     void TearDown() override
@@ -136,11 +136,12 @@ protected:
     std::string root, installFolder, application, commandLineFile;
     std::string shellFolder[4];
     HWND progress = 0;
+    DWORD failure = 0;
 };
 
 TEST_F(FinishTest, LaunchBoxCheckedStartsTheApplicationAloneWithoutMessage)
 {
-    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ(1, FinishInstallation(1, progress, &failure));
     EXPECT_EQ("\"" + application + "\"", StartedCommandLine());
     EXPECT_TRUE(AskedMessages().empty());
     ExpectProgressClosedBeforeAnyMessage();
@@ -153,7 +154,7 @@ TEST_F(FinishTest, LaunchBoxCheckedStartsTheApplicationAloneWithoutMessage)
 
 TEST_F(FinishTest, InstallationIsEnteredIntoWindows)
 {
-    EXPECT_EQ(1, FinishInstallation(0, progress));
+    EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
     EXPECT_EQ("\"" + installFolder + "\\Uninstall.exe\"",
               ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Text());
     EXPECT_EQ("Arbolix Beta 2.b20e", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Text());
@@ -164,7 +165,7 @@ TEST_F(FinishTest, InstallationIsEnteredIntoWindows)
 TEST_F(FinishTest, LaunchBoxUncheckedStartsWithInstallArgumentAndReportsCompletion)
 {
     g_setup.launchAfterInstall = 0;
-    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ(1, FinishInstallation(1, progress, &failure));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
     ExpectOneMessage(kCompleteWithDesktop);
     ExpectProgressClosedBeforeAnyMessage();
@@ -173,7 +174,7 @@ TEST_F(FinishTest, LaunchBoxUncheckedStartsWithInstallArgumentAndReportsCompleti
 TEST_F(FinishTest, DesktopBoxOffMakesOnlyTheProgramsShortcut)
 {
     g_setup.launchAfterInstall = 0;
-    EXPECT_EQ(1, FinishInstallation(0, progress));
+    EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
     ExpectOneMessage(kComplete);
     EXPECT_TRUE(PathExists(Link(kCommonPrograms)));
     EXPECT_FALSE(PathExists(Link(kCommonDesktop)));
@@ -186,7 +187,7 @@ TEST_F(FinishTest, UnattendedRunShowsNoCompletionMessage)
 {
     g_setup.unattended = 1;
     g_setup.launchAfterInstall = 0;
-    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ(1, FinishInstallation(1, progress, &failure));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
     EXPECT_TRUE(AskedMessages().empty());
 }
@@ -194,14 +195,14 @@ TEST_F(FinishTest, UnattendedRunShowsNoCompletionMessage)
 TEST_F(FinishTest, MissingRuntimeKeepsTheApplicationFromStarting)
 {
     g_setup.runtimeMissing = 1;
-    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ(1, FinishInstallation(1, progress, &failure));
     EXPECT_TRUE(AskedMessages().empty());
     EXPECT_TRUE(PathExists(Link(kCommonPrograms)));
 
     g_setup.launchAfterInstall = 0;
     OpenProgressWindow();
     g_windowEvents.clear();
-    EXPECT_EQ(1, FinishInstallation(0, progress));
+    EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
     ExpectOneMessage(kComplete);
 
     Sleep(1500);
@@ -213,9 +214,9 @@ TEST_F(FinishTest, FailedProgramsShortcutIsReportedAfterTheDesktopAttempt)
     Block(kCommonPrograms);
     Block(kPersonalPrograms);
     g_setup.launchAfterInstall = 0;
-    EXPECT_EQ(0, FinishInstallation(1, progress));
+    EXPECT_EQ(0, FinishInstallation(1, progress, &failure));
     ExpectOneMessage("Unable to create shortcut to " + application);
-    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, g_setup.exitCode);  // the save's own error
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, failure);  // the save's own error
     ExpectProgressClosedBeforeAnyMessage();
     // The programs failure left all-users mode off: the desktop shortcut is personal.
     EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kPersonalPrograms), Link(kPersonalDesktop)}),
@@ -231,9 +232,9 @@ TEST_F(FinishTest, FailedDesktopShortcutIsReportedEvenUnattended)
     Block(kPersonalDesktop);
     g_setup.unattended = 1;
     g_setup.silent = 1;
-    EXPECT_EQ(0, FinishInstallation(1, progress));
+    EXPECT_EQ(0, FinishInstallation(1, progress, &failure));
     ExpectOneMessage("Unable to create shortcut to " + application);
-    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, g_setup.exitCode);
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, failure);
     ExpectProgressClosedBeforeAnyMessage();
     EXPECT_EQ(application, ReadShellLink(Link(kCommonPrograms)).target);
     EXPECT_EQ("\"" + application + "\"", StartedCommandLine());
@@ -244,7 +245,7 @@ TEST_F(FinishTest, TrailingBackslashOnTheFolderGivesTheSamePaths)
     lstrcpyA(g_setup.installFolder, (installFolder + "\\").c_str());
     g_setup.launchAfterInstall = 0;
     g_setup.unattended = 1;
-    EXPECT_EQ(1, FinishInstallation(1, progress));
+    EXPECT_EQ(1, FinishInstallation(1, progress, &failure));
     EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
     EXPECT_EQ("\"" + installFolder + "\\Uninstall.exe\"",
               ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Text());
@@ -257,9 +258,9 @@ TEST_F(FinishTest, FolderTooLongForTheApplicationIsReportedWithoutStartingAnythi
 {
     std::string longFolder = "C:\\" + std::string(250, 'f');  // 253 characters: Arbolix.exe does not fit
     lstrcpyA(g_setup.installFolder, longFolder.c_str());
-    EXPECT_EQ(0, FinishInstallation(1, progress));
+    EXPECT_EQ(0, FinishInstallation(1, progress, &failure));
     ExpectOneMessage("Unable to create shortcut to " + longFolder);
-    EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, g_setup.exitCode);  // nothing saved, no error of a save
+    EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, failure);  // nothing saved, no error of a save
     ExpectProgressClosedBeforeAnyMessage();
     EXPECT_TRUE(LoggedFiles(installFolder).empty());
     // No entry rather than one without its uninstaller.

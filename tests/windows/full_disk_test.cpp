@@ -42,7 +42,7 @@ TEST_F(FullDiskTest, ShortWriteGives29AndAsksForFreeDiskSpace)
     UseDiskFillingPayload();
     ScriptMessageAnswers({IDABORT});
     EXPECT_EQ(0, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ(Question(folder + "\\big.bin", "there is enough free disk space"), AskedMessages()[0].text);
     EXPECT_EQ((UINT)290, AskedMessages()[0].type);
@@ -55,7 +55,7 @@ TEST_F(FullDiskTest, RetryWritesASecondFileLine)
     UseDiskFillingPayload();
     ScriptMessageAnswers({IDRETRY, IDABORT});
     EXPECT_EQ(0, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     ASSERT_EQ(2u, AskedMessages().size());
     EXPECT_EQ(AskedMessages()[0].text, AskedMessages()[1].text);
     std::string bigLine = "f" + folder + "\\big.bin\r\n";
@@ -67,7 +67,7 @@ TEST_F(FullDiskTest, SilentModeStopsWith29)
     UseDiskFillingPayload();
     g_setup.silent = 1;
     EXPECT_EQ(0, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     EXPECT_TRUE(AskedMessages().empty());
     EXPECT_FALSE(PathExists(folder + "\\after.txt"));
 }

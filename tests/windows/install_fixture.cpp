@@ -4,6 +4,7 @@
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
+#include "setup/install_sequence.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/temp_folder.h"
 
@@ -48,7 +49,6 @@ void InstallTest::SetUp()
     root = MakeTempFolder("install");
     folder = root + "\\Arbolix Beta";
     lstrcpyA(g_setup.installFolder, folder.c_str());
-    g_setup.exitCode = 0;
     g_setup.silent = 0;
     g_setup.runtimeMissing = 0;
     g_setup.runtimePromptState = 0;
@@ -83,10 +83,17 @@ void InstallTest::UseArchive(const Bytes& archive)
 
 int InstallTest::InstallAttempt()
 {
-    if (!OpenUninstallLog())
-        return -1;
-    int result = InstallPayload();
-    CloseUninstallLog();
+    DWORD failure;
+    int goOn = StartUninstallLog(&failure);
+    exitCode = failure;
+    int result = -1;
+    if (goOn) {
+        result = InstallPayload(&failure);
+        if (failure)
+            exitCode = failure;
+    }
+    if (DWORD closed = CloseUninstallLog())
+        exitCode = closed;
     return result;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_state.h"
+#include "state/setup_state.h"
 #include "tools/pack/archive_writer.h"
 
 // The three times every fixture entry carries: all different.
@@ -30,12 +30,14 @@ protected:
     void UseArchive(const Bytes& archive);
     void UseEntries(const std::vector<PackEntry>& entries) { UseArchive(BuildArchive(entries)); }
 
-    // Open log, install payload, close log; the result of install payload.
+    // Start the log, install the payload, close the log as the install sequence does;
+    // the result of install payload, and the attempt's code in exitCode.
     int InstallAttempt();
     std::string Log() const;
     std::string Question(const std::string& file, const std::string& reason) const;
 
     SetupState saved;
+    DWORD exitCode = 0;
     std::string root;    // a temporary folder
     std::string folder;  // the install folder inside it, not yet created
     HMODULE archiveModule = 0;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "common/product.h"
-#include "common/setup_state.h"
 #include "records/registry.h"
 #include "setup/install_folder.h"
+#include "state/setup_state.h"
 #include "tests/support/registry_values.h"
 #include "tests/support/registry_view.h"
 

@@ -11,6 +11,7 @@
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
+#include "setup/install_sequence.h"
 #include "tests/support/file_facts.h"
 
 // An installed file: read-only, the entry's times, the entry's bytes. Wine on Linux
@@ -55,7 +56,7 @@ TEST_F(InstallTest, FreshInstallLogsInOrderAndWritesReadOnlyFilesWithTheirTimes)
     std::vector<PackEntry> entries = DefaultShapedPayload();
     UseEntries(entries);
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_EQ(0u, exitCode);
     EXPECT_TRUE(AskedMessages().empty());
 
     std::string expected = "d" + folder + "\r\n";
@@ -76,7 +77,7 @@ TEST_F(InstallTest, DefaultPayloadOfTheSetupProgram)
     ASSERT_NE(nullptr, setup) << SETUP_EXE;
     g_setup.module = setup;
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_EQ(0u, exitCode);
     EXPECT_TRUE(AskedMessages().empty());
 
     ArchiveReader reader;
@@ -111,8 +112,8 @@ TEST_F(InstallTest, ReinstallReplacesFilesAndReadOnlyLogKeepingShortcutsAndFolde
     std::vector<PackEntry> first = DefaultShapedPayload();
     first.push_back(FileEntry("Dropped later.txt", "only in the first version"));
     UseEntries(first);
-    ASSERT_EQ(1, OpenUninstallLog());
-    ASSERT_EQ(1, InstallPayload());
+    ASSERT_EQ(1, StartUninstallLog(&exitCode));
+    ASSERT_EQ(1, InstallPayload(&exitCode));
     for (const char* shortcut : {"\\Arbolix Beta.lnk", "\\Desktop.LNK", "\\Menu.Lnk"}) {
         WriteBytes(folder + shortcut, "shortcut");
         LogInstalledFile((folder + shortcut).c_str());
@@ -124,7 +125,7 @@ TEST_F(InstallTest, ReinstallReplacesFilesAndReadOnlyLogKeepingShortcutsAndFolde
     second[0].data.assign(5000, 'x');
     UseEntries(second);
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_EQ(0u, exitCode);
     EXPECT_FALSE(PathExists(folder + "\\Dropped later.txt"));
     for (const char* shortcut : {"\\Arbolix Beta.lnk", "\\Desktop.LNK", "\\Menu.Lnk"})
         EXPECT_EQ("shortcut", ReadBytes(folder + shortcut)) << shortcut;
@@ -214,7 +215,7 @@ TEST_F(InstallTest, SharingViolationGives32AndAbortStopsTheWalk)
     ScriptMessageAnswers({IDABORT});
     EXPECT_EQ(0, InstallAttempt());
     CloseHandle(holder);
-    EXPECT_EQ(32u, g_setup.exitCode);
+    EXPECT_EQ(32u, exitCode);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ(Question(held, "all running applications are closed"), AskedMessages()[0].text);
     EXPECT_EQ((UINT)290, AskedMessages()[0].type);
@@ -234,7 +235,7 @@ TEST_F(InstallTest, SilentModeStopsAtTheFirstFailureWithoutAsking)
     g_setup.silent = 1;
     EXPECT_EQ(0, InstallAttempt());
     CloseHandle(holder);
-    EXPECT_EQ(32u, g_setup.exitCode);
+    EXPECT_EQ(32u, exitCode);
     EXPECT_TRUE(AskedMessages().empty());
     ExpectInstalled(folder + "\\first.txt", "1");
     EXPECT_FALSE(PathExists(folder + "\\b.txt"));
@@ -248,7 +249,7 @@ TEST_F(InstallTest, AccessDeniedGives5AndIgnoreMovesOnKeepingTheCode)
     UseEntries({FileEntry("a.txt", "new"), FileEntry("b.txt", "next")});
     ScriptMessageAnswers({IDIGNORE});
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(5u, g_setup.exitCode);
+    EXPECT_EQ(5u, exitCode);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ(Question(folder + "\\a.txt", "you have permission to write files in this folder"),
               AskedMessages()[0].text);
@@ -263,7 +264,7 @@ TEST_F(InstallTest, RetryRepeatsTheEntryAndLogsEachOpening)
     UseEntries({corrupt, FileEntry("b.txt", "b's own data")});
     ScriptMessageAnswers({IDOK, IDRETRY, IDOK, IDRETRY, IDOK, IDIGNORE});
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     ASSERT_EQ(6u, AskedMessages().size());
     for (int i = 0; i < 6; i += 2) {
         EXPECT_EQ("Unable to decompress data", AskedMessages()[i].text);
@@ -286,7 +287,7 @@ TEST_F(InstallTest, AbortAfterAnEarlierIgnoreEndsWithTheLatestCode)
     UseEntries({FileEntry("denied.txt", "x"), corrupt, FileEntry("never.txt", "x")});
     ScriptMessageAnswers({IDIGNORE, IDOK, IDABORT});
     EXPECT_EQ(0, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     EXPECT_FALSE(PathExists(folder + "\\never.txt"));
 }
 
@@ -297,7 +298,7 @@ TEST_F(InstallTest, WithoutALogAfterYesTheInstallationEndsWith123)
     UseEntries({FileEntry("a.txt", "a")});
     ScriptMessageAnswers({IDYES});
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(123u, g_setup.exitCode);
+    EXPECT_EQ(123u, exitCode);
     ExpectInstalled(folder + "\\a.txt", "a");
 }
 
@@ -307,16 +308,16 @@ TEST_F(InstallTest, WithoutALogAfterYesTheInstallationEndsWith123)
 TEST_F(InstallTest, MissingArchiveAbandonsWith29AfterTheMessageUnlessSilent)
 {
     g_setup.module = GetModuleHandleA(0);  // the test program has no "Z"/110
-    EXPECT_EQ(0, InstallPayload());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(0, InstallPayload(&exitCode));
+    EXPECT_EQ(29u, exitCode);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), AskedMessages()[0].type);
 
     g_setup.silent = 1;
-    g_setup.exitCode = 0;
-    EXPECT_EQ(0, InstallPayload());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    exitCode = 0;
+    EXPECT_EQ(0, InstallPayload(&exitCode));
+    EXPECT_EQ(29u, exitCode);
     EXPECT_EQ(1u, AskedMessages().size());
 }
 
@@ -329,10 +330,10 @@ TEST_F(InstallTest, UnreadableOrMalformedArchiveAbandonsWith29AfterOneMessage)
     noEndMarker.endMarker = false;
     for (const Bytes& archive : {corruptDirectory, BuildArchive({FileEntry("a.txt", "data")}, noEndMarker)}) {
         ResetScriptedDialogs();
-        g_setup.exitCode = 0;
+        exitCode = 0;
         UseArchive(archive);
         EXPECT_EQ(0, InstallAttempt());
-        EXPECT_EQ(29u, g_setup.exitCode);
+        EXPECT_EQ(29u, exitCode);
         ASSERT_EQ(1u, AskedMessages().size());
         EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
         EXPECT_FALSE(PathExists(folder + "\\a.txt"));
@@ -353,7 +354,7 @@ TEST_F(InstallTest, NamesLeavingTheInstallFolderOrTooLongFailWith29)
     UseEntries(entries);
     ScriptMessageAnswers(std::vector<int>(refused.size(), IDIGNORE));
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     ASSERT_EQ(refused.size(), AskedMessages().size());
     for (size_t i = 0; i < refused.size(); ++i)
         EXPECT_EQ(Question(refused[i], "all running applications are closed"), AskedMessages()[i].text);
@@ -370,7 +371,7 @@ TEST_F(InstallTest, RefusedNameInSilentModeStopsWith29)
     UseEntries({FileEntry("..\\escape.txt", "outside"), FileEntry("inside.txt", "inside")});
     g_setup.silent = 1;
     EXPECT_EQ(0, InstallAttempt());
-    EXPECT_EQ(29u, g_setup.exitCode);
+    EXPECT_EQ(29u, exitCode);
     EXPECT_TRUE(AskedMessages().empty());
     EXPECT_FALSE(PathExists(root + "\\escape.txt"));
     EXPECT_FALSE(PathExists(folder + "\\inside.txt"));

@@ -7,5 +7,5 @@ int main(int argc, char** argv)
     if (argc != 3)
         return 2;
     CoInitialize(0);
-    return CreateShellLink(argv[1], argv[2]) ? 0 : 1;
+    return CreateShellLink(argv[1], argv[2], 0) ? 0 : 1;
 }

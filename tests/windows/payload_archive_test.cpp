@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_state.h"
 #include "payload/archive_format.h"
 #include "payload/install_entry.h"
 #include "payload/module_resources.h"
 #include "scripted_dialogs.h"
+#include "state/setup_state.h"
 #include "tools/pack/archive_writer.h"
 
 static std::string ReadFile(const std::string& path)
@@ -83,7 +83,7 @@ protected:
     std::string UnpackEntry(const DirectoryEntry& entry)
     {
         std::string bytes(entry.size, '\0');
-        if (!Unpack(entry.data, entry.storedSize, (unsigned char*)&bytes[0], entry.size))
+        if (!UnpackOrShowFailure(entry.data, entry.storedSize, (unsigned char*)&bytes[0], entry.size))
             return "<failed>";
         return bytes;
     }

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "common/prompts.h"
-#include "common/setup_state.h"
 #include "scripted_dialogs.h"
+#include "state/setup_state.h"
+#include "state/status_line.h"
 
 class PromptsTest : public ::testing::Test {
 protected:

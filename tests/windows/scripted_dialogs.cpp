@@ -40,19 +40,15 @@ int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT t
     return answer;
 }
 
-LPITEMIDLIST PlatformBrowseForFolder(BROWSEINFOA* info)
+int PlatformPickFolder(HWND owner, const char* title, char* path, size_t capacity)
 {
-    g_pickRequests.push_back({info->hwndOwner, info->lpszTitle ? info->lpszTitle : "", info->ulFlags});
+    g_pickRequests.push_back({owner, title ? title : ""});
     if (g_folderAnswers.empty())
         return 0;
     std::string answer = g_folderAnswers.front();
     g_folderAnswers.pop_front();
-    if (answer.empty())
+    if (answer.empty() || answer.size() >= capacity)
         return 0;
-    LPITEMIDLIST chosen = 0;
-    if (answer == "::controls")
-        SHGetSpecialFolderLocation(0, CSIDL_CONTROLS, &chosen);
-    else
-        chosen = ILCreateFromPathA(answer.c_str());
-    return chosen;
+    lstrcpyA(path, answer.c_str());
+    return 1;
 }

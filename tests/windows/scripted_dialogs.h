@@ -17,13 +17,12 @@ struct AskedMessage {
 struct PickedFolderRequest {
     HWND owner;
     std::string title;
-    UINT flags;
 };
 
 // Answers given in order; when the queue is empty a message box answers 0 (as a
 // box that could not be shown) and the picker is cancelled.
 void ScriptMessageAnswers(std::vector<int> answers);
-void ScriptFolderAnswer(const std::string& path);  // "" cancels; "::controls" is a virtual folder
+void ScriptFolderAnswer(const std::string& path);  // "" cancels
 void ResetScriptedDialogs();
 
 const std::vector<AskedMessage>& AskedMessages();

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "common/setup_state.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
+#include "setup/install_sequence.h"
 #include "shell/shortcuts.h"
+#include "state/setup_state.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/machine_state.h"
 #include "tests/support/shell_link_reader.h"
@@ -39,7 +40,8 @@ protected:
         personalDesktop = RealFolder(CSIDL_DESKTOPDIRECTORY);
         lstrcpyA(g_setup.installFolder, installFolder.c_str());
         g_setup.uninstallLog = 0;
-        ASSERT_EQ(1, OpenUninstallLog());
+        DWORD failure;
+        ASSERT_EQ(1, StartUninstallLog(&failure));
     }
     void TearDown() override
     {
@@ -75,6 +77,7 @@ protected:
     RedirectedShellFolders folders;
     std::string root, installFolder, target, linkName;
     std::string commonPrograms, commonDesktop, personalPrograms, personalDesktop;
+    HRESULT failedSave = S_OK;
 };
 
 TEST_F(ShortcutsTest, RealShellFoldersAreFound)
@@ -119,7 +122,7 @@ TEST_F(ShortcutsTest, FolderChoiceFollowsAllUsersMode)
 TEST_F(ShortcutsTest, LinkPointsAtTheTargetAndWorksInItsFolder)
 {
     std::string link = root + "\\made.lnk";
-    EXPECT_EQ(1, CreateShellLink(link.c_str(), target.c_str()));
+    EXPECT_EQ(1, CreateShellLink(link.c_str(), target.c_str(), 0));
     ExpectLinkToTarget(link);
     EXPECT_EQ("", ReadShellLink(link).arguments);
 }
@@ -127,34 +130,34 @@ TEST_F(ShortcutsTest, LinkPointsAtTheTargetAndWorksInItsFolder)
 TEST_F(ShortcutsTest, TargetInADriveRootWorksInTheRoot)
 {
     std::string link = root + "\\root.lnk";
-    EXPECT_EQ(1, CreateShellLink(link.c_str(), "C:\\Arbolix.exe"));
+    EXPECT_EQ(1, CreateShellLink(link.c_str(), "C:\\Arbolix.exe", 0));
     ShellLinkContents contents = ReadShellLink(link);
     ASSERT_TRUE(contents.loaded);
     EXPECT_EQ("C:\\Arbolix.exe", contents.target);
     EXPECT_EQ("C:\\", contents.workingDirectory);
 
-    EXPECT_EQ(1, CreateShellLink(link.c_str(), "C:\\Program Files\\Arbolix\\Arbolix.exe"));
+    EXPECT_EQ(1, CreateShellLink(link.c_str(), "C:\\Program Files\\Arbolix\\Arbolix.exe", 0));
     EXPECT_EQ("C:\\Program Files\\Arbolix", ReadShellLink(link).workingDirectory);
 }
 
 TEST_F(ShortcutsTest, LinkThatCannotBeSavedFails)
 {
     std::string blocked = BlockedFolder("blocked");
-    EXPECT_EQ(0, CreateShellLink(Link(blocked).c_str(), target.c_str()));
-    EXPECT_EQ(0, CreateShellLink((root + "\\missing\\x.lnk").c_str(), target.c_str()));
+    EXPECT_EQ(0, CreateShellLink(Link(blocked).c_str(), target.c_str(), 0));
+    EXPECT_EQ(0, CreateShellLink((root + "\\missing\\x.lnk").c_str(), target.c_str(), 0));
     EXPECT_FALSE(PathExists(root + "\\missing"));
 }
 
 TEST_F(ShortcutsTest, AllUsersShortcutGoesToTheCommonFolderAndIsLoggedFirst)
 {
     g_setup.allUsers = 1;
-    EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ(std::vector<std::string>{Link(commonPrograms)}, Logged());
     ExpectLinkToTarget(Link(commonPrograms));
     EXPECT_FALSE(PathExists(Link(personalPrograms)));
     EXPECT_EQ(1, g_setup.allUsers);
 
-    EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ((std::vector<std::string>{Link(commonPrograms), Link(commonDesktop)}), Logged());
     ExpectLinkToTarget(Link(commonDesktop));
     EXPECT_FALSE(PathExists(Link(personalDesktop)));
@@ -163,8 +166,8 @@ TEST_F(ShortcutsTest, AllUsersShortcutGoesToTheCommonFolderAndIsLoggedFirst)
 TEST_F(ShortcutsTest, PersonalShortcutsWhenAllUsersModeIsOff)
 {
     g_setup.allUsers = 0;
-    EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str(), &failedSave));
+    EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ((std::vector<std::string>{Link(personalPrograms), Link(personalDesktop)}), Logged());
     ExpectLinkToTarget(Link(personalPrograms));
     ExpectLinkToTarget(Link(personalDesktop));
@@ -177,13 +180,13 @@ TEST_F(ShortcutsTest, CommonFailureFallsBackOnceAndLeavesAllUsersModeOff)
     std::string blocked = BlockedFolder("common programs");
     folders.Redirect(kCommonPrograms, blocked);
     g_setup.allUsers = 1;
-    EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(1, CreateProgramsShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ((std::vector<std::string>{Link(blocked), Link(personalPrograms)}), Logged());
     ExpectLinkToTarget(Link(personalPrograms));
     EXPECT_EQ(0, g_setup.allUsers);
 
     // The desktop shortcut that follows goes straight to the personal folder.
-    EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(1, CreateDesktopShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ((std::vector<std::string>{Link(blocked), Link(personalPrograms), Link(personalDesktop)}), Logged());
     EXPECT_FALSE(PathExists(Link(commonDesktop)));
 }
@@ -195,7 +198,7 @@ TEST_F(ShortcutsTest, FailureInBothFoldersFailsAfterTwoAttempts)
     folders.Redirect(kCommonDesktop, common);
     folders.Redirect(kPersonalDesktop, personal);
     g_setup.allUsers = 1;
-    EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ((std::vector<std::string>{Link(common), Link(personal)}), Logged());
     EXPECT_EQ(0, g_setup.allUsers);
 }
@@ -205,7 +208,7 @@ TEST_F(ShortcutsTest, FirstFailureIsFinalWhenAllUsersModeIsOff)
     std::string blocked = BlockedFolder("personal programs");
     folders.Redirect(kPersonalPrograms, blocked);
     g_setup.allUsers = 0;
-    EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_EQ(std::vector<std::string>{Link(blocked)}, Logged());
     EXPECT_FALSE(PathExists(Link(commonPrograms)));
     EXPECT_EQ(0, g_setup.allUsers);
@@ -216,8 +219,8 @@ TEST_F(ShortcutsTest, FailedFolderLookupFailsWithoutFallbackOrLogLine)
     folders.Redirect(kCommonPrograms, root + "\\no such folder");
     folders.Redirect(kCommonDesktop, root + "\\no such folder");
     g_setup.allUsers = 1;
-    EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str()));
-    EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str()));
+    EXPECT_EQ(0, CreateProgramsShortcut(linkName.c_str(), target.c_str(), &failedSave));
+    EXPECT_EQ(0, CreateDesktopShortcut(linkName.c_str(), target.c_str(), &failedSave));
     EXPECT_TRUE(Logged().empty());
     EXPECT_EQ(1, g_setup.allUsers);
     EXPECT_FALSE(PathExists(Link(personalPrograms)));
@@ -228,6 +231,6 @@ TEST_F(ShortcutsTest, LinkPathTooLongIsNeitherLoggedNorCreated)
 {
     std::string longName = std::string(250, 'n') + ".lnk";
     g_setup.allUsers = 1;
-    EXPECT_EQ(0, CreateProgramsShortcut(longName.c_str(), target.c_str()));
+    EXPECT_EQ(0, CreateProgramsShortcut(longName.c_str(), target.c_str(), &failedSave));
     EXPECT_TRUE(Logged().empty());
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/setup_state.h"
-#include "common/startup.h"
+#include "common/dll_search.h"
+#include "state/setup_state.h"
 
 TEST(Startup, NtFamilyStartsInAllUsersMode)
 {

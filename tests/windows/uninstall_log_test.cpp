@@ -3,10 +3,11 @@
 
 #include <string>
 
-#include "common/setup_state.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
+#include "setup/install_sequence.h"
+#include "state/setup_state.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/file_links.h"
 #include "tests/support/temp_folder.h"
@@ -21,7 +22,6 @@ protected:
         folder = root + "\\Arbolix Beta";
         logPath = folder + "\\Uninstall.cfg";
         lstrcpyA(g_setup.installFolder, folder.c_str());
-        g_setup.exitCode = 0;
         g_setup.silent = 0;
         g_setup.uninstallLog = 0;
     }
@@ -33,27 +33,28 @@ protected:
     }
     SetupState saved;
     std::string root, folder, logPath;
+    DWORD failure = 0;
 };
 
 TEST_F(UninstallLogTest, NewFolderComesFirstAndOnlyNewFoldersAreLogged)
 {
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     EXPECT_TRUE(PathExists(folder));
     LogInstalledFile((folder + "\\Arbolix.exe").c_str());
     CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());  // two levels made in one step
     CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());
     CreateFolderAndLogIt(folder.c_str());
-    CloseUninstallLog();
+    EXPECT_EQ(0u, CloseUninstallLog());
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\Arbolix.exe\r\nd" + folder + "\\Sub\\Deeper\r\n",
               ReadBytes(logPath));
     EXPECT_TRUE(AskedMessages().empty());
-    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_EQ(0u, failure);
 }
 
 TEST_F(UninstallLogTest, ExistingFolderWithoutLogGetsNoFolderLine)
 {
     CreateDirectoryA(folder.c_str(), 0);
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     LogInstalledFile((folder + "\\a.txt").c_str());
     CloseUninstallLog();
     EXPECT_EQ("f" + folder + "\\a.txt\r\n", ReadBytes(logPath));
@@ -61,7 +62,7 @@ TEST_F(UninstallLogTest, ExistingFolderWithoutLogGetsNoFolderLine)
 
 TEST_F(UninstallLogTest, EachLineIsOnDiskBeforeTheLogIsClosed)
 {
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     LogInstalledFile((folder + "\\a.txt").c_str());
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\n", ReadBytes(logPath));
     LogCreatedFolder((folder + "\\Sub").c_str());
@@ -70,13 +71,10 @@ TEST_F(UninstallLogTest, EachLineIsOnDiskBeforeTheLogIsClosed)
 
 TEST_F(UninstallLogTest, LineOrCloseTheDiskRefusesEndsWith123)
 {
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     _close(_fileno(g_setup.uninstallLog));  // the file under the stream is gone
-    LogInstalledFile((folder + "\\a.txt").c_str());
-    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, g_setup.exitCode);
-    g_setup.exitCode = 0;
-    CloseUninstallLog();
-    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, g_setup.exitCode);
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, LogInstalledFile((folder + "\\a.txt").c_str()));
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, CloseUninstallLog());
     EXPECT_EQ(nullptr, g_setup.uninstallLog);
 }
 
@@ -111,7 +109,7 @@ TEST_F(UninstallLogTest, ReinstallDeletesListedFilesButShortcutsAndKeepsFolderLi
                   "f\r\n"
                   "\r\n");
 
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     EXPECT_FALSE(PathExists(folder + "\\a.txt"));
     EXPECT_FALSE(PathExists(folder + "\\Sub\\b.txt"));
     EXPECT_TRUE(PathExists(folder + "\\Start.lnk"));
@@ -129,7 +127,7 @@ TEST_F(UninstallLogTest, PreviousLogOfFileLinesOnlyLeavesNoKeptLines)
 {
     CreateDirectoryA(folder.c_str(), 0);
     WriteBytes(logPath, "f" + folder + "\\a.txt\r\n");
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     CloseUninstallLog();
     EXPECT_EQ("", ReadBytes(logPath));
 }
@@ -160,7 +158,7 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
                "f" + upperSystemFile + "\r\n" +
                overlong + "\r\n");
 
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     EXPECT_EQ("keep me", ReadBytes(elsewhere + "\\precious.txt"));
     EXPECT_EQ("keep me too", ReadBytes(folder + "\\keep.txt"));
     EXPECT_FALSE(PathExists(systemFile));
@@ -170,13 +168,13 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
 
 TEST_F(UninstallLogTest, SecondAttemptRemovesWhatTheFirstInstalled)
 {
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     CreateFolderAndLogIt((folder + "\\Sub").c_str());
     WriteReadOnly(folder + "\\Sub\\a.txt", "a");
     LogInstalledFile((folder + "\\Sub\\a.txt").c_str());
     CloseUninstallLog();
 
-    ASSERT_EQ(1, OpenUninstallLog());
+    ASSERT_EQ(1, StartUninstallLog(&failure));
     EXPECT_FALSE(PathExists(folder + "\\Sub\\a.txt"));
     CloseUninstallLog();
     EXPECT_EQ("d" + folder + "\r\nd" + folder + "\\Sub\r\n", ReadBytes(logPath));
@@ -187,8 +185,8 @@ TEST_F(UninstallLogTest, LogPathTooLongIsNotCreatableAndNamedInFull)
     folder = root + "\\" + std::string(250 - root.size(), 'L');
     lstrcpyA(g_setup.installFolder, folder.c_str());
     ScriptMessageAnswers({IDYES});
-    EXPECT_EQ(1, OpenUninstallLog());
-    EXPECT_EQ(123u, g_setup.exitCode);
+    EXPECT_EQ(1, StartUninstallLog(&failure));
+    EXPECT_EQ(123u, failure);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ(0u, AskedMessages()[0].text.find("Unable to create " + folder + "\\Uninstall.cfg.\n"));
 }
@@ -211,8 +209,8 @@ protected:
 TEST_F(LogNotCreatableTest, YesGoesOnWithoutALog)
 {
     ScriptMessageAnswers({IDYES});
-    EXPECT_EQ(1, OpenUninstallLog());
-    EXPECT_EQ(123u, g_setup.exitCode);
+    EXPECT_EQ(1, StartUninstallLog(&failure));
+    EXPECT_EQ(123u, failure);
     ASSERT_EQ(1u, AskedMessages().size());
     EXPECT_EQ(question(), AskedMessages()[0].text);
     EXPECT_EQ("Arbolix\xAE Setup", AskedMessages()[0].caption);
@@ -227,9 +225,9 @@ TEST_F(LogNotCreatableTest, NoAndCancelStop)
     for (int answer : {IDNO, IDCANCEL}) {
         ResetScriptedDialogs();
         ScriptMessageAnswers({answer});
-        g_setup.exitCode = 0;
-        EXPECT_EQ(0, OpenUninstallLog()) << answer;
-        EXPECT_EQ(123u, g_setup.exitCode);
+        failure = 0;
+        EXPECT_EQ(0, StartUninstallLog(&failure)) << answer;
+        EXPECT_EQ(123u, failure);
         ASSERT_EQ(1u, AskedMessages().size());
         EXPECT_EQ(question(), AskedMessages()[0].text);
     }
@@ -238,7 +236,7 @@ TEST_F(LogNotCreatableTest, NoAndCancelStop)
 TEST_F(LogNotCreatableTest, SilentModeStopsWithoutAsking)
 {
     g_setup.silent = 1;
-    EXPECT_EQ(0, OpenUninstallLog());
-    EXPECT_EQ(123u, g_setup.exitCode);
+    EXPECT_EQ(0, StartUninstallLog(&failure));
+    EXPECT_EQ(123u, failure);
     EXPECT_TRUE(AskedMessages().empty());
 }

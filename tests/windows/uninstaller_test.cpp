@@ -111,7 +111,7 @@ protected:
     {
         if (target.empty())
             target = install + "\\Arbolix.exe";
-        ASSERT_TRUE(CreateShellLink(linkPath.c_str(), target.c_str())) << linkPath;
+        ASSERT_TRUE(CreateShellLink(linkPath.c_str(), target.c_str(), 0)) << linkPath;
     }
 
     void WriteLog(const std::vector<std::string>& lines)

@@ -62,7 +62,7 @@ TEST_F(InstallTest, VersionGatedEntriesInstallOnlyOverOlderFiles)
     entries.push_back(GatedEntry("never.dll", "minimum (0,0)", 0, 0));
     UseEntries(entries);
     EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_EQ(0u, exitCode);
     EXPECT_TRUE(AskedMessages().empty());
 
     std::string expectedLog;
@@ -90,7 +90,7 @@ TEST_F(InstallTest, RuntimeThatCannotStartIsMarkedMissingAndAskedOncePerRun)
     EXPECT_EQ((UINT)(MB_YESNOCANCEL | MB_ICONQUESTION), AskedMessages()[0].type);
     EXPECT_FALSE(PathExists(folder + "\\mfc42.dll"));
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\a.txt\r\n", Log());
-    EXPECT_EQ(0u, g_setup.exitCode);
+    EXPECT_EQ(0u, exitCode);
 
     EXPECT_EQ(1, InstallAttempt());  // a second Install in the same run
     EXPECT_EQ(1u, AskedMessages().size());

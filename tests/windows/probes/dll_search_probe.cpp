@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/startup.h"
+#include "common/dll_search.h"
 #include "platform/win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)

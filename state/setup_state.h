@@ -1,9 +1,10 @@
-// The installer's process-wide state: one record, zero at start, plain fields, and
-// how the command line fills it.
+// The setup program's process-wide state: one record, plain fields, zero at start but
+// for all-users mode, and how the command line fills it. Only the setup program links it.
 #pragma once
 
 #include <stdio.h>
 
+#include "common/path_text.h"
 #include "platform/win32.h"
 
 // The exit codes the run can end with: Windows error codes with fixed meanings.
@@ -14,6 +15,8 @@
 //   ERROR_SHARING_VIOLATION (32)  a file could not be written because it is in use
 //   ERROR_WRITE_FAULT (29)        any other failure to write a file or a shortcut
 // and the Windows error of a shortcut save that failed or of a dialog never made.
+// The install sequence and the program's entry (setup/) store it; everything else
+// returns its failure to them.
 
 struct SetupState {
     HINSTANCE module;
@@ -22,23 +25,22 @@ struct SetupState {
     int unattended;                 // -U or -USilent
     int silent;                     // -USilent
     int allUsers;                   // shortcuts go to the common shell folders
-    char installFolder[MAX_PATH];
+    char installFolder[kPathCapacity];
     int launchAfterInstall;
     int runtimeMissing;             // the runtime prerequisite could not be installed
     int runtimePromptState;         // nonzero once the prerequisite was dealt with
     DWORD exitCode;
-    HRESULT failedLinkSave;         // the last shortcut save's failure, or S_OK
     HWND mainDialog;
     int installing;                 // an install sequence runs: the dialog takes no commands
     HWND statusLine;
     DWORD statusDrawnAt;            // tick count when an entry's name was last drawn
     FILE* uninstallLog;             // open from open uninstall log to close, or null
-    HANDLE logCommitter;            // thread committing the log to disk each second, or null
-    HANDLE logCommitStop;           // set to end that thread
-    volatile LONG logCommitFailed;  // a commit of that thread failed
 };
 
 extern SetupState g_setup;
+
+// The state's initialiser also gives the prompts the setup caption, the main dialog
+// and, while an install runs, the dropping of queued input.
 
 // Applies the options of the argument vector to the setup state.
 void ApplyCommandLine(int argc, char* const* argv);

@@ -1,6 +1,8 @@
-#include "common/setup_state.h"
+#include "state/setup_state.h"
 
 #include "common/command_line.h"
+#include "common/product.h"
+#include "common/prompts.h"
 
 // The high bit of GetVersion is clear on the NT family, where shortcuts default to all users.
 static int IsNtFamily()
@@ -8,9 +10,12 @@ static int IsNtFamily()
     return (GetVersion() & 0x80000000u) == 0;
 }
 
+static const PromptContext kSetupPrompts = {kSetupCaption, &g_setup.mainDialog, &g_setup.installing};
+
 SetupState g_setup = [] {
     SetupState state = {};
     state.allUsers = IsNtFamily();
+    SetPromptContext(&kSetupPrompts);
     return state;
 }();
 

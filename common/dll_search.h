@@ -1,4 +1,4 @@
-// What each program's entry does first: start-up hardening.
+// DLL search hardening, the first thing each program's entry does.
 #pragma once
 
 // Restricts DLL loading to the system directory where Windows offers it, so a DLL

@@ -1,0 +1,11 @@
+#include "common/path_text.h"
+
+#include "common/late_imports.h"
+
+void LongPathOf(const char* path, char* dest)
+{
+    char longPath[kPathCapacity];
+    DWORD length = Kernel().getLongPathName ? Kernel().getLongPathName(path, longPath, sizeof longPath) : 0;
+    if (length == 0 || length >= sizeof longPath || !CopyText(dest, kPathCapacity, longPath))
+        CopyText(dest, kPathCapacity, path);
+}

@@ -1,0 +1,31 @@
+#include "state/status_line.h"
+
+#include "common/text_format.h"
+#include "state/setup_state.h"
+
+enum { kStatusDrawInterval = 100 };
+
+void ShowStatus(const char* text)
+{
+    SetWindowTextA(g_setup.statusLine, text);
+}
+
+void ShowInstallingStatus(const char* entryName)
+{
+    char status[kStatusCapacity];
+    FormatText(status, sizeof status, "Installing %s...", entryName);
+    // A static control draws itself at once when its text is set, and drawing (with
+    // the wait cursor set again) took longer than writing most files, each a round
+    // trip to Wine's server.
+    DWORD now = GetTickCount();
+    if (now - g_setup.statusDrawnAt < kStatusDrawInterval)
+        return;
+    g_setup.statusDrawnAt = now;
+    ShowStatus(status);
+    ShowWaitCursor();
+}
+
+void ShowWaitCursor()
+{
+    SetCursor(LoadCursorA(0, IDC_WAIT));
+}

@@ -1,0 +1,26 @@
+#include "uninstaller/remove_installation.h"
+
+#include "common/path_text.h"
+#include "uninstaller/install_folders.h"
+#include "uninstaller/remove_files.h"
+#include "uninstaller/remove_registry.h"
+#include "uninstaller/remove_shortcuts.h"
+#include "uninstaller/uninstall_state.h"
+
+DWORD RemoveInstallation(int* installFolderListed)
+{
+    if (InstallFolderHoldsOthers())
+        return kFolderHoldsOthers;
+    FindAllowedFolders();
+    DWORD error = RemoveShortcuts();
+    DWORD filesError = RemoveLoggedFiles(installFolderListed);
+    if (!error)
+        error = filesError;
+    if (error)
+        return error;
+    RemoveRegistryRecords();
+    error = DeleteFileInInstallation(g_uninstall.logPath);
+    if (error)
+        CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, g_uninstall.logPath);
+    return error;
+}
