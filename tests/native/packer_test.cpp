@@ -316,6 +316,15 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
         {"a \xFF\\\x9A\na \x9F\\\x8A", "line 3: the target \x9F\\\x8A is already written by line 2"},
         {"a sub\na sub\\x.txt", "line 3: the target sub\\x.txt needs a folder where line 2 writes a file"},
         {"a sub\\x.txt\na SUB", "line 3: the target SUB is a folder of what line 2 writes"},
+        {"a Uninstall.cfg", "line 2: the target Uninstall.cfg is the setup program's own uninstall log, which "
+                            "setup holds open while it installs, so every run would fail"},
+        {"a \"uninstall.CFG .\"", "line 2: the target uninstall.CFG . is the setup program's own uninstall log"},
+        {"a LONGFI~1.TXT", "line 2: the target LONGFI~1.TXT has a part shaped like a short name Windows makes "
+                           "(LONGFI~1.TXT: '~' and digits before the extension or the end), which on volumes "
+                           "that make short names can stand for another entry's file"},
+        {"a A~12", "line 2: the target A~12 has a part shaped like a short name Windows makes (A~12: "},
+        {"a dir~3\\x.txt", "line 2: the target dir~3\\x.txt has a part shaped like a short name Windows makes (dir~3: "},
+        {"a \"x\\b~7. \"", "line 2: the target x\\b~7.  has a part shaped like a short name Windows makes (b~7. : "},
         {"", "the manifest lists no entries"},
         {"  # only a comment with a \"quote", "the manifest lists no entries"},
     };
@@ -347,6 +356,12 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
             << result.output;
     }
     EXPECT_NE(0, access(Path("out.z").c_str(), F_OK));  // no refusal left an output
+
+    // The uninstall log's name elsewhere, and '~' other than before the extension or the end.
+    Write("manifest.txt", "a Uninstall.cfg base=system\na Logs\\Uninstall.cfg\na a~b.txt\na x~.txt\n"
+                          "a ~1x.txt\na A~1.tar.gz\na a.~1\n");
+    RunResult accepted = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+    EXPECT_EQ(0, accepted.status) << accepted.output;
 
     // Only an unquoted '#' starts a comment, and a comment is not read for quotes.
     Write("#n.txt", "hash");

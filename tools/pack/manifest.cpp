@@ -286,7 +286,8 @@ static bool ParseEntry(const std::vector<std::string>& words, bool utf8, const s
         return false;
     }
     FillInKeyDefaults(item, given);
-    return true;
+    *error = PackedTargetNameProblem(entry.name, entry.flags & kInSystemDirectory);
+    return error->empty();
 }
 
 bool ParseManifest(const std::string& text, const std::vector<std::string>& folders,
