@@ -1,4 +1,4 @@
-# arbolix_add_setup(TARGET LICENSE file [MANIFEST file | ARCHIVE file [UNVERIFIED]]
+# arbolix_add_setup(TARGET LICENSE file [MANIFEST file [NO_UNINSTALLER] | ARCHIVE file [UNVERIFIED]]
 #                   [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
 #                   [SIGN_CERT file SIGN_KEY file | SIGN_PKCS12 file] [SIGN_TIMESTAMP url]
 #                   [OUTPUT_NAME name])
@@ -8,14 +8,16 @@
 # looked for next to the manifest, then in SOURCE_DIRS), or an archive file is
 # taken as it is once the packer has verified it (UNVERIFIED: not even that, for
 # the tests' damaged archives). Without either the program has no payload archive
-# at all. ZOPFLI packs with the slower, exhaustive encoder as well.
+# at all. ZOPFLI packs with the slower, exhaustive encoder as well. The manifest
+# must install Uninstall.exe, which setup registers as the uninstaller, unless
+# NO_UNINSTALLER makes it a test payload.
 #
 # SIGN_*: signed with scripts/sign (osslsigncode), the password of the key taken
 # from ARBOLIX_SIGN_PASSWORD at build time. A manifest's uninstaller is signed
 # before it is packed (the manifest must install one); an archive is taken as it is.
 # The program is signed last, after its resources are aligned.
 function(arbolix_add_setup target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED"
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED;NO_UNINSTALLER"
                         "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME;SIGN_CERT;SIGN_KEY;SIGN_PKCS12;SIGN_TIMESTAMP"
                         "SOURCE_DIRS;DEPENDS")
   if(NOT ARG_LICENSE)
@@ -31,6 +33,9 @@ function(arbolix_add_setup target)
   endif()
   if(ARG_SIGN_TIMESTAMP)
     list(APPEND sign --timestamp ${ARG_SIGN_TIMESTAMP})
+  endif()
+  if(ARG_NO_UNINSTALLER AND (sign OR NOT ARG_MANIFEST))
+    message(FATAL_ERROR "arbolix_add_setup(${target}): NO_UNINSTALLER is for an unsigned MANIFEST")
   endif()
   set(signer ${PROJECT_SOURCE_DIR}/scripts/sign)
   # A new key signs again: the payload and the program depend on the signing files.
@@ -52,6 +57,9 @@ function(arbolix_add_setup target)
     set(pack_options ${source_dirs})
     if(ARG_ZOPFLI)
       list(APPEND pack_options --zopfli)
+    endif()
+    if(ARG_NO_UNINSTALLER)
+      list(APPEND pack_options --no-uninstaller)
     endif()
     # The uninstaller that goes into the payload is signed first, as a copy.
     set(take_uninstaller)

@@ -184,7 +184,7 @@ TEST_F(PackerTest, GeneratedManifestsRoundTripThroughTheReader)
             expected.push_back(e);
         }
         Write("manifest.txt", manifest);
-        RunResult packed = RunPacker("archive '" + Path("manifest.txt") + "' -o '" + Path("out.z") + "'");
+        RunResult packed = RunPacker("archive --no-uninstaller '" + Path("manifest.txt") + "' -o '" + Path("out.z") + "'");
         ASSERT_EQ(expected.empty() ? 1 : 0, packed.status) << packed.output << manifest;
         if (expected.empty())
             continue;  // a setup program that installs nothing is refused
@@ -221,10 +221,10 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
     Write("a.abx", std::string(3000, 'x'));
     Write("b.abx", "tree");
     Write("manifest.txt", "a.abx SampleFiles\\a.abx\nb.abx b.abx written=2001-02-03T04:05:06Z\n");
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("one.z"), "1234567890").status);
+    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("one.z"), "1234567890").status);
     struct timespec times[2] = {{1000000000, 0}, {1000000000, 500}};
     ASSERT_EQ(0, utimensat(AT_FDCWD, Path("a.abx").c_str(), times, 0));
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("two.z"), "1234567890").status);
+    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("two.z"), "1234567890").status);
     EXPECT_EQ(Read("one.z"), Read("two.z"));
 
     std::vector<ReadEntry> entries;
@@ -239,7 +239,7 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
     EXPECT_EQ("2001-02-03 04:05:06", FormatFileTime(Time(entries[1].entry.lastWriteTime)));
 
     // Without the variable every time is the source's modification time, to 100 ns.
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("three.z")).status);
+    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("three.z")).status);
     entries.clear();
     ASSERT_TRUE(ReadArchive(Read("three.z"), &entries));
     EXPECT_EQ(FileTimeFromUnix(1000000000) + 5, Time(entries[0].entry.lastWriteTime));
@@ -330,27 +330,27 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
     };
     for (const Case& c : cases) {
         Write("manifest.txt", "# first line\n" + c.lines + "\n");
-        RunResult result = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+        RunResult result = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"));
         EXPECT_EQ(1, result.status) << c.lines;
         EXPECT_NE(std::string::npos, result.output.find(Path("manifest.txt") + ": " + c.message))
             << c.lines << "\n" << result.output;
     }
     Write("manifest.txt", "a Docs\\Read.me\n\na Docs\\Read.me base=system\na docs\\READ.ME\n");
-    RunResult duplicate = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+    RunResult duplicate = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"));
     EXPECT_EQ(1, duplicate.status);
     EXPECT_NE(std::string::npos, duplicate.output.find("line 4: the target docs\\READ.ME is already written by line 1"))
         << duplicate.output;
     Write("manifest.txt", "a " + std::string(260, 'n') + "\n");
-    EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
+    EXPECT_NE(std::string::npos, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"))
                                      .output.find("longer than 259"));
-    EXPECT_EQ(2, RunPacker("archive " + Path("manifest.txt")).status);
-    RunResult noValue = RunPacker("archive " + Path("manifest.txt") + " -o");
+    EXPECT_EQ(2, RunPacker("archive --no-uninstaller " + Path("manifest.txt")).status);
+    RunResult noValue = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o");
     EXPECT_EQ(2, noValue.status);
     EXPECT_NE(std::string::npos, noValue.output.find("arbolix-pack archive: -o needs a value")) << noValue.output;
 
     Write("manifest.txt", "a b\n");
     for (const char* epoch : {"17000000000000000000", "1700000000000", "-1", "12ab"}) {
-        RunResult result = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"), epoch);
+        RunResult result = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"), epoch);
         EXPECT_EQ(1, result.status) << epoch;
         EXPECT_NE(std::string::npos, result.output.find(std::string("SOURCE_DATE_EPOCH=") + epoch + " is not a number"))
             << result.output;
@@ -360,13 +360,13 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
     // The uninstall log's name elsewhere, and '~' other than before the extension or the end.
     Write("manifest.txt", "a Uninstall.cfg base=system\na Logs\\Uninstall.cfg\na a~b.txt\na x~.txt\n"
                           "a ~1x.txt\na A~1.tar.gz\na a.~1\n");
-    RunResult accepted = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+    RunResult accepted = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"));
     EXPECT_EQ(0, accepted.status) << accepted.output;
 
     // Only an unquoted '#' starts a comment, and a comment is not read for quotes.
     Write("#n.txt", "hash");
     Write("manifest.txt", "# the \"main program\n\"#n.txt\" \"#n.txt\"\n");
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z")).status);
+    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z")).status);
     std::vector<ReadEntry> entries;
     ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
     ASSERT_EQ(1u, entries.size());
@@ -381,7 +381,7 @@ TEST_F(PackerTest, ListShowsEveryFieldOfTheDirectory)
           "app.exe Arbolix.exe\n"
           "tree.abx \"SampleFiles\\The Oakridges.abx\" storage=stored attributes=0x20\n"
           "- InstallMfcDLL.exe flags=VersionGated,LogForUninstall,0x100 base=system version=6.2.8430.1\n");
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"), "1700000000").status);
+    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"), "1700000000").status);
     RunResult listed = RunPacker("list " + Path("out.z"));
     ASSERT_EQ(0, listed.status) << listed.output;
     std::vector<ReadEntry> entries;
@@ -533,14 +533,14 @@ TEST_F(PackerTest, FailuresLeaveTheEarlierOutputWhole)
         std::string kept;     // the file that must be unchanged
         std::string message;
     } cases[] = {
-        {limit, "archive " + manifest + " -o " + Path("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
+        {limit, "archive --no-uninstaller " + manifest + " -o " + Path("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
         {limit, "text --stored " + Path("noise") + " -o " + Path("license.z"), "license.z", "cannot write "},
         {limit, "align-resources " + Path("setup.exe"), "setup.exe", "cannot write " + Path("setup.exe")},
-        {"", "archive " + manifest + " -o " + Path("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
+        {"", "archive --no-uninstaller " + manifest + " -o " + Path("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
          "cannot write " + Path("noise/out.d") + ": a part of its path is not a folder"},
-        {"", "archive " + manifest + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
-        {"", "archive " + manifest + " -o " + Path("noise"), "noise", "it is the input "},
-        {"", "archive " + manifest + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
+        {"", "archive --no-uninstaller " + manifest + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
+        {"", "archive --no-uninstaller " + manifest + " -o " + Path("noise"), "noise", "it is the input "},
+        {"", "archive --no-uninstaller " + manifest + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
         {"", "text " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
     };
     for (const Case& c : cases) {
@@ -577,14 +577,14 @@ TEST_F(PackerTest, Utf8ManifestNamesBecomeWindows1252)
     };
     for (const Case& c : cases) {
         Write("manifest.txt", c.manifest);
-        ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z")).status) << c.manifest;
+        ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z")).status) << c.manifest;
         std::vector<ReadEntry> entries;
         ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
         ASSERT_EQ(1u, entries.size());
         EXPECT_EQ(c.name, entries[0].name);
     }
     Write("manifest.txt", "\xEF\xBB\xBF" "a b\na caf\xE9.txt\n");
-    EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
+    EXPECT_NE(std::string::npos, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"))
                                      .output.find("line 2: the manifest starts with a UTF-8 byte order mark, but "
                                                   "this line is not UTF-8"));
     // Every character of the code page comes back from its UTF-8 form, and its upper
@@ -694,6 +694,65 @@ TEST_F(PackerTest, UninstallerIsCopiedForSigningAndPackedInItsPlace)
     EXPECT_EQ("Uninstall.exe copy.exe manifest.txt out.d out.z readme.txt", Listing());
 }
 
+// A payload installs the uninstaller setup registers: one the manifest lacks is
+// refused, added by --default-uninstaller, or let go for a test by --no-uninstaller.
+TEST_F(PackerTest, PayloadWithoutTheUninstallerIsRefusedUnlessOneIsAddedOrItIsATest)
+{
+    Write("readme.txt", "notes");
+    Write("own.exe", "the project's uninstaller");
+    std::string manifest = Path("manifest.txt"), own = Path("own.exe");
+    Write("manifest.txt", "readme.txt readme.txt\n");
+    std::string pack = " " + manifest + " -o " + Path("out.z");
+    RunResult refused = RunPacker("archive" + pack);
+    EXPECT_EQ(1, refused.status);
+    EXPECT_EQ("arbolix-pack archive: " + manifest + ": no entry installs Uninstall.exe into the install folder, "
+              "which setup registers as the uninstaller (--no-uninstaller packs such a payload, for tests)\n",
+              refused.output);
+    EXPECT_EQ("manifest.txt own.exe readme.txt", Listing());
+    EXPECT_EQ(2, RunPacker("archive --no-uninstaller --default-uninstaller " + own + pack).status);
+    EXPECT_EQ(2, RunPacker("archive --no-uninstaller --uninstaller " + own + pack).status);
+
+    RunResult added = RunPacker("archive --default-uninstaller " + own + pack + " --depfile " + Path("out.d"));
+    ASSERT_EQ(0, added.status) << added.output;
+    EXPECT_EQ("arbolix-pack archive: " + manifest + " installs no Uninstall.exe: " + own
+              + " is added as its last entry\n", added.output);
+    std::vector<ReadEntry> entries;
+    ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ("Uninstall.exe", entries[1].name);
+    EXPECT_EQ(kLogForUninstall, entries[1].entry.flags);
+    EXPECT_EQ(TextBytes("the project's uninstaller"), entries[1].content);
+    Bytes depfile = Read("out.d");
+    EXPECT_NE(std::string::npos, std::string(depfile.begin(), depfile.end()).find(own + "\n")) << own;
+    ASSERT_EQ(0, RunPacker("uninstaller --default-uninstaller " + own + " " + manifest + " -o " + Path("copy.exe"))
+                     .status);
+    EXPECT_EQ(TextBytes("the project's uninstaller"), Read("copy.exe"));
+
+    // The manifest's own is kept, one in the system directory is another file, and an
+    // entry in the default one's way is a fault.
+    struct Case {
+        const char* manifest;
+        int status;
+        const char* output;  // of archive --default-uninstaller, after the manifest's path
+    } cases[] = {
+        {"readme.txt Uninstall.exe\n", 0, ""},
+        {"readme.txt Uninstall.exe base=system\n", 0, " installs no Uninstall.exe: OWN is added as its last entry\n"},
+        {"readme.txt Uninstall.exe\\x.txt\n", 1,
+         ": cannot add OWN as the uninstaller: the target Uninstall.exe is a folder of what line 1 writes\n"},
+        {"- Uninstall.exe flags=VersionGated version=1.0.0.0\n", 1,
+         ": cannot add OWN as the uninstaller: the target Uninstall.exe is already written by line 1\n"},
+    };
+    for (const Case& c : cases) {
+        Write("manifest.txt", c.manifest);
+        RunResult result = RunPacker("archive --default-uninstaller " + own + pack);
+        std::string expected = *c.output ? "arbolix-pack archive: " + manifest + c.output : "";
+        size_t at = expected.find("OWN");
+        if (at != std::string::npos) expected.replace(at, 3, own);
+        EXPECT_EQ(c.status, result.status) << c.manifest;
+        EXPECT_EQ(expected, result.output) << c.manifest;
+    }
+}
+
 // Packing tells how far it is on a terminal (script gives it one), one line rewritten
 // after each file, and nothing when standard error is not a terminal.
 TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
@@ -701,7 +760,7 @@ TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
     Write("big.txt", std::string(1500000, 'a'));
     Write("small.txt", "b");
     Write("manifest.txt", "big.txt big.txt\nsmall.txt small.txt\n");
-    std::string archive = "archive " + Path("manifest.txt") + " -o " + Path("out.z");
+    std::string archive = "archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z");
     RunResult quiet = RunPacker(archive);
     EXPECT_EQ(0, quiet.status);
     EXPECT_EQ("", quiet.output);

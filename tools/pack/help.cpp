@@ -16,15 +16,20 @@ static const CommandHelp kCommands[] = {
      "smaller.\n"},
     {"archive",
      "archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
-     "          [--uninstaller FILE] MANIFEST -o payload.z [--depfile payload.d]",
+     "          [--uninstaller FILE] [--default-uninstaller FILE | --no-uninstaller]\n"
+     "          MANIFEST -o payload.z [--depfile payload.d]",
      "Writes the payload archive (Z/110) of a manifest, entries in manifest order (see\n"
      "'arbolix-pack help manifest'). Relative sources are looked for next to the manifest,\n"
      "then in each --source-dir. A piece is deflated only when that makes it smaller;\n"
      "--zopfli also tries zopfli (slow). --directory says how the directory is kept.\n"
-     "--uninstaller packs FILE (a signed copy, see 'uninstaller') as the entry that\n"
-     "installs Uninstall.exe. --depfile writes a make-style list of the files read (for\n"
-     "the uninstaller, the manifest's own). The output is written whole or not at all.\n"
-     "On a terminal, standard error shows the files and bytes packed so far.\n"},
+     "The payload must install Uninstall.exe into the install folder, which setup\n"
+     "registers as the uninstaller: --default-uninstaller adds FILE as that last entry\n"
+     "when the manifest has none (saying so on standard error); --no-uninstaller packs\n"
+     "a payload without it, for tests. --uninstaller packs FILE (a signed copy, see\n"
+     "'uninstaller') as the entry that installs Uninstall.exe. --depfile writes a\n"
+     "make-style list of the files read (for the uninstaller, the manifest's own). The\n"
+     "output is written whole or not at all. On a terminal, standard error shows the\n"
+     "files and bytes packed so far.\n"},
     {"list", "list payload.z | ArbolixSetup.exe",
      "Prints an archive's directory, of an archive file or of a setup program's resources.\n"},
     {"verify", "verify payload.z | ArbolixSetup.exe",
@@ -39,10 +44,12 @@ static const CommandHelp kCommands[] = {
     {"align-resources", "align-resources ArbolixSetup.exe",
      "Moves a linked setup program's resource section to a 4 KB page of the file, so that\n"
      "Wine maps the payload instead of copying it. A signed program is refused.\n"},
-    {"uninstaller", "uninstaller [--source-dir DIR]... MANIFEST -o Uninstall.exe",
+    {"uninstaller", "uninstaller [--source-dir DIR]... [--default-uninstaller FILE] MANIFEST\n"
+     "          -o Uninstall.exe",
      "Copies the file the manifest packs as Uninstall.exe in the install folder, to be\n"
      "signed before 'archive --uninstaller' packs the copy in its place. A manifest\n"
-     "without that entry is a fault.\n"},
+     "without that entry is a fault, unless --default-uninstaller names the file that\n"
+     "'archive --default-uninstaller' adds: then that one is copied.\n"},
 };
 
 static const char kManifestHelp[] =

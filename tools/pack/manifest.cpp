@@ -113,9 +113,10 @@ static bool ParseVersion(const std::string& text, uint32_t* ms, uint32_t* ls)
     return true;
 }
 
+// An entry the manifest does not list (line 0) is not given a line.
 static std::string LineError(int line, const std::string& text)
 {
-    return "line " + std::to_string(line) + ": " + text;
+    return line ? "line " + std::to_string(line) + ": " + text : text;
 }
 
 // What a key accepts, for the message that refuses a value.
@@ -408,4 +409,23 @@ ManifestEntry* FindUninstallerEntry(std::vector<ManifestEntry>* entries)
             && ComparableTargetName(item.entry.name) == uninstaller)
             return &item;
     return nullptr;
+}
+
+bool AddDefaultUninstaller(std::vector<ManifestEntry>* entries, const std::string& source, std::string* error)
+{
+    TargetNameIndex targets;
+    for (const ManifestEntry& item : *entries)
+        AddTargetName(&targets, item.entry.name, item.entry.flags & kInSystemDirectory,
+                      "line " + std::to_string(item.line), error);
+    ManifestEntry uninstaller;
+    uninstaller.source = uninstaller.sourceWord = source;
+    uninstaller.entry.name = kUninstallerName;
+    uninstaller.entry.flags = kLogForUninstall;
+    uninstaller.entry.sourceAttributes = kShippedSourceAttributes;
+    if (!AddTargetName(&targets, uninstaller.entry.name, false, "", error)) {
+        *error = "cannot add " + source + " as the uninstaller: " + *error;
+        return false;
+    }
+    entries->push_back(std::move(uninstaller));
+    return true;
 }
