@@ -1,5 +1,5 @@
 # arbolix_add_setup(TARGET LICENSE file [MANIFEST file [NO_UNINSTALLER] | ARCHIVE file [UNVERIFIED]]
-#                   [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
+#                   [NO_CHECKSUM] [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
 #                   [SIGN_CERT file SIGN_KEY file | SIGN_PKCS12 file] [SIGN_TIMESTAMP url]
 #                   [OUTPUT_NAME name])
 #
@@ -10,14 +10,15 @@
 # the tests' damaged archives). Without either the program has no payload archive
 # at all. ZOPFLI packs with the slower, exhaustive encoder as well. The manifest
 # must install Uninstall.exe, which setup registers as the uninstaller, unless
-# NO_UNINSTALLER makes it a test payload.
+# NO_UNINSTALLER makes it a test payload. A payload archive comes with its checksum
+# (resource Z/111, the CRC-32 of its bytes), which NO_CHECKSUM leaves out.
 #
 # SIGN_*: signed with scripts/sign (osslsigncode), the password of the key taken
 # from ARBOLIX_SIGN_PASSWORD at build time. A manifest's uninstaller is signed
 # before it is packed (the manifest must install one); an archive is taken as it is.
 # The program is signed last, after its resources are aligned.
 function(arbolix_add_setup target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED;NO_UNINSTALLER"
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED;NO_UNINSTALLER;NO_CHECKSUM"
                         "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME;SIGN_CERT;SIGN_KEY;SIGN_PKCS12;SIGN_TIMESTAMP"
                         "SOURCE_DIRS;DEPENDS")
   if(NOT ARG_LICENSE)
@@ -91,6 +92,15 @@ function(arbolix_add_setup target)
     list(APPEND packed ${dir}/payload.z)
   else()
     set(rc_defines "#define ARBOLIX_NO_PAYLOAD\n")
+  endif()
+  if(ARG_NO_CHECKSUM)
+    string(APPEND rc_defines "#define ARBOLIX_NO_PAYLOAD_CHECKSUM\n")
+  elseif(ARG_MANIFEST OR ARG_ARCHIVE)
+    add_custom_command(OUTPUT ${dir}/payload.crc
+      COMMAND ${ARBOLIX_PACKER_COMMAND} checksum ${dir}/payload.z -o ${dir}/payload.crc
+      DEPENDS ${dir}/payload.z ${ARBOLIX_PACKER_DEPENDS}
+      COMMENT "Checksumming the payload archive of ${target}")
+    list(APPEND packed ${dir}/payload.crc)
   endif()
 
   # The program's own resource script, reading this program's packed resources.

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <wchar.h>
 #include <wctype.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <random>
@@ -542,6 +543,7 @@ TEST_F(PackerTest, FailuresLeaveTheEarlierOutputWhole)
         {"", "archive --no-uninstaller " + manifest + " -o " + Path("noise"), "noise", "it is the input "},
         {"", "archive --no-uninstaller " + manifest + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
         {"", "text " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
+        {"", "checksum " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
     };
     for (const Case& c : cases) {
         Write("out.z", "earlier");
@@ -639,7 +641,7 @@ TEST_F(PackerTest, TextIsStoredWhenDeflatingDoesNotShrinkIt)
 
 TEST_F(PackerTest, EveryCommandAnswersHelp)
 {
-    for (const char* command : {"text", "archive", "list", "verify", "align-resources", "uninstaller"}) {
+    for (const char* command : {"text", "archive", "checksum", "list", "verify", "align-resources", "uninstaller"}) {
         RunResult help = RunPacker(std::string(command) + " --help 2>/dev/null");
         EXPECT_EQ(0, help.status) << command;
         EXPECT_EQ(0u, help.output.find(std::string("usage: arbolix-pack ") + command)) << help.output;
@@ -806,6 +808,76 @@ TEST_F(PackerTest, VerifySaysWhichProgramsAreSigned)
     EXPECT_NE(std::string::npos, changed.output.find("changed.z: entry 2 \"Uninstall.exe\": the signature does not "
                                                      "cover the file as it is: its sha256 digest is "))
         << changed.output;
+}
+
+// The checksum resource is the CRC-32 of the archive's bytes, little-endian.
+TEST_F(PackerTest, ChecksumIsTheArchivesCrc32)
+{
+    Write("payload.z", "123456789");  // CRC-32's check value, 0xCBF43926
+    RunResult made = RunPacker("checksum " + Path("payload.z") + " -o " + Path("payload.crc"));
+    EXPECT_EQ(0, made.status);
+    EXPECT_EQ("", made.output);
+    EXPECT_EQ((Bytes{0x26, 0x39, 0xF4, 0xCB}), Read("payload.crc"));
+
+    Write("setup.exe", MakeImage("Z", TextBytes("license"), TextBytes("archive")));
+    RunResult program = RunPacker("checksum " + Path("setup.exe") + " -o " + Path("setup.crc"));
+    EXPECT_EQ(1, program.status);
+    EXPECT_EQ("arbolix-pack checksum: " + Path("setup.exe") + " is a Windows executable, not a payload archive\n",
+              program.output);
+    EXPECT_EQ(2, RunPacker("checksum " + Path("payload.z")).status);
+    EXPECT_EQ("payload.crc payload.z setup.exe", Listing());
+}
+
+// list shows how a setup program's checksum stands to its archive; verify fails
+// when it is not the archive's, and goes on without one.
+TEST_F(PackerTest, ListAndVerifyCompareTheChecksumWithTheArchive)
+{
+    std::vector<PackEntry> entries(1);
+    entries[0].flags = kLogForUninstall;
+    entries[0].name = "Uninstall.exe";
+    entries[0].data = TextBytes("the uninstaller");
+    Bytes archive = BuildArchive(entries);
+    Bytes license = TextBytes(std::string("\xF9\xFF\xFF\xFF", 4) + "license");  // stored, 7 characters
+    uint32_t crc = (uint32_t)crc32(0, archive.data(), (uInt)archive.size());
+    char text[16];
+    snprintf(text, sizeof text, "0x%08X", crc);
+    const std::string right = text;
+    snprintf(text, sizeof text, "0x%08X", crc ^ 1);
+    const std::string wrong = text;
+    Bytes stored(4), changed(4);
+    WriteWord32(stored.data(), crc);
+    WriteWord32(changed.data(), crc ^ 1);
+    struct Case {
+        std::vector<ImageResource> resources;
+        std::string listed;   // a line of list
+        int status;
+        std::string verdict;  // a line of verify, after the program's path
+    } cases[] = {
+        {{{107, license}, {110, archive}, {111, stored}},
+         "Payload checksum: resource Z/111, CRC-32 " + right + ", matches the archive", 0,
+         ": payload checksum CRC-32 " + right + ", matches the archive"},
+        {{{107, license}, {110, archive}, {111, changed}},
+         "Payload checksum: resource Z/111, CRC-32 " + wrong + ", does not match the archive (its CRC-32 is "
+             + right + ")", 1,
+         ": the payload checksum (resource Z/111) is CRC-32 " + wrong + ", but the archive's is " + right
+             + ": the archive is not the one that was packed"},
+        {{{107, license}, {110, archive}, {111, TextBytes("12345")}},
+         "Payload checksum: resource Z/111, malformed (5 bytes, not 4)", 1,
+         ": the payload checksum (resource Z/111) has 5 bytes, not 4"},
+        {{{107, license}, {110, archive}}, "Payload checksum: none (no resource Z/111)", 0,
+         ": no payload checksum (no resource Z/111)"},
+        {{{107, license}, {111, stored}}, "Payload checksum: resource Z/111, CRC-32 " + right + ", without an archive",
+         1, ": a payload checksum (resource Z/111) without a payload archive (resource Z/110)"},
+    };
+    for (const Case& c : cases) {
+        Write("setup.exe", MakeImage("Z", c.resources));
+        RunResult listed = RunPacker("list " + Path("setup.exe"));
+        EXPECT_EQ(0, listed.status) << c.listed;
+        EXPECT_NE(std::string::npos, listed.output.find("\n" + c.listed + "\n")) << listed.output;
+        RunResult verified = RunPacker("verify " + Path("setup.exe"));
+        EXPECT_EQ(c.status, verified.status) << c.verdict;
+        EXPECT_NE(std::string::npos, verified.output.find(Path("setup.exe") + c.verdict + "\n")) << verified.output;
+    }
 }
 
 TEST(FileTimes, DatesConvertBothWays)

@@ -30,6 +30,10 @@ static const CommandHelp kCommands[] = {
      "make-style list of the files read (for the uninstaller, the manifest's own). The\n"
      "output is written whole or not at all. On a terminal, standard error shows the\n"
      "files and bytes packed so far.\n"},
+    {"checksum", "checksum payload.z -o payload.crc",
+     "Writes the payload archive's checksum resource (Z/111): the CRC-32 of every byte\n"
+     "of the archive, 4 bytes little-endian. list and verify compare it with the archive\n"
+     "a setup program carries.\n"},
     {"list", "list payload.z | ArbolixSetup.exe",
      "Prints an archive's directory, of an archive file or of a setup program's resources.\n"},
     {"verify", "verify payload.z | ArbolixSetup.exe",

@@ -2,9 +2,10 @@
 // Unpacks every piece as the setup program would and checks that each fills its
 // size exactly, that the setup program installs every name and that no two entries
 // are one file on Windows; the first fault is named with its entry and the exit
-// status is 1. An executable that is not a setup program is a fault too. The setup
-// program and every program in the archive are said to be signed or not, and a
-// signature that does not cover its file as it is is a fault.
+// status is 1. An executable that is not a setup program is a fault too, and so is a
+// payload checksum that is not the archive's. The setup program and every program
+// in the archive are said to be signed or not, and a signature that does not cover
+// its file as it is is a fault.
 #include <stdio.h>
 #include <stdlib.h>
 #include <zlib.h>
@@ -19,6 +20,7 @@
 #include "tools/pack/archive_input.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/help.h"
+#include "tools/pack/payload_checksum.h"
 #include "tools/pack/pe_resources.h"
 #include "tools/pack/signature.h"
 
@@ -82,6 +84,31 @@ static int CheckSetupProgram(const std::string& path, const ArchiveInput& input)
     return 0;
 }
 
+// A setup program's payload checksum, when it carries one, must be its archive's.
+// 0 to go on with the archive, or the status to end with.
+static int CheckChecksum(const std::string& path, const ArchiveInput& input)
+{
+    ChecksumFinding found = CheckPayloadChecksum(input.hasChecksum, input.checksum, input.hasArchive, input.archive);
+    switch (found.state) {
+    case ChecksumState::None:
+        printf("%s: no payload checksum (no resource Z/111)\n", path.c_str());
+        return 0;
+    case ChecksumState::Matches:
+        printf("%s: payload checksum CRC-32 %s, matches the archive\n", path.c_str(), ChecksumText(found.stored).c_str());
+        return 0;
+    case ChecksumState::Malformed:
+        return Fault(path, "the payload checksum (resource Z/111) has " + std::to_string(found.size)
+                               + " bytes, not " + std::to_string(kChecksumResourceSize));
+    case ChecksumState::DoesNotMatch:
+        return Fault(path, "the payload checksum (resource Z/111) is CRC-32 " + ChecksumText(found.stored)
+                               + ", but the archive's is " + ChecksumText(found.actual)
+                               + ": the archive is not the one that was packed");
+    case ChecksumState::WithoutArchive:
+        break;
+    }
+    return Fault(path, "a payload checksum (resource Z/111) without a payload archive (resource Z/110)");
+}
+
 int RunVerifyCommand(int argc, char** argv)
 {
     if (argc != 1)
@@ -104,6 +131,9 @@ int RunVerifyCommand(int argc, char** argv)
                                   + "; the signature covers the file as it is (its certificate's trust is not "
                                     "checked here)").c_str()
                                : "not signed");
+        status = CheckChecksum(path, input);
+        if (status)
+            return status;
         if (!input.hasArchive) {
             printf("%s: OK, a setup program without a payload archive (no resource Z/110): it installs no "
                    "files\n", path.c_str());
