@@ -7,8 +7,9 @@
 # and payload: the manifest is packed by the native packer at build time (sources
 # looked for next to the manifest, then in SOURCE_DIRS), or an archive file is
 # taken as it is once the packer has verified it (UNVERIFIED: not even that, for
-# the tests' damaged archives). Without either the program has no payload archive
-# at all. ZOPFLI packs with the slower, exhaustive encoder as well. The manifest
+# the tests' damaged archives), either one no larger than this tree's program can
+# carry (ARBOLIX_ARCH; x86 holds 1 GiB). Without either the program has no payload
+# archive at all. ZOPFLI packs with the slower, exhaustive encoder as well. The manifest
 # must install Uninstall.exe, which setup registers as the uninstaller, unless
 # NO_UNINSTALLER makes it a test payload. A payload archive comes with its checksum
 # (resource Z/111, the CRC-32 of its bytes), which NO_CHECKSUM leaves out.
@@ -55,7 +56,8 @@ function(arbolix_add_setup target)
     foreach(source_dir IN LISTS ARG_SOURCE_DIRS)
       list(APPEND source_dirs --source-dir ${source_dir})
     endforeach()
-    set(pack_options ${source_dirs})
+    # The archive must fit the program of this tree: 1 GiB at most for x86.
+    set(pack_options --arch ${ARBOLIX_ARCH} ${source_dirs})
     if(ARG_ZOPFLI)
       list(APPEND pack_options --zopfli)
     endif()
@@ -80,7 +82,7 @@ function(arbolix_add_setup target)
       COMMENT "Packing the payload archive of ${target}")
     list(APPEND packed ${dir}/payload.z)
   elseif(ARG_ARCHIVE)
-    set(verify COMMAND ${ARBOLIX_PACKER_COMMAND} verify ${ARG_ARCHIVE})
+    set(verify COMMAND ${ARBOLIX_PACKER_COMMAND} verify --arch ${ARBOLIX_ARCH} ${ARG_ARCHIVE})
     if(ARG_UNVERIFIED)
       set(verify)
     endif()

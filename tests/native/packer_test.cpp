@@ -24,6 +24,7 @@
 #include "payload/decompress.h"
 #include "payload/little_endian.h"
 #include "tests/native/pe_image.h"
+#include "tools/pack/archive_limits.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/code_page.h"
 #include "tools/pack/file_io.h"
@@ -878,6 +879,53 @@ TEST_F(PackerTest, ListAndVerifyCompareTheChecksumWithTheArchive)
         EXPECT_EQ(c.status, verified.status) << c.verdict;
         EXPECT_NE(std::string::npos, verified.output.find(Path("setup.exe") + c.verdict + "\n")) << verified.output;
     }
+}
+
+// The 32-bit program, with its payload, must fit in a 32-bit process's address
+// space: 1 GiB of archive at most; the 64-bit one holds what the format does.
+TEST(ArchiveLimits, EachArchitectureHoldsUpToItsLimit)
+{
+    const std::string x86 = "a 32-bit setup program holds at most 1 GiB, since the whole program must fit in a "
+                            "32-bit process's address space (build the x64 program for more)";
+    const std::string x64 = "the archive format holds at most 4294967295 bytes (4 GiB less one byte), since its "
+                            "sizes and the resource's are 32-bit";
+    struct Case {
+        uint64_t size;
+        TargetArch arch;
+        std::string problem;
+    } cases[] = {
+        {1073741823, TargetArch::X86, ""},     {1073741824, TargetArch::X86, ""},
+        {1073741825, TargetArch::X86, x86},    {1073741825, TargetArch::X64, ""},
+        {4294967295, TargetArch::X64, ""},     {4294967296, TargetArch::X64, x64},
+        {4294967296, TargetArch::X86, x86},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.problem, ArchiveSizeProblem(c.size, c.arch)) << c.size;
+    EXPECT_EQ("1.2 GiB (1288490188 bytes)", ArchiveSizeText(1288490188));
+}
+
+// Too large for the shipping program, a payload is refused from the sizes alone:
+// sparse files of 1.1 GiB are never read.
+TEST_F(PackerTest, ArchiveTooLargeForThe32BitProgramIsRefusedBeforeReading)
+{
+    const std::string limit = "; a 32-bit setup program holds at most 1 GiB, since the whole program must fit in a "
+                              "32-bit process's address space (build the x64 program for more)\n";
+    Write("big.bin", "");
+    ASSERT_EQ(0, truncate(Path("big.bin").c_str(), 1100ll << 20));
+    Write("manifest.txt", "big.bin big.bin storage=stored\n");
+    std::string out = Path("out.z");
+    RunResult packed = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + out);
+    EXPECT_EQ(1, packed.status);
+    EXPECT_EQ("arbolix-pack archive: " + out + ": the payload archive would be at least 1.1 GiB (1153433608 bytes) "
+              "with its stored pieces alone" + limit, packed.output);
+    EXPECT_EQ(2, RunPacker("archive --arch x32 --no-uninstaller " + Path("manifest.txt") + " -o " + out).status);
+
+    RunResult verified = RunPacker("verify " + Path("big.bin"));
+    EXPECT_EQ(1, verified.status);
+    EXPECT_EQ("arbolix-pack verify: " + Path("big.bin") + ": the payload archive is 1.1 GiB (1153433600 bytes)" + limit,
+              verified.output);
+    EXPECT_EQ(2, RunPacker("verify --arch " + Path("big.bin")).status);
+    EXPECT_EQ("big.bin manifest.txt", Listing());
 }
 
 TEST(FileTimes, DatesConvertBothWays)

@@ -1,8 +1,12 @@
-// arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...
-//                      [--uninstaller FILE] [--default-uninstaller FILE | --no-uninstaller]
+// arbolix-pack archive [--arch x86|x64] [--directory zlib|gzip|stored] [--zopfli]
+//                      [--source-dir DIR]... [--uninstaller FILE]
+//                      [--default-uninstaller FILE | --no-uninstaller]
 //                      MANIFEST -o OUTPUT [--depfile FILE]
 // Writes the payload archive of the entries the manifest lists, in its order, and
 // optionally a make-style list of the files it read, for the build's dependencies.
+// An archive larger than the setup program of --arch (x86, the shipping one, by
+// default) can carry is refused, before any source is read when its stored pieces
+// alone are too large.
 // A payload must install the uninstaller setup registers: --default-uninstaller
 // adds FILE as it when the manifest has none, --no-uninstaller lets a test payload
 // go without. --uninstaller packs FILE, a signed copy of the uninstaller, in place
@@ -16,6 +20,8 @@
 #include <vector>
 
 #include "common/product.h"
+#include "payload/archive_format.h"
+#include "tools/pack/archive_limits.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/file_io.h"
@@ -85,6 +91,7 @@ static void EndProgress(const Progress& progress)
 struct ArchiveArguments {
     std::string manifest, output, depfile, uninstaller, defaultUninstaller;
     bool noUninstaller = false;
+    TargetArch arch = TargetArch::X86;
     std::vector<std::string> sourceDirs;
     PackOptions options;
 };
@@ -95,11 +102,14 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
     for (int i = 0; i < argc; ++i) {
         std::string option = argv[i];
         bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory"
-                      || option == "--uninstaller" || option == "--default-uninstaller";
+                      || option == "--uninstaller" || option == "--default-uninstaller" || option == "--arch";
         if (valued && i + 1 == argc)
             return UsageError("archive", (option + " needs a value").c_str());
         if (option == "-o") {
             arguments->output = argv[++i];
+        } else if (option == "--arch") {
+            if (!ParseTargetArch(argv[++i], &arguments->arch))
+                return UsageError("archive", "--arch takes x86 or x64");
         } else if (option == "--zopfli") {
             arguments->options.exhaustive = true;
         } else if (option == "--source-dir") {
@@ -210,6 +220,19 @@ static std::string SettleUninstaller(const ArchiveArguments& arguments, std::vec
     return "";
 }
 
+// The archive's size is known only once every piece is made; the pieces kept as they
+// are (storage=stored or raw) give its least size before any source is read.
+static uint64_t LeastArchiveSize(const std::vector<ManifestEntry>& items)
+{
+    uint64_t size = kArchiveHeaderSize;
+    for (const ManifestEntry& item : items) {
+        PieceStorage storage = item.entry.storage;
+        if (!item.source.empty() && (storage == PieceStorage::Stored || storage == PieceStorage::Verbatim))
+            size += (item.sourceSize + 3) & ~3ull;
+    }
+    return size;
+}
+
 int RunArchiveCommand(int argc, char** argv)
 {
     ArchiveArguments arguments;
@@ -237,6 +260,11 @@ int RunArchiveCommand(int argc, char** argv)
     error = OutputProblem(arguments, items);
     if (!error.empty())
         return Fail(error);
+    uint64_t least = LeastArchiveSize(items);
+    error = ArchiveSizeProblem(least, arguments.arch);
+    if (!error.empty())
+        return Fail(arguments.output + ": the payload archive would be at least " + ArchiveSizeText(least)
+                    + " with its stored pieces alone; " + error);
 
     // One source in memory at a time, until its piece is made.
     std::string dependencies = MakeTarget(arguments.output) + ": " + MakeTarget(manifest);
@@ -262,7 +290,8 @@ int RunArchiveCommand(int argc, char** argv)
     dependencies += "\n";
     StoredPiece directory = DirectoryPiece(entries, pieces, arguments.options);
     uint64_t size = ArchiveSize(directory, pieces);
-    if (size > 0xFFFFFFFFULL)
-        return Fail("the archive would be larger than 4 GiB (" + std::to_string(size) + " bytes)");
+    error = ArchiveSizeProblem(size, arguments.arch);
+    if (!error.empty())
+        return Fail(arguments.output + ": the payload archive would be " + ArchiveSizeText(size) + "; " + error);
     return WriteOutputs(arguments, directory, pieces, dependencies);
 }

@@ -15,8 +15,9 @@ static const CommandHelp kCommands[] = {
      "gzip wrapper); stored as it is with --stored or when deflating does not make it\n"
      "smaller.\n"},
     {"archive",
-     "archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
-     "          [--uninstaller FILE] [--default-uninstaller FILE | --no-uninstaller]\n"
+     "archive [--arch x86|x64] [--directory zlib|gzip|stored] [--zopfli]\n"
+     "          [--source-dir DIR]... [--uninstaller FILE]\n"
+     "          [--default-uninstaller FILE | --no-uninstaller]\n"
      "          MANIFEST -o payload.z [--depfile payload.d]",
      "Writes the payload archive (Z/110) of a manifest, entries in manifest order (see\n"
      "'arbolix-pack help manifest'). Relative sources are looked for next to the manifest,\n"
@@ -29,22 +30,27 @@ static const CommandHelp kCommands[] = {
      "'uninstaller') as the entry that installs Uninstall.exe. --depfile writes a\n"
      "make-style list of the files read (for the uninstaller, the manifest's own). The\n"
      "output is written whole or not at all. On a terminal, standard error shows the\n"
-     "files and bytes packed so far.\n"},
+     "files and bytes packed so far. --arch names the setup program the archive is for:\n"
+     "x86 (the default, the shipping one) holds at most 1 GiB, since the whole program\n"
+     "must fit in a 32-bit process's address space; x64 holds 4294967295 bytes, the\n"
+     "format's limit. A larger archive is refused.\n"},
     {"checksum", "checksum payload.z -o payload.crc",
      "Writes the payload archive's checksum resource (Z/111): the CRC-32 of every byte\n"
      "of the archive, 4 bytes little-endian. list and verify compare it with the archive\n"
      "a setup program carries.\n"},
     {"list", "list payload.z | ArbolixSetup.exe",
      "Prints an archive's directory, of an archive file or of a setup program's resources.\n"},
-    {"verify", "verify payload.z | ArbolixSetup.exe",
+    {"verify", "verify [--arch x86|x64] payload.z | ArbolixSetup.exe",
      "Unpacks every piece as the setup program does and checks it fills its size, that\n"
      "every name is one the setup program installs and that no two entries are one file\n"
      "on Windows; for a setup program, that its license text decodes. Says whether the\n"
      "setup program and each program in the archive are signed (Authenticode), with the\n"
      "signer and the file's digest, and checks with OpenSSL that a signature covers its\n"
      "file as it is: its digest, its signer's signature and the checksum. Whether the\n"
-     "certificate is trusted is not checked. Status 1 on any fault, and for an\n"
-     "executable that is not a setup program.\n"},
+     "certificate is trusted is not checked. A setup program's payload checksum (Z/111)\n"
+     "must be its archive's. An archive file must fit the setup program of --arch (as\n"
+     "for 'archive'; x86 by default). Status 1 on any fault, and for an executable that\n"
+     "is not a setup program.\n"},
     {"align-resources", "align-resources ArbolixSetup.exe",
      "Moves a linked setup program's resource section to a 4 KB page of the file, so that\n"
      "Wine maps the payload instead of copying it. A signed program is refused.\n"},
