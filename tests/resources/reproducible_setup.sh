@@ -96,3 +96,15 @@ grep -q "^sign: cannot sign .*/CustomSetup.exe: Failed to parse PKCS#12 file: .*
   "$work/failed.log"
 [ "$(cat "$work/failed.exe")" = earlier ]
 [ -z "$(ls -A "$work" | grep '^\.failed')" ]
+
+# An encrypted key without ARBOLIX_SIGN_PASSWORD fails at once and says to set it,
+# even with a terminal to ask on (script gives it one): it never waits for a password.
+openssl pkey -in "$work/key.pem" -aes256 -passout pass:s3cret -out "$work/encrypted-key.pem"
+status=0
+timeout 20 script -qec "env -u ARBOLIX_SIGN_PASSWORD '$root/scripts/sign' --cert '$work/cert.pem' \
+  --key '$work/encrypted-key.pem' '$work/signed.exe' -o '$work/failed.exe'" /dev/null >"$work/failed.log" \
+  </dev/null || status=$?
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ]
+grep -q "^sign: the key .*/encrypted-key.pem is encrypted: set ARBOLIX_SIGN_PASSWORD to its password" \
+  "$work/failed.log"
+[ "$(cat "$work/failed.exe")" = earlier ]
