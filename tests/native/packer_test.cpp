@@ -68,6 +68,11 @@ protected:
     void TearDown() override { system(("rm -rf '" + folder + "'").c_str()); }
 
     std::string Path(const std::string& name) { return folder + "/" + name; }
+    // archive over the folder's manifest.txt, a test payload without an uninstaller.
+    std::string PackTestPayload(const std::string& output)
+    {
+        return "archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path(output);
+    }
     // The names in the folder, sorted, hidden ones included.
     std::string Listing()
     {
@@ -186,7 +191,7 @@ TEST_F(PackerTest, GeneratedManifestsRoundTripThroughTheReader)
             expected.push_back(e);
         }
         Write("manifest.txt", manifest);
-        RunResult packed = RunPacker("archive --no-uninstaller '" + Path("manifest.txt") + "' -o '" + Path("out.z") + "'");
+        RunResult packed = RunPacker(PackTestPayload("out.z"));
         ASSERT_EQ(expected.empty() ? 1 : 0, packed.status) << packed.output << manifest;
         if (expected.empty())
             continue;  // a setup program that installs nothing is refused
@@ -223,10 +228,10 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
     Write("a.abx", std::string(3000, 'x'));
     Write("b.abx", "tree");
     Write("manifest.txt", "a.abx SampleFiles\\a.abx\nb.abx b.abx written=2001-02-03T04:05:06Z\n");
-    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("one.z"), "1234567890").status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("one.z"), "1234567890").status);
     struct timespec times[2] = {{1000000000, 0}, {1000000000, 500}};
     ASSERT_EQ(0, utimensat(AT_FDCWD, Path("a.abx").c_str(), times, 0));
-    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("two.z"), "1234567890").status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("two.z"), "1234567890").status);
     EXPECT_EQ(Read("one.z"), Read("two.z"));
 
     std::vector<ReadEntry> entries;
@@ -241,7 +246,7 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
     EXPECT_EQ("2001-02-03 04:05:06", FormatFileTime(Time(entries[1].entry.lastWriteTime)));
 
     // Without the variable every time is the source's modification time, to 100 ns.
-    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("three.z")).status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("three.z")).status);
     entries.clear();
     ASSERT_TRUE(ReadArchive(Read("three.z"), &entries));
     EXPECT_EQ(FileTimeFromUnix(1000000000) + 5, Time(entries[0].entry.lastWriteTime));
@@ -325,25 +330,26 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
                            "(LONGFI~1.TXT: '~' and digits before the extension or the end), which on volumes "
                            "that make short names can stand for another entry's file"},
         {"a A~12", "line 2: the target A~12 has a part shaped like a short name Windows makes (A~12: "},
-        {"a dir~3\\x.txt", "line 2: the target dir~3\\x.txt has a part shaped like a short name Windows makes (dir~3: "},
+        {"a dir~3\\x.txt", "line 2: the target dir~3\\x.txt has a part shaped like a short name Windows makes "
+                           "(dir~3: "},
         {"a \"x\\b~7. \"", "line 2: the target x\\b~7.  has a part shaped like a short name Windows makes (b~7. : "},
         {"", "the manifest lists no entries"},
         {"  # only a comment with a \"quote", "the manifest lists no entries"},
     };
     for (const Case& c : cases) {
         Write("manifest.txt", "# first line\n" + c.lines + "\n");
-        RunResult result = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"));
+        RunResult result = RunPacker(PackTestPayload("out.z"));
         EXPECT_EQ(1, result.status) << c.lines;
         EXPECT_NE(std::string::npos, result.output.find(Path("manifest.txt") + ": " + c.message))
             << c.lines << "\n" << result.output;
     }
     Write("manifest.txt", "a Docs\\Read.me\n\na Docs\\Read.me base=system\na docs\\READ.ME\n");
-    RunResult duplicate = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"));
+    RunResult duplicate = RunPacker(PackTestPayload("out.z"));
     EXPECT_EQ(1, duplicate.status);
     EXPECT_NE(std::string::npos, duplicate.output.find("line 4: the target docs\\READ.ME is already written by line 1"))
         << duplicate.output;
     Write("manifest.txt", "a " + std::string(260, 'n') + "\n");
-    EXPECT_NE(std::string::npos, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"))
+    EXPECT_NE(std::string::npos, RunPacker(PackTestPayload("out.z"))
                                      .output.find("longer than 259"));
     EXPECT_EQ(2, RunPacker("archive --no-uninstaller " + Path("manifest.txt")).status);
     RunResult noValue = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o");
@@ -352,7 +358,7 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
 
     Write("manifest.txt", "a b\n");
     for (const char* epoch : {"17000000000000000000", "1700000000000", "-1", "12ab"}) {
-        RunResult result = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"), epoch);
+        RunResult result = RunPacker(PackTestPayload("out.z"), epoch);
         EXPECT_EQ(1, result.status) << epoch;
         EXPECT_NE(std::string::npos, result.output.find(std::string("SOURCE_DATE_EPOCH=") + epoch + " is not a number"))
             << result.output;
@@ -362,13 +368,13 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
     // The uninstall log's name elsewhere, and '~' other than before the extension or the end.
     Write("manifest.txt", "a Uninstall.cfg base=system\na Logs\\Uninstall.cfg\na a~b.txt\na x~.txt\n"
                           "a ~1x.txt\na A~1.tar.gz\na a.~1\n");
-    RunResult accepted = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"));
+    RunResult accepted = RunPacker(PackTestPayload("out.z"));
     EXPECT_EQ(0, accepted.status) << accepted.output;
 
     // Only an unquoted '#' starts a comment, and a comment is not read for quotes.
     Write("#n.txt", "hash");
     Write("manifest.txt", "# the \"main program\n\"#n.txt\" \"#n.txt\"\n");
-    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z")).status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("out.z")).status);
     std::vector<ReadEntry> entries;
     ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
     ASSERT_EQ(1u, entries.size());
@@ -383,7 +389,7 @@ TEST_F(PackerTest, ListShowsEveryFieldOfTheDirectory)
           "app.exe Arbolix.exe\n"
           "tree.abx \"SampleFiles\\The Oakridges.abx\" storage=stored attributes=0x20\n"
           "- InstallMfcDLL.exe flags=VersionGated,LogForUninstall,0x100 base=system version=6.2.8430.1\n");
-    ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"), "1700000000").status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("out.z"), "1700000000").status);
     RunResult listed = RunPacker("list " + Path("out.z"));
     ASSERT_EQ(0, listed.status) << listed.output;
     std::vector<ReadEntry> entries;
@@ -528,21 +534,21 @@ TEST_F(PackerTest, FailuresLeaveTheEarlierOutputWhole)
     Write("setup.exe", image);
     chmod(Path("setup.exe").c_str(), 0755);
     const char* limit = "ulimit -f 1; trap '' XFSZ; ";
-    const std::string manifest = Path("manifest.txt");
+    const std::string manifest = Path("manifest.txt"), pack = "archive --no-uninstaller " + manifest;
     struct Case {
         const char* before;
         std::string arguments;
         std::string kept;     // the file that must be unchanged
         std::string message;
     } cases[] = {
-        {limit, "archive --no-uninstaller " + manifest + " -o " + Path("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
+        {limit, PackTestPayload("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
         {limit, "text --stored " + Path("noise") + " -o " + Path("license.z"), "license.z", "cannot write "},
         {limit, "align-resources " + Path("setup.exe"), "setup.exe", "cannot write " + Path("setup.exe")},
-        {"", "archive --no-uninstaller " + manifest + " -o " + Path("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
+        {"", PackTestPayload("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
          "cannot write " + Path("noise/out.d") + ": a part of its path is not a folder"},
-        {"", "archive --no-uninstaller " + manifest + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
-        {"", "archive --no-uninstaller " + manifest + " -o " + Path("noise"), "noise", "it is the input "},
-        {"", "archive --no-uninstaller " + manifest + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
+        {"", pack + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
+        {"", PackTestPayload("noise"), "noise", "it is the input "},
+        {"", pack + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
         {"", "text " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
         {"", "checksum " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
     };
@@ -580,14 +586,14 @@ TEST_F(PackerTest, Utf8ManifestNamesBecomeWindows1252)
     };
     for (const Case& c : cases) {
         Write("manifest.txt", c.manifest);
-        ASSERT_EQ(0, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z")).status) << c.manifest;
+        ASSERT_EQ(0, RunPacker(PackTestPayload("out.z")).status) << c.manifest;
         std::vector<ReadEntry> entries;
         ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
         ASSERT_EQ(1u, entries.size());
         EXPECT_EQ(c.name, entries[0].name);
     }
     Write("manifest.txt", "\xEF\xBB\xBF" "a b\na caf\xE9.txt\n");
-    EXPECT_NE(std::string::npos, RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z"))
+    EXPECT_NE(std::string::npos, RunPacker(PackTestPayload("out.z"))
                                      .output.find("line 2: the manifest starts with a UTF-8 byte order mark, but "
                                                   "this line is not UTF-8"));
     // Every character of the code page comes back from its UTF-8 form, and its upper
@@ -763,7 +769,7 @@ TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
     Write("big.txt", std::string(1500000, 'a'));
     Write("small.txt", "b");
     Write("manifest.txt", "big.txt big.txt\nsmall.txt small.txt\n");
-    std::string archive = "archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path("out.z");
+    std::string archive = PackTestPayload("out.z");
     RunResult quiet = RunPacker(archive);
     EXPECT_EQ(0, quiet.status);
     EXPECT_EQ("", quiet.output);
@@ -913,12 +919,11 @@ TEST_F(PackerTest, ArchiveTooLargeForThe32BitProgramIsRefusedBeforeReading)
     Write("big.bin", "");
     ASSERT_EQ(0, truncate(Path("big.bin").c_str(), 1100ll << 20));
     Write("manifest.txt", "big.bin big.bin storage=stored\n");
-    std::string out = Path("out.z");
-    RunResult packed = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o " + out);
+    RunResult packed = RunPacker(PackTestPayload("out.z"));
     EXPECT_EQ(1, packed.status);
-    EXPECT_EQ("arbolix-pack archive: " + out + ": the payload archive would be at least 1.1 GiB (1153433608 bytes) "
-              "with its stored pieces alone" + limit, packed.output);
-    EXPECT_EQ(2, RunPacker("archive --arch x32 --no-uninstaller " + Path("manifest.txt") + " -o " + out).status);
+    EXPECT_EQ("arbolix-pack archive: " + Path("out.z") + ": the payload archive would be at least 1.1 GiB "
+              "(1153433608 bytes) with its stored pieces alone" + limit, packed.output);
+    EXPECT_EQ(2, RunPacker(PackTestPayload("out.z") + " --arch x32").status);
 
     RunResult verified = RunPacker("verify " + Path("big.bin"));
     EXPECT_EQ(1, verified.status);

@@ -42,8 +42,8 @@ carries() {  # program, its own entry: then the uninstaller, which make-setup ad
 }
 carries "$work/one.exe" Quist.abx
 carries "$work/two.exe" Brannoch.abx
-grep -qx "arbolix-pack archive: $inputs/one.manifest installs no Uninstall.exe: .*/payload-programs/Uninstall.exe is added as its last entry" \
-  "$work/one.log"
+added=".*/payload-programs/Uninstall.exe is added as its last entry"
+grep -qx "arbolix-pack archive: $inputs/one.manifest installs no Uninstall.exe: $added" "$work/one.log"
 
 for option in --arch -o; do
   "$root/scripts/make-setup" --license "$inputs/license.txt" $option 2>&1 | grep -q -- "$option needs a value"

@@ -98,7 +98,8 @@ static int CheckChecksum(const std::string& path, const ArchiveInput& input)
         printf("%s: no payload checksum (no resource Z/111)\n", path.c_str());
         return 0;
     case ChecksumState::Matches:
-        printf("%s: payload checksum CRC-32 %s, matches the archive\n", path.c_str(), ChecksumText(found.stored).c_str());
+        printf("%s: payload checksum CRC-32 %s, matches the archive\n", path.c_str(),
+               ChecksumText(found.stored).c_str());
         return 0;
     case ChecksumState::Malformed:
         return Fault(path, "the payload checksum (resource Z/111) has " + std::to_string(found.size)
