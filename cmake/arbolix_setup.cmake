@@ -1,5 +1,5 @@
-# arbolix_add_setup(TARGET LICENSE file [MANIFEST file | ARCHIVE file [UNVERIFIED]]
-#                   [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
+# arbolix_add_setup(TARGET LICENSE file [MANIFEST file [NO_UNINSTALLER] | ARCHIVE file [UNVERIFIED]]
+#                   [NO_CHECKSUM] [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
 #                   [SIGN_CERT file SIGN_KEY file | SIGN_PKCS12 file] [SIGN_TIMESTAMP url]
 #                   [OUTPUT_NAME name])
 #
@@ -7,15 +7,19 @@
 # and payload: the manifest is packed by the native packer at build time (sources
 # looked for next to the manifest, then in SOURCE_DIRS), or an archive file is
 # taken as it is once the packer has verified it (UNVERIFIED: not even that, for
-# the tests' damaged archives). Without either the program has no payload archive
-# at all. ZOPFLI packs with the slower, exhaustive encoder as well.
+# the tests' damaged archives), either one no larger than this tree's program can
+# carry (ARBOLIX_ARCH; x86 holds 1 GiB). Without either the program has no payload
+# archive at all. ZOPFLI packs with the slower, exhaustive encoder as well. The manifest
+# must install Uninstall.exe, which setup registers as the uninstaller, unless
+# NO_UNINSTALLER makes it a test payload. A payload archive comes with its checksum
+# (resource Z/111, the CRC-32 of its bytes), which NO_CHECKSUM leaves out.
 #
 # SIGN_*: signed with scripts/sign (osslsigncode), the password of the key taken
 # from ARBOLIX_SIGN_PASSWORD at build time. A manifest's uninstaller is signed
 # before it is packed (the manifest must install one); an archive is taken as it is.
 # The program is signed last, after its resources are aligned.
 function(arbolix_add_setup target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED"
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED;NO_UNINSTALLER;NO_CHECKSUM"
                         "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME;SIGN_CERT;SIGN_KEY;SIGN_PKCS12;SIGN_TIMESTAMP"
                         "SOURCE_DIRS;DEPENDS")
   if(NOT ARG_LICENSE)
@@ -31,6 +35,9 @@ function(arbolix_add_setup target)
   endif()
   if(ARG_SIGN_TIMESTAMP)
     list(APPEND sign --timestamp ${ARG_SIGN_TIMESTAMP})
+  endif()
+  if(ARG_NO_UNINSTALLER AND (sign OR NOT ARG_MANIFEST))
+    message(FATAL_ERROR "arbolix_add_setup(${target}): NO_UNINSTALLER is for an unsigned MANIFEST")
   endif()
   set(signer ${PROJECT_SOURCE_DIR}/scripts/sign)
   # A new key signs again: the payload and the program depend on the signing files.
@@ -49,9 +56,13 @@ function(arbolix_add_setup target)
     foreach(source_dir IN LISTS ARG_SOURCE_DIRS)
       list(APPEND source_dirs --source-dir ${source_dir})
     endforeach()
-    set(pack_options ${source_dirs})
+    # The archive must fit the program of this tree: 1 GiB at most for x86.
+    set(pack_options --arch ${ARBOLIX_ARCH} ${source_dirs})
     if(ARG_ZOPFLI)
       list(APPEND pack_options --zopfli)
+    endif()
+    if(ARG_NO_UNINSTALLER)
+      list(APPEND pack_options --no-uninstaller)
     endif()
     # The uninstaller that goes into the payload is signed first, as a copy.
     set(take_uninstaller)
@@ -71,7 +82,7 @@ function(arbolix_add_setup target)
       COMMENT "Packing the payload archive of ${target}")
     list(APPEND packed ${dir}/payload.z)
   elseif(ARG_ARCHIVE)
-    set(verify COMMAND ${ARBOLIX_PACKER_COMMAND} verify ${ARG_ARCHIVE})
+    set(verify COMMAND ${ARBOLIX_PACKER_COMMAND} verify --arch ${ARBOLIX_ARCH} ${ARG_ARCHIVE})
     if(ARG_UNVERIFIED)
       set(verify)
     endif()
@@ -83,6 +94,15 @@ function(arbolix_add_setup target)
     list(APPEND packed ${dir}/payload.z)
   else()
     set(rc_defines "#define ARBOLIX_NO_PAYLOAD\n")
+  endif()
+  if(ARG_NO_CHECKSUM)
+    string(APPEND rc_defines "#define ARBOLIX_NO_PAYLOAD_CHECKSUM\n")
+  elseif(ARG_MANIFEST OR ARG_ARCHIVE)
+    add_custom_command(OUTPUT ${dir}/payload.crc
+      COMMAND ${ARBOLIX_PACKER_COMMAND} checksum ${dir}/payload.z -o ${dir}/payload.crc
+      DEPENDS ${dir}/payload.z ${ARBOLIX_PACKER_DEPENDS}
+      COMMENT "Checksumming the payload archive of ${target}")
+    list(APPEND packed ${dir}/payload.crc)
   endif()
 
   # The program's own resource script, reading this program's packed resources.

@@ -2,9 +2,11 @@
 // resource script, the code and the packer.
 #pragma once
 
-// The compressed "Z" resources: the license text and the payload archive.
+// The "Z" resources: the license text, the payload archive and its checksum (the
+// CRC-32 of the archive's bytes, 4 bytes little-endian, which the packer checks).
 #define IDR_LICENSE_TEXT 107
 #define IDR_PAYLOAD_ARCHIVE 110
+#define IDR_PAYLOAD_CHECKSUM 111
 
 #define IDI_ARBOLIX 102
 #define IDD_PROGRESS 103

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <wchar.h>
 #include <wctype.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <random>
@@ -23,6 +24,7 @@
 #include "payload/decompress.h"
 #include "payload/little_endian.h"
 #include "tests/native/pe_image.h"
+#include "tools/pack/archive_limits.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/code_page.h"
 #include "tools/pack/file_io.h"
@@ -66,6 +68,11 @@ protected:
     void TearDown() override { system(("rm -rf '" + folder + "'").c_str()); }
 
     std::string Path(const std::string& name) { return folder + "/" + name; }
+    // archive over the folder's manifest.txt, a test payload without an uninstaller.
+    std::string PackTestPayload(const std::string& output)
+    {
+        return "archive --no-uninstaller " + Path("manifest.txt") + " -o " + Path(output);
+    }
     // The names in the folder, sorted, hidden ones included.
     std::string Listing()
     {
@@ -184,7 +191,7 @@ TEST_F(PackerTest, GeneratedManifestsRoundTripThroughTheReader)
             expected.push_back(e);
         }
         Write("manifest.txt", manifest);
-        RunResult packed = RunPacker("archive '" + Path("manifest.txt") + "' -o '" + Path("out.z") + "'");
+        RunResult packed = RunPacker(PackTestPayload("out.z"));
         ASSERT_EQ(expected.empty() ? 1 : 0, packed.status) << packed.output << manifest;
         if (expected.empty())
             continue;  // a setup program that installs nothing is refused
@@ -221,10 +228,10 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
     Write("a.abx", std::string(3000, 'x'));
     Write("b.abx", "tree");
     Write("manifest.txt", "a.abx SampleFiles\\a.abx\nb.abx b.abx written=2001-02-03T04:05:06Z\n");
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("one.z"), "1234567890").status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("one.z"), "1234567890").status);
     struct timespec times[2] = {{1000000000, 0}, {1000000000, 500}};
     ASSERT_EQ(0, utimensat(AT_FDCWD, Path("a.abx").c_str(), times, 0));
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("two.z"), "1234567890").status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("two.z"), "1234567890").status);
     EXPECT_EQ(Read("one.z"), Read("two.z"));
 
     std::vector<ReadEntry> entries;
@@ -239,7 +246,7 @@ TEST_F(PackerTest, SourceDateEpochReplacesFileTimesAndMakesIdenticalArchives)
     EXPECT_EQ("2001-02-03 04:05:06", FormatFileTime(Time(entries[1].entry.lastWriteTime)));
 
     // Without the variable every time is the source's modification time, to 100 ns.
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("three.z")).status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("three.z")).status);
     entries.clear();
     ASSERT_TRUE(ReadArchive(Read("three.z"), &entries));
     EXPECT_EQ(FileTimeFromUnix(1000000000) + 5, Time(entries[0].entry.lastWriteTime));
@@ -316,42 +323,58 @@ TEST_F(PackerTest, BadManifestLinesAreRefusedWithTheirLineNumber)
         {"a \xFF\\\x9A\na \x9F\\\x8A", "line 3: the target \x9F\\\x8A is already written by line 2"},
         {"a sub\na sub\\x.txt", "line 3: the target sub\\x.txt needs a folder where line 2 writes a file"},
         {"a sub\\x.txt\na SUB", "line 3: the target SUB is a folder of what line 2 writes"},
+        {"a Uninstall.cfg", "line 2: the target Uninstall.cfg is the setup program's own uninstall log, which "
+                            "setup holds open while it installs, so every run would fail"},
+        {"a \"uninstall.CFG .\"", "line 2: the target uninstall.CFG . is the setup program's own uninstall log"},
+        {"a LONGFI~1.TXT", "line 2: the target LONGFI~1.TXT has a part shaped like a short name Windows makes "
+                           "(LONGFI~1.TXT: '~' and digits before the extension or the end), which on volumes "
+                           "that make short names can stand for another entry's file"},
+        {"a A~12", "line 2: the target A~12 has a part shaped like a short name Windows makes (A~12: "},
+        {"a dir~3\\x.txt", "line 2: the target dir~3\\x.txt has a part shaped like a short name Windows makes "
+                           "(dir~3: "},
+        {"a \"x\\b~7. \"", "line 2: the target x\\b~7.  has a part shaped like a short name Windows makes (b~7. : "},
         {"", "the manifest lists no entries"},
         {"  # only a comment with a \"quote", "the manifest lists no entries"},
     };
     for (const Case& c : cases) {
         Write("manifest.txt", "# first line\n" + c.lines + "\n");
-        RunResult result = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+        RunResult result = RunPacker(PackTestPayload("out.z"));
         EXPECT_EQ(1, result.status) << c.lines;
         EXPECT_NE(std::string::npos, result.output.find(Path("manifest.txt") + ": " + c.message))
             << c.lines << "\n" << result.output;
     }
     Write("manifest.txt", "a Docs\\Read.me\n\na Docs\\Read.me base=system\na docs\\READ.ME\n");
-    RunResult duplicate = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"));
+    RunResult duplicate = RunPacker(PackTestPayload("out.z"));
     EXPECT_EQ(1, duplicate.status);
     EXPECT_NE(std::string::npos, duplicate.output.find("line 4: the target docs\\READ.ME is already written by line 1"))
         << duplicate.output;
     Write("manifest.txt", "a " + std::string(260, 'n') + "\n");
-    EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
+    EXPECT_NE(std::string::npos, RunPacker(PackTestPayload("out.z"))
                                      .output.find("longer than 259"));
-    EXPECT_EQ(2, RunPacker("archive " + Path("manifest.txt")).status);
-    RunResult noValue = RunPacker("archive " + Path("manifest.txt") + " -o");
+    EXPECT_EQ(2, RunPacker("archive --no-uninstaller " + Path("manifest.txt")).status);
+    RunResult noValue = RunPacker("archive --no-uninstaller " + Path("manifest.txt") + " -o");
     EXPECT_EQ(2, noValue.status);
     EXPECT_NE(std::string::npos, noValue.output.find("arbolix-pack archive: -o needs a value")) << noValue.output;
 
     Write("manifest.txt", "a b\n");
     for (const char* epoch : {"17000000000000000000", "1700000000000", "-1", "12ab"}) {
-        RunResult result = RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"), epoch);
+        RunResult result = RunPacker(PackTestPayload("out.z"), epoch);
         EXPECT_EQ(1, result.status) << epoch;
         EXPECT_NE(std::string::npos, result.output.find(std::string("SOURCE_DATE_EPOCH=") + epoch + " is not a number"))
             << result.output;
     }
     EXPECT_NE(0, access(Path("out.z").c_str(), F_OK));  // no refusal left an output
 
+    // The uninstall log's name elsewhere, and '~' other than before the extension or the end.
+    Write("manifest.txt", "a Uninstall.cfg base=system\na Logs\\Uninstall.cfg\na a~b.txt\na x~.txt\n"
+                          "a ~1x.txt\na A~1.tar.gz\na a.~1\n");
+    RunResult accepted = RunPacker(PackTestPayload("out.z"));
+    EXPECT_EQ(0, accepted.status) << accepted.output;
+
     // Only an unquoted '#' starts a comment, and a comment is not read for quotes.
     Write("#n.txt", "hash");
     Write("manifest.txt", "# the \"main program\n\"#n.txt\" \"#n.txt\"\n");
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z")).status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("out.z")).status);
     std::vector<ReadEntry> entries;
     ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
     ASSERT_EQ(1u, entries.size());
@@ -366,7 +389,7 @@ TEST_F(PackerTest, ListShowsEveryFieldOfTheDirectory)
           "app.exe Arbolix.exe\n"
           "tree.abx \"SampleFiles\\The Oakridges.abx\" storage=stored attributes=0x20\n"
           "- InstallMfcDLL.exe flags=VersionGated,LogForUninstall,0x100 base=system version=6.2.8430.1\n");
-    ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"), "1700000000").status);
+    ASSERT_EQ(0, RunPacker(PackTestPayload("out.z"), "1700000000").status);
     RunResult listed = RunPacker("list " + Path("out.z"));
     ASSERT_EQ(0, listed.status) << listed.output;
     std::vector<ReadEntry> entries;
@@ -511,22 +534,23 @@ TEST_F(PackerTest, FailuresLeaveTheEarlierOutputWhole)
     Write("setup.exe", image);
     chmod(Path("setup.exe").c_str(), 0755);
     const char* limit = "ulimit -f 1; trap '' XFSZ; ";
-    const std::string manifest = Path("manifest.txt");
+    const std::string manifest = Path("manifest.txt"), pack = "archive --no-uninstaller " + manifest;
     struct Case {
         const char* before;
         std::string arguments;
         std::string kept;     // the file that must be unchanged
         std::string message;
     } cases[] = {
-        {limit, "archive " + manifest + " -o " + Path("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
+        {limit, PackTestPayload("out.z"), "out.z", "cannot write " + Path("out.z") + ": "},
         {limit, "text --stored " + Path("noise") + " -o " + Path("license.z"), "license.z", "cannot write "},
         {limit, "align-resources " + Path("setup.exe"), "setup.exe", "cannot write " + Path("setup.exe")},
-        {"", "archive " + manifest + " -o " + Path("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
+        {"", PackTestPayload("out.z") + " --depfile " + Path("noise/out.d"), "out.z",
          "cannot write " + Path("noise/out.d") + ": a part of its path is not a folder"},
-        {"", "archive " + manifest + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
-        {"", "archive " + manifest + " -o " + Path("noise"), "noise", "it is the input "},
-        {"", "archive " + manifest + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
+        {"", pack + " -o " + manifest, "manifest.txt", "it is the input " + manifest},
+        {"", PackTestPayload("noise"), "noise", "it is the input "},
+        {"", pack + " -o " + folder, "out.z", "cannot write " + folder + ": it is a folder"},
         {"", "text " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
+        {"", "checksum " + Path("noise") + " -o " + Path("noise"), "noise", "it is the input " + Path("noise")},
     };
     for (const Case& c : cases) {
         Write("out.z", "earlier");
@@ -562,14 +586,14 @@ TEST_F(PackerTest, Utf8ManifestNamesBecomeWindows1252)
     };
     for (const Case& c : cases) {
         Write("manifest.txt", c.manifest);
-        ASSERT_EQ(0, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z")).status) << c.manifest;
+        ASSERT_EQ(0, RunPacker(PackTestPayload("out.z")).status) << c.manifest;
         std::vector<ReadEntry> entries;
         ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
         ASSERT_EQ(1u, entries.size());
         EXPECT_EQ(c.name, entries[0].name);
     }
     Write("manifest.txt", "\xEF\xBB\xBF" "a b\na caf\xE9.txt\n");
-    EXPECT_NE(std::string::npos, RunPacker("archive " + Path("manifest.txt") + " -o " + Path("out.z"))
+    EXPECT_NE(std::string::npos, RunPacker(PackTestPayload("out.z"))
                                      .output.find("line 2: the manifest starts with a UTF-8 byte order mark, but "
                                                   "this line is not UTF-8"));
     // Every character of the code page comes back from its UTF-8 form, and its upper
@@ -624,7 +648,7 @@ TEST_F(PackerTest, TextIsStoredWhenDeflatingDoesNotShrinkIt)
 
 TEST_F(PackerTest, EveryCommandAnswersHelp)
 {
-    for (const char* command : {"text", "archive", "list", "verify", "align-resources", "uninstaller"}) {
+    for (const char* command : {"text", "archive", "checksum", "list", "verify", "align-resources", "uninstaller"}) {
         RunResult help = RunPacker(std::string(command) + " --help 2>/dev/null");
         EXPECT_EQ(0, help.status) << command;
         EXPECT_EQ(0u, help.output.find(std::string("usage: arbolix-pack ") + command)) << help.output;
@@ -679,6 +703,65 @@ TEST_F(PackerTest, UninstallerIsCopiedForSigningAndPackedInItsPlace)
     EXPECT_EQ("Uninstall.exe copy.exe manifest.txt out.d out.z readme.txt", Listing());
 }
 
+// A payload installs the uninstaller setup registers: one the manifest lacks is
+// refused, added by --default-uninstaller, or let go for a test by --no-uninstaller.
+TEST_F(PackerTest, PayloadWithoutTheUninstallerIsRefusedUnlessOneIsAddedOrItIsATest)
+{
+    Write("readme.txt", "notes");
+    Write("own.exe", "the project's uninstaller");
+    std::string manifest = Path("manifest.txt"), own = Path("own.exe");
+    Write("manifest.txt", "readme.txt readme.txt\n");
+    std::string pack = " " + manifest + " -o " + Path("out.z");
+    RunResult refused = RunPacker("archive" + pack);
+    EXPECT_EQ(1, refused.status);
+    EXPECT_EQ("arbolix-pack archive: " + manifest + ": no entry installs Uninstall.exe into the install folder, "
+              "which setup registers as the uninstaller (--no-uninstaller packs such a payload, for tests)\n",
+              refused.output);
+    EXPECT_EQ("manifest.txt own.exe readme.txt", Listing());
+    EXPECT_EQ(2, RunPacker("archive --no-uninstaller --default-uninstaller " + own + pack).status);
+    EXPECT_EQ(2, RunPacker("archive --no-uninstaller --uninstaller " + own + pack).status);
+
+    RunResult added = RunPacker("archive --default-uninstaller " + own + pack + " --depfile " + Path("out.d"));
+    ASSERT_EQ(0, added.status) << added.output;
+    EXPECT_EQ("arbolix-pack archive: " + manifest + " installs no Uninstall.exe: " + own
+              + " is added as its last entry\n", added.output);
+    std::vector<ReadEntry> entries;
+    ASSERT_TRUE(ReadArchive(Read("out.z"), &entries));
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ("Uninstall.exe", entries[1].name);
+    EXPECT_EQ(kLogForUninstall, entries[1].entry.flags);
+    EXPECT_EQ(TextBytes("the project's uninstaller"), entries[1].content);
+    Bytes depfile = Read("out.d");
+    EXPECT_NE(std::string::npos, std::string(depfile.begin(), depfile.end()).find(own + "\n")) << own;
+    ASSERT_EQ(0, RunPacker("uninstaller --default-uninstaller " + own + " " + manifest + " -o " + Path("copy.exe"))
+                     .status);
+    EXPECT_EQ(TextBytes("the project's uninstaller"), Read("copy.exe"));
+
+    // The manifest's own is kept, one in the system directory is another file, and an
+    // entry in the default one's way is a fault.
+    struct Case {
+        const char* manifest;
+        int status;
+        const char* output;  // of archive --default-uninstaller, after the manifest's path
+    } cases[] = {
+        {"readme.txt Uninstall.exe\n", 0, ""},
+        {"readme.txt Uninstall.exe base=system\n", 0, " installs no Uninstall.exe: OWN is added as its last entry\n"},
+        {"readme.txt Uninstall.exe\\x.txt\n", 1,
+         ": cannot add OWN as the uninstaller: the target Uninstall.exe is a folder of what line 1 writes\n"},
+        {"- Uninstall.exe flags=VersionGated version=1.0.0.0\n", 1,
+         ": cannot add OWN as the uninstaller: the target Uninstall.exe is already written by line 1\n"},
+    };
+    for (const Case& c : cases) {
+        Write("manifest.txt", c.manifest);
+        RunResult result = RunPacker("archive --default-uninstaller " + own + pack);
+        std::string expected = *c.output ? "arbolix-pack archive: " + manifest + c.output : "";
+        size_t at = expected.find("OWN");
+        if (at != std::string::npos) expected.replace(at, 3, own);
+        EXPECT_EQ(c.status, result.status) << c.manifest;
+        EXPECT_EQ(expected, result.output) << c.manifest;
+    }
+}
+
 // Packing tells how far it is on a terminal (script gives it one), one line rewritten
 // after each file, and nothing when standard error is not a terminal.
 TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
@@ -686,7 +769,7 @@ TEST_F(PackerTest, ArchiveShowsProgressOnlyOnATerminal)
     Write("big.txt", std::string(1500000, 'a'));
     Write("small.txt", "b");
     Write("manifest.txt", "big.txt big.txt\nsmall.txt small.txt\n");
-    std::string archive = "archive " + Path("manifest.txt") + " -o " + Path("out.z");
+    std::string archive = PackTestPayload("out.z");
     RunResult quiet = RunPacker(archive);
     EXPECT_EQ(0, quiet.status);
     EXPECT_EQ("", quiet.output);
@@ -732,6 +815,122 @@ TEST_F(PackerTest, VerifySaysWhichProgramsAreSigned)
     EXPECT_NE(std::string::npos, changed.output.find("changed.z: entry 2 \"Uninstall.exe\": the signature does not "
                                                      "cover the file as it is: its sha256 digest is "))
         << changed.output;
+}
+
+// The checksum resource is the CRC-32 of the archive's bytes, little-endian.
+TEST_F(PackerTest, ChecksumIsTheArchivesCrc32)
+{
+    Write("payload.z", "123456789");  // CRC-32's check value, 0xCBF43926
+    RunResult made = RunPacker("checksum " + Path("payload.z") + " -o " + Path("payload.crc"));
+    EXPECT_EQ(0, made.status);
+    EXPECT_EQ("", made.output);
+    EXPECT_EQ((Bytes{0x26, 0x39, 0xF4, 0xCB}), Read("payload.crc"));
+
+    Write("setup.exe", MakeImage("Z", TextBytes("license"), TextBytes("archive")));
+    RunResult program = RunPacker("checksum " + Path("setup.exe") + " -o " + Path("setup.crc"));
+    EXPECT_EQ(1, program.status);
+    EXPECT_EQ("arbolix-pack checksum: " + Path("setup.exe") + " is a Windows executable, not a payload archive\n",
+              program.output);
+    EXPECT_EQ(2, RunPacker("checksum " + Path("payload.z")).status);
+    EXPECT_EQ("payload.crc payload.z setup.exe", Listing());
+}
+
+// list shows how a setup program's checksum stands to its archive; verify fails
+// when it is not the archive's, and goes on without one.
+TEST_F(PackerTest, ListAndVerifyCompareTheChecksumWithTheArchive)
+{
+    std::vector<PackEntry> entries(1);
+    entries[0].flags = kLogForUninstall;
+    entries[0].name = "Uninstall.exe";
+    entries[0].data = TextBytes("the uninstaller");
+    Bytes archive = BuildArchive(entries);
+    Bytes license = TextBytes(std::string("\xF9\xFF\xFF\xFF", 4) + "license");  // stored, 7 characters
+    uint32_t crc = (uint32_t)crc32(0, archive.data(), (uInt)archive.size());
+    char text[16];
+    snprintf(text, sizeof text, "0x%08X", crc);
+    const std::string right = text;
+    snprintf(text, sizeof text, "0x%08X", crc ^ 1);
+    const std::string wrong = text;
+    Bytes stored(4), changed(4);
+    WriteWord32(stored.data(), crc);
+    WriteWord32(changed.data(), crc ^ 1);
+    struct Case {
+        std::vector<ImageResource> resources;
+        std::string listed;   // a line of list
+        int status;
+        std::string verdict;  // a line of verify, after the program's path
+    } cases[] = {
+        {{{107, license}, {110, archive}, {111, stored}},
+         "Payload checksum: resource Z/111, CRC-32 " + right + ", matches the archive", 0,
+         ": payload checksum CRC-32 " + right + ", matches the archive"},
+        {{{107, license}, {110, archive}, {111, changed}},
+         "Payload checksum: resource Z/111, CRC-32 " + wrong + ", does not match the archive (its CRC-32 is "
+             + right + ")", 1,
+         ": the payload checksum (resource Z/111) is CRC-32 " + wrong + ", but the archive's is " + right
+             + ": the archive is not the one that was packed"},
+        {{{107, license}, {110, archive}, {111, TextBytes("12345")}},
+         "Payload checksum: resource Z/111, malformed (5 bytes, not 4)", 1,
+         ": the payload checksum (resource Z/111) has 5 bytes, not 4"},
+        {{{107, license}, {110, archive}}, "Payload checksum: none (no resource Z/111)", 0,
+         ": no payload checksum (no resource Z/111)"},
+        {{{107, license}, {111, stored}}, "Payload checksum: resource Z/111, CRC-32 " + right + ", without an archive",
+         1, ": a payload checksum (resource Z/111) without a payload archive (resource Z/110)"},
+    };
+    for (const Case& c : cases) {
+        Write("setup.exe", MakeImage("Z", c.resources));
+        RunResult listed = RunPacker("list " + Path("setup.exe"));
+        EXPECT_EQ(0, listed.status) << c.listed;
+        EXPECT_NE(std::string::npos, listed.output.find("\n" + c.listed + "\n")) << listed.output;
+        RunResult verified = RunPacker("verify " + Path("setup.exe"));
+        EXPECT_EQ(c.status, verified.status) << c.verdict;
+        EXPECT_NE(std::string::npos, verified.output.find(Path("setup.exe") + c.verdict + "\n")) << verified.output;
+    }
+}
+
+// The 32-bit program, with its payload, must fit in a 32-bit process's address
+// space: 1 GiB of archive at most; the 64-bit one holds what the format does.
+TEST(ArchiveLimits, EachArchitectureHoldsUpToItsLimit)
+{
+    const std::string x86 = "a 32-bit setup program holds at most 1 GiB, since the whole program must fit in a "
+                            "32-bit process's address space (build the x64 program for more)";
+    const std::string x64 = "the archive format holds at most 4294967295 bytes (4 GiB less one byte), since its "
+                            "sizes and the resource's are 32-bit";
+    struct Case {
+        uint64_t size;
+        TargetArch arch;
+        std::string problem;
+    } cases[] = {
+        {1073741823, TargetArch::X86, ""},     {1073741824, TargetArch::X86, ""},
+        {1073741825, TargetArch::X86, x86},    {1073741825, TargetArch::X64, ""},
+        {4294967295, TargetArch::X64, ""},     {4294967296, TargetArch::X64, x64},
+        {4294967296, TargetArch::X86, x86},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.problem, ArchiveSizeProblem(c.size, c.arch)) << c.size;
+    EXPECT_EQ("1.2 GiB (1288490188 bytes)", ArchiveSizeText(1288490188));
+}
+
+// Too large for the shipping program, a payload is refused from the sizes alone:
+// sparse files of 1.1 GiB are never read.
+TEST_F(PackerTest, ArchiveTooLargeForThe32BitProgramIsRefusedBeforeReading)
+{
+    const std::string limit = "; a 32-bit setup program holds at most 1 GiB, since the whole program must fit in a "
+                              "32-bit process's address space (build the x64 program for more)\n";
+    Write("big.bin", "");
+    ASSERT_EQ(0, truncate(Path("big.bin").c_str(), 1100ll << 20));
+    Write("manifest.txt", "big.bin big.bin storage=stored\n");
+    RunResult packed = RunPacker(PackTestPayload("out.z"));
+    EXPECT_EQ(1, packed.status);
+    EXPECT_EQ("arbolix-pack archive: " + Path("out.z") + ": the payload archive would be at least 1.1 GiB "
+              "(1153433608 bytes) with its stored pieces alone" + limit, packed.output);
+    EXPECT_EQ(2, RunPacker(PackTestPayload("out.z") + " --arch x32").status);
+
+    RunResult verified = RunPacker("verify " + Path("big.bin"));
+    EXPECT_EQ(1, verified.status);
+    EXPECT_EQ("arbolix-pack verify: " + Path("big.bin") + ": the payload archive is 1.1 GiB (1153433600 bytes)" + limit,
+              verified.output);
+    EXPECT_EQ(2, RunPacker("verify --arch " + Path("big.bin")).status);
+    EXPECT_EQ("big.bin manifest.txt", Listing());
 }
 
 TEST(FileTimes, DatesConvertBothWays)

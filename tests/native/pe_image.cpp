@@ -17,37 +17,36 @@ void Put32(Bytes* image, size_t offset, uint32_t value)
     WriteWord32(image->data() + offset, value);
 }
 
-Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& archive, uint16_t archiveId)
+Bytes MakeImage(const std::string& typeName, const std::vector<ImageResource>& resources)
 {
+    // The directories fill the first 0x100 bytes: the type's, then one language
+    // directory per id 0x20 apart, then the data entries, and the name at 0xE0.
+    const uint32_t count = (uint32_t)resources.size();
+    const uint32_t languages = 0x30 + 8 * count, entries = languages + 0x20 * count;
     Bytes section(0x100, 0);
     // Root directory: one named entry, the type.
     Put16(&section, 12, 1);
     Put32(&section, 16, 0x80000000u | 0xE0);   // name string at 0xE0
     Put32(&section, 20, 0x80000000u | 0x20);   // type directory
-    // Type directory: two id entries.
-    Put16(&section, 0x20 + 14, 2);
-    Put32(&section, 0x30, 107);
-    Put32(&section, 0x34, 0x80000000u | 0x40);
-    Put32(&section, 0x38, archiveId);
-    Put32(&section, 0x3C, 0x80000000u | 0x60);
-    // Language directories, one entry each pointing at a data entry.
-    Put16(&section, 0x40 + 14, 1);
-    Put32(&section, 0x50, 1033);
-    Put32(&section, 0x54, 0x80);
-    Put16(&section, 0x60 + 14, 1);
-    Put32(&section, 0x70, 1033);
-    Put32(&section, 0x74, 0x90);
+    Put16(&section, 0x20 + 14, (uint16_t)count);
+    for (uint32_t i = 0; i < count; ++i) {
+        // The id's entry, its language directory and that one's entry for 1033.
+        Put32(&section, 0x30 + 8 * i, resources[i].id);
+        Put32(&section, 0x34 + 8 * i, 0x80000000u | (languages + 0x20 * i));
+        Put16(&section, languages + 0x20 * i + 14, 1);
+        Put32(&section, languages + 0x20 * i + 16, 1033);
+        Put32(&section, languages + 0x20 * i + 20, entries + 0x10 * i);
+    }
     // The name "Z" (or whatever is asked for) as counted UTF-16.
     Put16(&section, 0xE0, (uint16_t)typeName.size());
     for (size_t i = 0; i < typeName.size() && i < 8; ++i) Put16(&section, 0xE2 + 2 * i, (unsigned char)typeName[i]);
     // Data entries and the data after the directory.
-    Put32(&section, 0x80, kSectionRva + (uint32_t)section.size());
-    Put32(&section, 0x84, (uint32_t)license.size());
-    section.insert(section.end(), license.begin(), license.end());
-    while (section.size() % 4) section.push_back(0);
-    Put32(&section, 0x90, kSectionRva + (uint32_t)section.size());
-    Put32(&section, 0x94, (uint32_t)archive.size());
-    section.insert(section.end(), archive.begin(), archive.end());
+    for (uint32_t i = 0; i < count; ++i) {
+        Put32(&section, entries + 0x10 * i, kSectionRva + (uint32_t)section.size());
+        Put32(&section, entries + 0x10 * i + 4, (uint32_t)resources[i].bytes.size());
+        section.insert(section.end(), resources[i].bytes.begin(), resources[i].bytes.end());
+        while (section.size() % 4) section.push_back(0);
+    }
     while (section.size() % 0x200) section.push_back(0);
 
     Bytes image(kSectionFile, 0);
@@ -72,6 +71,11 @@ Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& 
     Put32(&image, header + 20, kSectionFile);
     image.insert(image.end(), section.begin(), section.end());
     return image;
+}
+
+Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& archive, uint16_t archiveId)
+{
+    return MakeImage(typeName, {{107, license}, {archiveId, archive}});
 }
 
 Bytes SignedImage(const Bytes& image)

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <vector>
 
 #include "tools/pack/bytes.h"
 
@@ -13,8 +14,16 @@ void Put32(Bytes* image, size_t offset, uint32_t value);
 
 enum : uint32_t { kSectionRva = 0x1000, kSectionFile = 0x200 };
 
-// One resource section at kSectionFile holding type typeName (by name) with the
-// numeric ids 107 and archiveId, each in language 1033, with the given contents.
+struct ImageResource {
+    uint16_t id;
+    Bytes bytes;
+};
+
+// One resource section at kSectionFile holding type typeName (by name) with up to
+// three resources of ascending numeric ids, each in language 1033.
+Bytes MakeImage(const std::string& typeName, const std::vector<ImageResource>& resources);
+
+// The same with the ids 107 and archiveId.
 Bytes MakeImage(const std::string& typeName, const Bytes& license, const Bytes& archive, uint16_t archiveId = 110);
 
 // The image signed by osslsigncode with a throw-away certificate made by openssl

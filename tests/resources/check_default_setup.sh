@@ -1,6 +1,6 @@
 #!/bin/sh
-# The built setup program carries the license and the default payload: the
-# packer lists the 11 entries in their order and verifies every piece.
+# The built setup program carries the license and the default payload with its
+# checksum: the packer lists the 11 entries in their order and verifies every piece.
 #   check_default_setup.sh PACKER SETUP [SIGNER]
 # With SIGNER, the program and its uninstaller are signed by it, and one changed
 # byte makes verify fail; without, the program is not signed.
@@ -9,6 +9,7 @@ packer=$1 setup=$2 signer=${3:-}
 listing=$("$packer" list "$setup")
 echo "$listing"
 echo "$listing" | grep -qx 'License text: resource Z/107, [0-9]* bytes, deflated (zlib) to [0-9]*'
+echo "$listing" | grep -qx 'Payload checksum: resource Z/111, CRC-32 0x[0-9A-F]\{8\}, matches the archive'
 names=$(echo "$listing" | sed -n 's/^LogForUninstall  0x00002820 .*  -  *//p')
 expected='Arbolix.exe
 Uninstall.exe
@@ -28,6 +29,7 @@ echo "$listing" | grep -q ' 11 entries$'
 [ "$(echo "$listing" | grep -c ' zlib  .*  -  *[A-Za-z]*\.exe$')" -eq 2 ]
 verdict=$("$packer" verify "$setup")
 echo "$verdict"
+echo "$verdict" | grep -qx "$setup: payload checksum CRC-32 0x[0-9A-F]\{8\}, matches the archive"
 if [ -z "$signer" ]; then
   echo "$verdict" | grep -qxF "$setup: not signed"
   exit 0

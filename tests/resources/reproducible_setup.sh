@@ -2,7 +2,8 @@
 # Two builds of the default setup program with the same SOURCE_DATE_EPOCH, with
 # every input touched in between, give byte-identical programs whose times are
 # all the epoch's. Then two builds at the same time, into programs of their own,
-# each carry their own payload, and a command line short of a value is told so.
+# each carry their own payload with the uninstaller added to it, and a command line
+# short of a value is told so.
 # Signed builds come out the same too, verify, and fail cleanly on a bad key.
 set -eu
 root=$1 arch=$2 programs=$3 work=$4
@@ -30,16 +31,19 @@ echo "identical: $(wc -c < "$work/first.exe") bytes"
 
 echo 'SampleFiles/Quist.abx Quist.abx' >"$inputs/one.manifest"
 echo 'SampleFiles/Brannoch.abx Brannoch.abx' >"$inputs/two.manifest"
-build "$work/one.exe" one.manifest & one=$!
-build "$work/two.exe" two.manifest & two=$!
-wait $one
-wait $two
-carries() {  # program, its one entry
+build "$work/one.exe" one.manifest 2>"$work/one.log" & one=$!
+build "$work/two.exe" two.manifest 2>"$work/two.log" & two=$!
+wait $one || { cat "$work/one.log"; exit 1; }
+wait $two || { cat "$work/two.log"; exit 1; }
+carries() {  # program, its own entry: then the uninstaller, which make-setup added
   listing=$("$packer" list "$1")
-  echo "$listing" | grep -q " $2\$" && echo "$listing" | grep -q ' 1 entry$'
+  echo "$listing" | grep -q " $2\$" && echo "$listing" | grep -q ' Uninstall.exe$' &&
+    echo "$listing" | grep -q ' 2 entries$'
 }
 carries "$work/one.exe" Quist.abx
 carries "$work/two.exe" Brannoch.abx
+added=".*/payload-programs/Uninstall.exe is added as its last entry"
+grep -qx "arbolix-pack archive: $inputs/one.manifest installs no Uninstall.exe: $added" "$work/one.log"
 
 for option in --arch -o; do
   "$root/scripts/make-setup" --license "$inputs/license.txt" $option 2>&1 | grep -q -- "$option needs a value"
@@ -92,3 +96,15 @@ grep -q "^sign: cannot sign .*/CustomSetup.exe: Failed to parse PKCS#12 file: .*
   "$work/failed.log"
 [ "$(cat "$work/failed.exe")" = earlier ]
 [ -z "$(ls -A "$work" | grep '^\.failed')" ]
+
+# An encrypted key without ARBOLIX_SIGN_PASSWORD fails at once and says to set it,
+# even with a terminal to ask on (script gives it one): it never waits for a password.
+openssl pkey -in "$work/key.pem" -aes256 -passout pass:s3cret -out "$work/encrypted-key.pem"
+status=0
+timeout 20 script -qec "env -u ARBOLIX_SIGN_PASSWORD '$root/scripts/sign' --cert '$work/cert.pem' \
+  --key '$work/encrypted-key.pem' '$work/signed.exe' -o '$work/failed.exe'" /dev/null >"$work/failed.log" \
+  </dev/null || status=$?
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ]
+grep -q "^sign: the key .*/encrypted-key.pem is encrypted: set ARBOLIX_SIGN_PASSWORD to its password" \
+  "$work/failed.log"
+[ "$(cat "$work/failed.exe")" = earlier ]

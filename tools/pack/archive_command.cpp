@@ -1,9 +1,16 @@
-// arbolix-pack archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...
-//                      [--uninstaller FILE] MANIFEST -o OUTPUT [--depfile FILE]
+// arbolix-pack archive [--arch x86|x64] [--directory zlib|gzip|stored] [--zopfli]
+//                      [--source-dir DIR]... [--uninstaller FILE]
+//                      [--default-uninstaller FILE | --no-uninstaller]
+//                      MANIFEST -o OUTPUT [--depfile FILE]
 // Writes the payload archive of the entries the manifest lists, in its order, and
 // optionally a make-style list of the files it read, for the build's dependencies.
-// --uninstaller packs FILE, a signed copy of the uninstaller, in place of the
-// manifest's own.
+// An archive larger than the setup program of --arch (x86, the shipping one, by
+// default) can carry is refused, before any source is read when its stored pieces
+// alone are too large.
+// A payload must install the uninstaller setup registers: --default-uninstaller
+// adds FILE as it when the manifest has none, --no-uninstaller lets a test payload
+// go without. --uninstaller packs FILE, a signed copy of the uninstaller, in place
+// of the manifest's own (or the default one).
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,6 +20,8 @@
 #include <vector>
 
 #include "common/product.h"
+#include "payload/archive_format.h"
+#include "tools/pack/archive_limits.h"
 #include "tools/pack/archive_writer.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/file_io.h"
@@ -80,7 +89,9 @@ static void EndProgress(const Progress& progress)
 }
 
 struct ArchiveArguments {
-    std::string manifest, output, depfile, uninstaller;
+    std::string manifest, output, depfile, uninstaller, defaultUninstaller;
+    bool noUninstaller = false;
+    TargetArch arch = TargetArch::X86;
     std::vector<std::string> sourceDirs;
     PackOptions options;
 };
@@ -91,11 +102,14 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
     for (int i = 0; i < argc; ++i) {
         std::string option = argv[i];
         bool valued = option == "-o" || option == "--source-dir" || option == "--depfile" || option == "--directory"
-                      || option == "--uninstaller";
+                      || option == "--uninstaller" || option == "--default-uninstaller" || option == "--arch";
         if (valued && i + 1 == argc)
             return UsageError("archive", (option + " needs a value").c_str());
         if (option == "-o") {
             arguments->output = argv[++i];
+        } else if (option == "--arch") {
+            if (!ParseTargetArch(argv[++i], &arguments->arch))
+                return UsageError("archive", "--arch takes x86 or x64");
         } else if (option == "--zopfli") {
             arguments->options.exhaustive = true;
         } else if (option == "--source-dir") {
@@ -104,6 +118,10 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
             arguments->depfile = argv[++i];
         } else if (option == "--uninstaller") {
             arguments->uninstaller = argv[++i];
+        } else if (option == "--default-uninstaller") {
+            arguments->defaultUninstaller = argv[++i];
+        } else if (option == "--no-uninstaller") {
+            arguments->noUninstaller = true;
         } else if (option == "--directory") {
             std::string storage = argv[++i];
             PieceStorage& directory = arguments->options.directoryStorage;
@@ -119,6 +137,8 @@ static int ReadArguments(int argc, char** argv, ArchiveArguments* arguments)
     }
     if (arguments->manifest.empty() || arguments->output.empty())
         return UsageError("archive", "a manifest and -o OUTPUT are needed");
+    if (arguments->noUninstaller && !(arguments->uninstaller + arguments->defaultUninstaller).empty())
+        return UsageError("archive", "--no-uninstaller goes with neither --uninstaller nor --default-uninstaller");
     return 0;
 }
 
@@ -171,6 +191,48 @@ static int WriteOutputs(const ArchiveArguments& arguments, const StoredPiece& di
     return 0;
 }
 
+// Which entry installs the uninstaller: the manifest's, or the default one added; a
+// signed copy given with --uninstaller takes its source's place. *packedFrom is the
+// file the entry is made from, the copy's original, which the depfile names. "" or
+// the fault.
+static std::string SettleUninstaller(const ArchiveArguments& arguments, std::vector<ManifestEntry>* items,
+                                     ManifestEntry** uninstaller, std::string* packedFrom)
+{
+    std::string error;
+    if (!FindUninstallerEntry(items) && !arguments.defaultUninstaller.empty()) {
+        if (!AddDefaultUninstaller(items, arguments.defaultUninstaller, &error))
+            return error;
+        fprintf(stderr, "arbolix-pack archive: %s installs no %s: %s is added as its last entry\n",
+                arguments.manifest.c_str(), kUninstallerName, arguments.defaultUninstaller.c_str());
+    }
+    *uninstaller = FindUninstallerEntry(items);
+    if (!arguments.uninstaller.empty() && !*uninstaller)
+        return std::string("--uninstaller is given, but no entry installs ") + kUninstallerName;
+    if (!*uninstaller && !arguments.noUninstaller)
+        return std::string("no entry installs ") + kUninstallerName + " into the install folder, which setup "
+               "registers as the uninstaller (--no-uninstaller packs such a payload, for tests)";
+    if (*uninstaller)
+        *packedFrom = (*uninstaller)->source;
+    if (!arguments.uninstaller.empty()) {
+        (*uninstaller)->source = (*uninstaller)->sourceWord = arguments.uninstaller;
+        (*uninstaller)->searched.clear();
+    }
+    return "";
+}
+
+// The archive's size is known only once every piece is made; the pieces kept as they
+// are (storage=stored or raw) give its least size before any source is read.
+static uint64_t LeastArchiveSize(const std::vector<ManifestEntry>& items)
+{
+    uint64_t size = kArchiveHeaderSize;
+    for (const ManifestEntry& item : items) {
+        PieceStorage storage = item.entry.storage;
+        if (!item.source.empty() && (storage == PieceStorage::Stored || storage == PieceStorage::Verbatim))
+            size += (item.sourceSize + 3) & ~3ull;
+    }
+    return size;
+}
+
 int RunArchiveCommand(int argc, char** argv)
 {
     ArchiveArguments arguments;
@@ -188,23 +250,21 @@ int RunArchiveCommand(int argc, char** argv)
     std::vector<ManifestEntry> items;
     if (!ReadManifest(manifest, arguments.sourceDirs, &items, &error))
         return Fail(error);
-    // A signed copy of the uninstaller takes the place of the manifest's; the depfile
-    // still names the manifest's, which the copy is made from.
     ManifestEntry* uninstaller = nullptr;
     std::string uninstallerSource;
-    if (!arguments.uninstaller.empty()) {
-        uninstaller = FindUninstallerEntry(&items);
-        if (!uninstaller)
-            return Fail(manifest + ": --uninstaller is given, but no entry installs " + kUninstallerName);
-        uninstallerSource = uninstaller->source;
-        uninstaller->source = uninstaller->sourceWord = arguments.uninstaller;
-        uninstaller->searched.clear();
-    }
+    error = SettleUninstaller(arguments, &items, &uninstaller, &uninstallerSource);
+    if (!error.empty())
+        return Fail(manifest + ": " + error);
     if (!CheckManifestSources(&items, hasEpoch, epoch, &error))
         return Fail(manifest + ": " + error);
     error = OutputProblem(arguments, items);
     if (!error.empty())
         return Fail(error);
+    uint64_t least = LeastArchiveSize(items);
+    error = ArchiveSizeProblem(least, arguments.arch);
+    if (!error.empty())
+        return Fail(arguments.output + ": the payload archive would be at least " + ArchiveSizeText(least)
+                    + " with its stored pieces alone; " + error);
 
     // One source in memory at a time, until its piece is made.
     std::string dependencies = MakeTarget(arguments.output) + ": " + MakeTarget(manifest);
@@ -230,7 +290,8 @@ int RunArchiveCommand(int argc, char** argv)
     dependencies += "\n";
     StoredPiece directory = DirectoryPiece(entries, pieces, arguments.options);
     uint64_t size = ArchiveSize(directory, pieces);
-    if (size > 0xFFFFFFFFULL)
-        return Fail("the archive would be larger than 4 GiB (" + std::to_string(size) + " bytes)");
+    error = ArchiveSizeProblem(size, arguments.arch);
+    if (!error.empty())
+        return Fail(arguments.output + ": the payload archive would be " + ArchiveSizeText(size) + "; " + error);
     return WriteOutputs(arguments, directory, pieces, dependencies);
 }

@@ -16,18 +16,23 @@ bool LoadArchiveInput(const std::string& path, ArchiveInput* input, std::string*
         return true;
     }
     input->fromSetupProgram = true;
-    int found = FindPeResource(file, "Z", IDR_PAYLOAD_ARCHIVE, &input->archive, error);
-    if (found < 0) {
-        *error = path + ": " + *error;
-        return false;
+    const struct {
+        uint16_t id;
+        bool* found;
+        Bytes* bytes;
+    } resources[] = {
+        {IDR_PAYLOAD_ARCHIVE, &input->hasArchive, &input->archive},
+        {IDR_LICENSE_TEXT, &input->hasLicense, &input->license},
+        {IDR_PAYLOAD_CHECKSUM, &input->hasChecksum, &input->checksum},
+    };
+    for (const auto& resource : resources) {
+        int found = FindPeResource(file, "Z", resource.id, resource.bytes, error);
+        if (found < 0) {
+            *error = path + ": " + *error;
+            return false;
+        }
+        *resource.found = found == 1;
     }
-    input->hasArchive = found == 1;
-    found = FindPeResource(file, "Z", IDR_LICENSE_TEXT, &input->license, error);
-    if (found < 0) {
-        *error = path + ": " + *error;
-        return false;
-    }
-    input->hasLicense = found == 1;
     input->signature = CheckSignature(file, &input->signatureFacts, &input->signatureFault);
     return true;
 }

@@ -13,6 +13,8 @@ struct ArchiveInput {
     Bytes archive;          // resource "Z"/110, or the whole file
     bool hasLicense = false;
     Bytes license;          // resource "Z"/107 of a setup program
+    bool hasChecksum = false;
+    Bytes checksum;         // resource "Z"/111 of a setup program
     int signature = 0;      // of an executable, as CheckSignature answers
     SignatureFacts signatureFacts;
     std::string signatureFault;

@@ -15,34 +15,51 @@ static const CommandHelp kCommands[] = {
      "gzip wrapper); stored as it is with --stored or when deflating does not make it\n"
      "smaller.\n"},
     {"archive",
-     "archive [--directory zlib|gzip|stored] [--zopfli] [--source-dir DIR]...\n"
-     "          [--uninstaller FILE] MANIFEST -o payload.z [--depfile payload.d]",
+     "archive [--arch x86|x64] [--directory zlib|gzip|stored] [--zopfli]\n"
+     "          [--source-dir DIR]... [--uninstaller FILE]\n"
+     "          [--default-uninstaller FILE | --no-uninstaller]\n"
+     "          MANIFEST -o payload.z [--depfile payload.d]",
      "Writes the payload archive (Z/110) of a manifest, entries in manifest order (see\n"
      "'arbolix-pack help manifest'). Relative sources are looked for next to the manifest,\n"
      "then in each --source-dir. A piece is deflated only when that makes it smaller;\n"
      "--zopfli also tries zopfli (slow). --directory says how the directory is kept.\n"
-     "--uninstaller packs FILE (a signed copy, see 'uninstaller') as the entry that\n"
-     "installs Uninstall.exe. --depfile writes a make-style list of the files read (for\n"
-     "the uninstaller, the manifest's own). The output is written whole or not at all.\n"
-     "On a terminal, standard error shows the files and bytes packed so far.\n"},
+     "The payload must install Uninstall.exe into the install folder, which setup\n"
+     "registers as the uninstaller: --default-uninstaller adds FILE as that last entry\n"
+     "when the manifest has none (saying so on standard error); --no-uninstaller packs\n"
+     "a payload without it, for tests. --uninstaller packs FILE (a signed copy, see\n"
+     "'uninstaller') as the entry that installs Uninstall.exe. --depfile writes a\n"
+     "make-style list of the files read (for the uninstaller, the manifest's own). The\n"
+     "output is written whole or not at all. On a terminal, standard error shows the\n"
+     "files and bytes packed so far. --arch names the setup program the archive is for:\n"
+     "x86 (the default, the shipping one) holds at most 1 GiB, since the whole program\n"
+     "must fit in a 32-bit process's address space; x64 holds 4294967295 bytes, the\n"
+     "format's limit. A larger archive is refused.\n"},
+    {"checksum", "checksum payload.z -o payload.crc",
+     "Writes the payload archive's checksum resource (Z/111): the CRC-32 of every byte\n"
+     "of the archive, 4 bytes little-endian. list and verify compare it with the archive\n"
+     "a setup program carries.\n"},
     {"list", "list payload.z | ArbolixSetup.exe",
      "Prints an archive's directory, of an archive file or of a setup program's resources.\n"},
-    {"verify", "verify payload.z | ArbolixSetup.exe",
+    {"verify", "verify [--arch x86|x64] payload.z | ArbolixSetup.exe",
      "Unpacks every piece as the setup program does and checks it fills its size, that\n"
      "every name is one the setup program installs and that no two entries are one file\n"
      "on Windows; for a setup program, that its license text decodes. Says whether the\n"
      "setup program and each program in the archive are signed (Authenticode), with the\n"
      "signer and the file's digest, and checks with OpenSSL that a signature covers its\n"
      "file as it is: its digest, its signer's signature and the checksum. Whether the\n"
-     "certificate is trusted is not checked. Status 1 on any fault, and for an\n"
-     "executable that is not a setup program.\n"},
+     "certificate is trusted is not checked. A setup program's payload checksum (Z/111)\n"
+     "must be its archive's. An archive file must fit the setup program of --arch (as\n"
+     "for 'archive'; x86 by default). Status 1 on any fault, and for an executable that\n"
+     "is not a setup program.\n"},
     {"align-resources", "align-resources ArbolixSetup.exe",
      "Moves a linked setup program's resource section to a 4 KB page of the file, so that\n"
      "Wine maps the payload instead of copying it. A signed program is refused.\n"},
-    {"uninstaller", "uninstaller [--source-dir DIR]... MANIFEST -o Uninstall.exe",
+    {"uninstaller", "uninstaller [--source-dir DIR]... [--default-uninstaller FILE] MANIFEST\n"
+     "          -o Uninstall.exe",
      "Copies the file the manifest packs as Uninstall.exe in the install folder, to be\n"
      "signed before 'archive --uninstaller' packs the copy in its place. A manifest\n"
-     "without that entry is a fault.\n"},
+     "without that entry is a fault, unless --default-uninstaller names the file that\n"
+     "'archive --default-uninstaller' adds: then that one is copied.\n"},
 };
 
 static const char kManifestHelp[] =
@@ -60,7 +77,9 @@ static const char kManifestHelp[] =
     "        < > \" | ? * or control characters, no empty parts or parts of only dots and\n"
     "        spaces, no device names (CON, NUL, COM1...), at most 259 characters. No two\n"
     "        entries may be one file on Windows (case and trailing dots and spaces aside),\n"
-    "        nor a file where another needs a folder.\n"
+    "        nor a file where another needs a folder. Not Uninstall.cfg in the install\n"
+    "        folder (setup's own log), and no part shaped like a short name Windows makes\n"
+    "        ('~' and digits before the extension or the end: LONGFI~1.TXT, dir~3).\n"
     "\n"
     "A manifest that is UTF-8 (or starts with its byte order mark) has its names\n"
     "converted to Windows-1252; any other manifest is read as Windows-1252.\n"

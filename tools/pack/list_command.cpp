@@ -14,6 +14,7 @@
 #include "tools/pack/commands.h"
 #include "tools/pack/file_times.h"
 #include "tools/pack/help.h"
+#include "tools/pack/payload_checksum.h"
 
 static std::string FlagNames(uint32_t flags)
 {
@@ -82,6 +83,30 @@ static void PrintLicense(const Bytes& license)
     }
 }
 
+static void PrintChecksum(const ArchiveInput& input)
+{
+    ChecksumFinding found = CheckPayloadChecksum(input.hasChecksum, input.checksum, input.hasArchive, input.archive);
+    std::string stored = "resource Z/111, CRC-32 " + ChecksumText(found.stored);
+    switch (found.state) {
+    case ChecksumState::None:
+        printf("Payload checksum: none (no resource Z/111)\n");
+        break;
+    case ChecksumState::Malformed:
+        printf("Payload checksum: resource Z/111, malformed (%zu bytes, not %d)\n", found.size, kChecksumResourceSize);
+        break;
+    case ChecksumState::Matches:
+        printf("Payload checksum: %s, matches the archive\n", stored.c_str());
+        break;
+    case ChecksumState::DoesNotMatch:
+        printf("Payload checksum: %s, does not match the archive (its CRC-32 is %s)\n", stored.c_str(),
+               ChecksumText(found.actual).c_str());
+        break;
+    case ChecksumState::WithoutArchive:
+        printf("Payload checksum: %s, without an archive\n", stored.c_str());
+        break;
+    }
+}
+
 int RunListCommand(int argc, char** argv)
 {
     if (argc != 1)
@@ -97,11 +122,13 @@ int RunListCommand(int argc, char** argv)
         printf("Setup program: %s\n", path.c_str());
         if (input.hasLicense) PrintLicense(input.license);
         else printf("License text: none (no resource Z/107)\n");
-        if (!input.hasArchive) {
+        if (input.hasArchive)
+            printf("Archive: resource Z/110, %zu bytes\n", input.archive.size());
+        else
             printf("Archive: none (no resource Z/110)\n");
+        PrintChecksum(input);
+        if (!input.hasArchive)
             return 0;
-        }
-        printf("Archive: resource Z/110, %zu bytes\n", input.archive.size());
     } else {
         printf("Archive: %s, %zu bytes\n", path.c_str(), input.archive.size());
     }

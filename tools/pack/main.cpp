@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     } kCommands[] = {
         {"text", RunTextCommand},
         {"archive", RunArchiveCommand},
+        {"checksum", RunChecksumCommand},
         {"list", RunListCommand},
         {"verify", RunVerifyCommand},
         {"align-resources", RunAlignCommand},

@@ -113,9 +113,10 @@ static bool ParseVersion(const std::string& text, uint32_t* ms, uint32_t* ls)
     return true;
 }
 
+// An entry the manifest does not list (line 0) is not given a line.
 static std::string LineError(int line, const std::string& text)
 {
-    return "line " + std::to_string(line) + ": " + text;
+    return line ? "line " + std::to_string(line) + ": " + text : text;
 }
 
 // What a key accepts, for the message that refuses a value.
@@ -168,21 +169,27 @@ static bool TargetName(const std::string& word, bool utf8, std::string* name, st
 
 enum class Base { NotGiven, Install, System };
 
+// The keys of an entry's line whose presence matters beyond their values.
+struct KeysGiven {
+    bool version = false, size = false;
+    Base base = Base::NotGiven;
+};
+
 // Sets one key of the entry; false and *error for an unknown key or a refused value.
-static bool ApplyKey(const std::string& key, const std::string& value, ManifestEntry* item, bool* versionGiven,
-                     bool* sizeGiven, Base* base, std::string* error)
+static bool ApplyKey(const std::string& key, const std::string& value, ManifestEntry* item, KeysGiven* given,
+                     std::string* error)
 {
     PackEntry& entry = item->entry;
     bool ok = true;
     uint64_t time = 0;
     if (key == "base") {
         ok = value == "install" || value == "system";
-        *base = value == "system" ? Base::System : Base::Install;
+        given->base = value == "system" ? Base::System : Base::Install;
     } else if (key == "flags") {
         ok = ParseFlags(value, &entry.flags);
     } else if (key == "version") {
         ok = ParseVersion(value, &entry.minimumVersionMS, &entry.minimumVersionLS);
-        *versionGiven = true;
+        given->version = true;
     } else if (key == "attributes") {
         ok = ParseNumber(value, &entry.sourceAttributes);
     } else if (key == "created" || key == "accessed" || key == "written" || key == "times") {
@@ -198,7 +205,7 @@ static bool ApplyKey(const std::string& key, const std::string& value, ManifestE
         else ok = false;
     } else if (key == "size") {
         ok = ParseNumber(value, &entry.verbatimSize);
-        *sizeGiven = true;
+        given->size = true;
     } else {
         *error = "unknown key '" + key + "'";
         return false;
@@ -208,36 +215,37 @@ static bool ApplyKey(const std::string& key, const std::string& value, ManifestE
     return ok;
 }
 
-// The keys' combinations that cannot make a sound entry.
-static bool CheckEntryKeys(ManifestEntry* item, bool versionGiven, bool sizeGiven, Base base, std::string* error)
+// Why the keys' combination cannot make a sound entry; null when it can. Changes nothing.
+static const char* EntryKeysFault(const ManifestEntry& item, const KeysGiven& given)
 {
-    PackEntry& entry = item->entry;
+    const PackEntry& entry = item.entry;
     bool raw = entry.storage == PieceStorage::Verbatim;
     bool gated = entry.flags & kVersionGated;
-    if (base == Base::System)
+    if (given.base == Base::Install && (entry.flags & kInSystemDirectory))
+        return "base=install contradicts the flag InSystemDirectory";
+    if (entry.flags == 0 && given.base != Base::System)
+        return "flags of 0 would end the directory";
+    if (gated && !given.version)
+        return "a VersionGated entry needs version=a.b.c.d";
+    if (!gated && given.version)
+        return "version= is only for VersionGated entries";
+    if (raw && item.sourceWord.empty())
+        return "storage=raw needs a source file";
+    if (given.size && !raw && (!item.sourceWord.empty() || !gated))
+        return "size= is only for storage=raw and for VersionGated entries without a source file";
+    return nullptr;
+}
+
+// What sound keys imply for the entry beyond their own values.
+static void FillInKeyDefaults(ManifestEntry* item, const KeysGiven& given)
+{
+    PackEntry& entry = item->entry;
+    if (given.base == Base::System)
         entry.flags |= kInSystemDirectory;
-    const char* fault = nullptr;
-    if (base == Base::Install && (entry.flags & kInSystemDirectory))
-        fault = "base=install contradicts the flag InSystemDirectory";
-    else if (entry.flags == 0)
-        fault = "flags of 0 would end the directory";
-    else if (gated && !versionGiven)
-        fault = "a VersionGated entry needs version=a.b.c.d";
-    else if (!gated && versionGiven)
-        fault = "version= is only for VersionGated entries";
-    else if (raw && item->sourceWord.empty())
-        fault = "storage=raw needs a source file";
-    else if (sizeGiven && !raw && (!item->sourceWord.empty() || !gated))
-        fault = "size= is only for storage=raw and for VersionGated entries without a source file";
-    if (fault) {
-        *error = fault;
-        return false;
-    }
-    item->rawSizeGiven = raw && sizeGiven;
+    item->rawSizeGiven = entry.storage == PieceStorage::Verbatim && given.size;
     // No data: stored size 0, whatever size the entry claims.
     if (item->sourceWord.empty())
         entry.storage = PieceStorage::Verbatim;
-    return true;
 }
 
 // One entry's line, split into its words.
@@ -264,19 +272,23 @@ static bool ParseEntry(const std::vector<std::string>& words, bool utf8, const s
     *error = TargetNameProblem(entry.name);
     if (!error->empty())
         return false;
-    bool versionGiven = false, sizeGiven = false;
-    Base base = Base::NotGiven;
+    KeysGiven given;
     for (size_t i = 2; i < words.size(); ++i) {
         size_t equals = words[i].find('=');
         if (equals == std::string::npos) {
             *error = "expected key=value, not '" + words[i] + "'";
             return false;
         }
-        if (!ApplyKey(words[i].substr(0, equals), words[i].substr(equals + 1), item, &versionGiven, &sizeGiven,
-                      &base, error))
+        if (!ApplyKey(words[i].substr(0, equals), words[i].substr(equals + 1), item, &given, error))
             return false;
     }
-    return CheckEntryKeys(item, versionGiven, sizeGiven, base, error);
+    if (const char* fault = EntryKeysFault(*item, given)) {
+        *error = fault;
+        return false;
+    }
+    FillInKeyDefaults(item, given);
+    *error = PackedTargetNameProblem(entry.name, entry.flags & kInSystemDirectory);
+    return error->empty();
 }
 
 bool ParseManifest(const std::string& text, const std::vector<std::string>& folders,
@@ -397,4 +409,23 @@ ManifestEntry* FindUninstallerEntry(std::vector<ManifestEntry>* entries)
             && ComparableTargetName(item.entry.name) == uninstaller)
             return &item;
     return nullptr;
+}
+
+bool AddDefaultUninstaller(std::vector<ManifestEntry>* entries, const std::string& source, std::string* error)
+{
+    TargetNameIndex targets;
+    for (const ManifestEntry& item : *entries)
+        AddTargetName(&targets, item.entry.name, item.entry.flags & kInSystemDirectory,
+                      "line " + std::to_string(item.line), error);
+    ManifestEntry uninstaller;
+    uninstaller.source = uninstaller.sourceWord = source;
+    uninstaller.entry.name = kUninstallerName;
+    uninstaller.entry.flags = kLogForUninstall;
+    uninstaller.entry.sourceAttributes = kShippedSourceAttributes;
+    if (!AddTargetName(&targets, uninstaller.entry.name, false, "", error)) {
+        *error = "cannot add " + source + " as the uninstaller: " + *error;
+        return false;
+    }
+    entries->push_back(std::move(uninstaller));
+    return true;
 }

@@ -54,3 +54,7 @@ bool ReadManifest(const std::string& path, const std::vector<std::string>& sourc
 // The entry with a source that installs the uninstaller ("Uninstall.exe" in the install
 // folder, the name compared as Windows compares names); null when there is none.
 ManifestEntry* FindUninstallerEntry(std::vector<ManifestEntry>* entries);
+
+// Adds source as the last entry, the uninstaller, for a manifest that has none (with
+// the default keys). false and *error when an entry is in its way.
+bool AddDefaultUninstaller(std::vector<ManifestEntry>* entries, const std::string& source, std::string* error);

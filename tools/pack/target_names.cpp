@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/contained_path.h"
+#include "common/product.h"
 #include "tools/pack/code_page.h"
 
 std::string TargetNameProblem(const std::string& name)
@@ -24,6 +25,38 @@ std::string TargetNameProblem(const std::string& name)
     default:
         return "the target name must not be, or hold a folder named as, a device of Windows "
                "(CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
+    }
+}
+
+// A part as Windows makes short names: '~' and digits before the extension's dot or
+// at the end, trailing dots and spaces aside ("LONGFI~1.TXT", "A~12", "dir~3").
+static bool IsShortNameShaped(const std::string& part)
+{
+    size_t end = part.find_last_not_of(". ");
+    if (end == std::string::npos)
+        return false;
+    std::string kept = part.substr(0, end + 1);
+    size_t dot = kept.rfind('.');
+    std::string stem = dot == std::string::npos ? kept : kept.substr(0, dot);
+    size_t digits = stem.find_last_not_of("0123456789");
+    return digits != std::string::npos && digits + 1 < stem.size() && stem[digits] == '~';
+}
+
+std::string PackedTargetNameProblem(const std::string& name, bool inSystemDirectory)
+{
+    if (!inSystemDirectory && ComparableTargetName(name) == ComparableTargetName(kUninstallLogName))
+        return "the target " + name + " is the setup program's own uninstall log, which setup holds open while "
+               "it installs, so every run would fail";
+    for (size_t start = 0;;) {
+        size_t end = name.find('\\', start);
+        std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (IsShortNameShaped(part))
+            return "the target " + name + " has a part shaped like a short name Windows makes (" + part
+                   + ": '~' and digits before the extension or the end), which on volumes that make short names "
+                     "can stand for another entry's file";
+        if (end == std::string::npos)
+            return "";
+        start = end + 1;
     }
 }
 

@@ -9,6 +9,11 @@
 // as a sentence starting "the target name".
 std::string TargetNameProblem(const std::string& name);
 
+// "" when the packer packs an entry of this name (one TargetNameProblem accepts);
+// otherwise why not, naming the target: the uninstall log's own name in the install
+// folder, or a part shaped like a short name Windows makes ("LONGFI~1.TXT").
+std::string PackedTargetNameProblem(const std::string& name, bool inSystemDirectory);
+
 // The name as Windows compares it: each part without its trailing dots and spaces,
 // upper-cased over Windows-1252.
 std::string ComparableTargetName(const std::string& name);

@@ -1,8 +1,9 @@
-// arbolix-pack uninstaller [--source-dir DIR]... MANIFEST -o FILE
-// Copies the file the manifest packs as the uninstaller, so that the copy can be
-// signed before archive --uninstaller packs it in the original's place. A manifest
-// without an uninstaller is a fault: its setup program would register an uninstaller
-// it never installs.
+// arbolix-pack uninstaller [--source-dir DIR]... [--default-uninstaller FILE] MANIFEST -o FILE
+// Copies the file the manifest packs as the uninstaller (or the default one, which
+// archive --default-uninstaller adds when the manifest has none), so that the copy
+// can be signed before archive --uninstaller packs it in the original's place. A
+// manifest without an uninstaller, and no default, is a fault: its setup program
+// would register an uninstaller it never installs.
 #include <stdio.h>
 #include <string.h>
 
@@ -23,13 +24,15 @@ static int Fail(const std::string& message)
 
 int RunUninstallerCommand(int argc, char** argv)
 {
-    std::string manifest, output;
+    std::string manifest, output, defaultUninstaller;
     std::vector<std::string> sourceDirs;
     for (int i = 0; i < argc; ++i) {
-        bool valued = !strcmp(argv[i], "-o") || !strcmp(argv[i], "--source-dir");
+        bool valued = !strcmp(argv[i], "-o") || !strcmp(argv[i], "--source-dir")
+                      || !strcmp(argv[i], "--default-uninstaller");
         if (valued && i + 1 == argc) return UsageError("uninstaller", (std::string(argv[i]) + " needs a value").c_str());
         if (!strcmp(argv[i], "-o")) output = argv[++i];
         else if (!strcmp(argv[i], "--source-dir")) sourceDirs.push_back(argv[++i]);
+        else if (!strcmp(argv[i], "--default-uninstaller")) defaultUninstaller = argv[++i];
         else if (manifest.empty() && argv[i][0] != '-') manifest = argv[i];
         else return UsageError("uninstaller", ("unexpected argument '" + std::string(argv[i]) + "'").c_str());
     }
@@ -39,6 +42,9 @@ int RunUninstallerCommand(int argc, char** argv)
     std::string why;
     if (!ReadManifest(manifest, sourceDirs, &items, &why))
         return Fail(why);
+    if (!FindUninstallerEntry(&items) && !defaultUninstaller.empty()
+        && !AddDefaultUninstaller(&items, defaultUninstaller, &why))
+        return Fail(manifest + ": " + why);
     const ManifestEntry* uninstaller = FindUninstallerEntry(&items);
     if (!uninstaller)
         return Fail(manifest + ": no entry installs " + kUninstallerName + " into the install folder");

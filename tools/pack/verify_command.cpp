@@ -1,12 +1,16 @@
-// arbolix-pack verify ARCHIVE | SETUP.exe
+// arbolix-pack verify [--arch x86|x64] ARCHIVE | SETUP.exe
 // Unpacks every piece as the setup program would and checks that each fills its
 // size exactly, that the setup program installs every name and that no two entries
 // are one file on Windows; the first fault is named with its entry and the exit
-// status is 1. An executable that is not a setup program is a fault too. The setup
-// program and every program in the archive are said to be signed or not, and a
-// signature that does not cover its file as it is is a fault.
+// status is 1. An executable that is not a setup program is a fault too, and so is a
+// payload checksum that is not the archive's. The setup program and every program
+// in the archive are said to be signed or not, and a signature that does not cover
+// its file as it is is a fault. An archive file larger than the setup program of
+// --arch (x86 by default) can carry is a fault, found from its size before reading.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <string>
@@ -17,8 +21,10 @@
 #include "payload/text_resource.h"
 #include "tools/pack/archive_check.h"
 #include "tools/pack/archive_input.h"
+#include "tools/pack/archive_limits.h"
 #include "tools/pack/commands.h"
 #include "tools/pack/help.h"
+#include "tools/pack/payload_checksum.h"
 #include "tools/pack/pe_resources.h"
 #include "tools/pack/signature.h"
 
@@ -82,21 +88,93 @@ static int CheckSetupProgram(const std::string& path, const ArchiveInput& input)
     return 0;
 }
 
+// A setup program's payload checksum, when it carries one, must be its archive's.
+// 0 to go on with the archive, or the status to end with.
+static int CheckChecksum(const std::string& path, const ArchiveInput& input)
+{
+    ChecksumFinding found = CheckPayloadChecksum(input.hasChecksum, input.checksum, input.hasArchive, input.archive);
+    switch (found.state) {
+    case ChecksumState::None:
+        printf("%s: no payload checksum (no resource Z/111)\n", path.c_str());
+        return 0;
+    case ChecksumState::Matches:
+        printf("%s: payload checksum CRC-32 %s, matches the archive\n", path.c_str(),
+               ChecksumText(found.stored).c_str());
+        return 0;
+    case ChecksumState::Malformed:
+        return Fault(path, "the payload checksum (resource Z/111) has " + std::to_string(found.size)
+                               + " bytes, not " + std::to_string(kChecksumResourceSize));
+    case ChecksumState::DoesNotMatch:
+        return Fault(path, "the payload checksum (resource Z/111) is CRC-32 " + ChecksumText(found.stored)
+                               + ", but the archive's is " + ChecksumText(found.actual)
+                               + ": the archive is not the one that was packed");
+    case ChecksumState::WithoutArchive:
+        break;
+    }
+    return Fault(path, "a payload checksum (resource Z/111) without a payload archive (resource Z/110)");
+}
+
+// "" when an archive of size bytes fits the setup program of arch; otherwise the fault.
+static std::string ArchiveSizeFault(uint64_t size, TargetArch arch)
+{
+    std::string problem = ArchiveSizeProblem(size, arch);
+    return problem.empty() ? "" : "the payload archive is " + ArchiveSizeText(size) + "; " + problem;
+}
+
+// An archive file too large is refused before it is read: it is any file that does
+// not start as every Windows executable does ("MZ").
+static std::string ArchiveFileSizeFault(const std::string& path, TargetArch arch)
+{
+    struct stat status;
+    FILE* file = fopen(path.c_str(), "rb");
+    char start[2] = {0, 0};
+    bool program = !file || fread(start, 1, 2, file) != 2 || !memcmp(start, "MZ", 2);
+    if (file) fclose(file);
+    if (program || stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return "";
+    return ArchiveSizeFault((uint64_t)status.st_size, arch);
+}
+
+// 0 when the command line is whole, or the status to end with.
+static int ReadArguments(int argc, char** argv, std::string* path, TargetArch* arch)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (!strcmp(argv[i], "--arch")) {
+            if (i + 1 == argc) return UsageError("verify", "--arch needs a value");
+            if (!ParseTargetArch(argv[++i], arch)) return UsageError("verify", "--arch takes x86 or x64");
+        } else if (path->empty() && argv[i][0] != '-') {
+            *path = argv[i];
+        } else {
+            return UsageError("verify", path->empty() ? ("unexpected argument '" + std::string(argv[i]) + "'").c_str()
+                                                      : "one file at a time");
+        }
+    }
+    return path->empty() ? UsageError("verify", "an archive or a setup program is needed") : 0;
+}
+
 int RunVerifyCommand(int argc, char** argv)
 {
-    if (argc != 1)
-        return UsageError("verify", argc ? "one file at a time" : "an archive or a setup program is needed");
-    std::string path = argv[0];
+    std::string path;
+    TargetArch arch = TargetArch::X86;
+    int status = ReadArguments(argc, argv, &path, &arch);
+    if (status)
+        return status;
+    std::string fault = ArchiveFileSizeFault(path, arch);
+    if (!fault.empty())
+        return Fault(path, fault);
     ArchiveInput input;
     std::string error;
     if (!LoadArchiveInput(path, &input, &error)) {
         fprintf(stderr, "arbolix-pack verify: %s\n", error.c_str());
         return 1;
     }
+    fault = input.fromSetupProgram ? "" : ArchiveSizeFault(input.archive.size(), arch);
+    if (!fault.empty())
+        return Fault(path, fault);
     if (input.fromSetupProgram) {
         if (input.signature < 0)
             return Fault(path, input.signatureFault);
-        int status = CheckSetupProgram(path, input);
+        status = CheckSetupProgram(path, input);
         if (status)
             return status;
         printf("%s: %s\n", path.c_str(),
@@ -104,13 +182,16 @@ int RunVerifyCommand(int argc, char** argv)
                                   + "; the signature covers the file as it is (its certificate's trust is not "
                                     "checked here)").c_str()
                                : "not signed");
+        status = CheckChecksum(path, input);
+        if (status)
+            return status;
         if (!input.hasArchive) {
             printf("%s: OK, a setup program without a payload archive (no resource Z/110): it installs no "
                    "files\n", path.c_str());
             return 0;
         }
     }
-    std::string fault = FindArchiveFault(input.archive);
+    fault = FindArchiveFault(input.archive);
     if (!fault.empty())
         return Fault(path, fault);
     ArchiveReader reader;
