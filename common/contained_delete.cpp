@@ -38,14 +38,21 @@ static int StartsWith(const char* text, const char* prefix)
 }
 
 // The handle's path as Windows resolved it, "\\?\C:\..." or "\\?\UNC\server\...",
-// in the form the log's paths take.
-static int ReadRealPath(HANDLE handle, char* dest)
+// in the form the log's paths take. Some file systems (RAM disks, some network
+// redirectors) cannot tell it so: then the NT path, "\Device\...", which matches no
+// path of the log but still compares as it should with another real path.
+int RealPathOfHandle(HANDLE handle, char* dest)
 {
+    enum { kVolumeNameDos = 0, kVolumeNameNt = 2 };
     dest[0] = 0;
-    char resolved[kPathCapacity + 8];
-    DWORD length = Kernel().getFinalPathNameByHandle(handle, resolved, sizeof resolved, 0);
-    if (length == 0 || length >= sizeof resolved)
+    if (!Kernel().getFinalPathNameByHandle)
         return 0;
+    char resolved[kPathCapacity + 8];
+    DWORD length = Kernel().getFinalPathNameByHandle(handle, resolved, sizeof resolved, kVolumeNameDos);
+    if (length == 0 || length >= sizeof resolved) {
+        length = Kernel().getFinalPathNameByHandle(handle, resolved, sizeof resolved, kVolumeNameNt);
+        return length > 0 && length < sizeof resolved && CopyText(dest, kPathCapacity, resolved);
+    }
     if (StartsWith(resolved, "\\\\?\\UNC\\")) {
         resolved[6] = '\\';
         return CopyText(dest, kPathCapacity, resolved + 6);
@@ -62,7 +69,7 @@ int RealPathOf(const char* path, char* dest)
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
-    int read = ReadRealPath(handle, dest);
+    int read = RealPathOfHandle(handle, dest);
     CloseHandle(handle);
     return read;
 }
@@ -83,7 +90,7 @@ DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, Deletio
         CloseHandle(handle);
         return error;
     }
-    if (!ReadRealPath(handle, candidate->realPath)) {
+    if (!RealPathOfHandle(handle, candidate->realPath)) {
         CloseHandle(handle);
         return ERROR_FILENAME_EXCED_RANGE;
     }

@@ -13,9 +13,12 @@
 int CanDeleteThroughHandles();
 
 // The real path of an existing file or folder, every link on its way followed: the
-// long form, without "\\?\" (UNC paths as \\server\share\...). dest holds
-// kPathCapacity characters; 0 and dest empty when it cannot be found or told.
+// long form, without "\\?\" (UNC paths as \\server\share\...), or where the file
+// system cannot tell that, the NT form ("\Device\..."). dest holds kPathCapacity
+// characters; 0 and dest empty when it cannot be found or told.
 int RealPathOf(const char* path, char* dest);
+// The same for an open handle.
+int RealPathOfHandle(HANDLE handle, char* dest);
 
 // A file or folder opened for deletion.
 struct DeletionCandidate {

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "common/contained_delete.h"
 #include "common/windows_error.h"
 
 static DWORD ReadWhole(HANDLE file, char* buffer, DWORD size, DWORD* total)
@@ -18,13 +19,15 @@ static DWORD ReadWhole(HANDLE file, char* buffer, DWORD size, DWORD* total)
     return 0;
 }
 
-DWORD ReadLogFile(const char* path, LogFile* log)
+DWORD ReadLogFile(const char* path, LogFile* log, char* realPath)
 {
     log->bytes = 0;
     log->length = 0;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (file == INVALID_HANDLE_VALUE)
         return LastErrorOr(ERROR_FILE_NOT_FOUND);
+    if (realPath)
+        RealPathOfHandle(file, realPath);
     DWORD error = 0;
     DWORD size = GetFileSize(file, 0);
     if (size == INVALID_FILE_SIZE || size > kLogSizeLimit)

@@ -13,9 +13,10 @@ struct LogFile {
     DWORD length;
 };
 
-// Reads the whole file at path. 0, or the Windows error (ERROR_FILE_TOO_LARGE for a
-// file over kLogSizeLimit): then nothing is held.
-DWORD ReadLogFile(const char* path, LogFile* log);
+// Reads the whole file at path, and into realPath (kPathCapacity, when not null) its
+// real path read through the same handle ("" when it cannot be told). 0, or the
+// Windows error (ERROR_FILE_TOO_LARGE for a file over kLogSizeLimit): then nothing is held.
+DWORD ReadLogFile(const char* path, LogFile* log, char* realPath);
 void FreeLogFile(LogFile* log);
 
 // The file's bytes as a text to read lines from.

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "common/contained_create.h"
 #include "common/contained_path.h"
 #include "common/path_text.h"
 #include "common/prompts.h"
@@ -80,26 +81,6 @@ static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char
     return error;
 }
 
-static HANDLE CreateReadOnlyFile(const char* target)
-{
-    return CreateFileA(target, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN,
-                       0);
-}
-
-// A read-only file (as every file this program writes) refuses to be replaced: only
-// then is it made writable and tried again, which spares every new file a lookup.
-static HANDLE CreateOrReplaceFile(const char* target)
-{
-    HANDLE file = CreateReadOnlyFile(target);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED)
-        return file;
-    if (!SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    return CreateReadOnlyFile(target);
-}
-
 // Asks whether to abort, retry or ignore; *failure is the failure's code, whatever
 // the answer.
 static unsigned long ReportFailure(const char* file, DWORD error, const char* reason, DWORD* failure)
@@ -148,13 +129,16 @@ unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
     CreateFolderAndLogIt(parent);
 
     const char* reason = kReasonRunningApplications;
-    HANDLE file = CreateOrReplaceFile(target);
+    // A system file is replaced where it stands; an installed one never through a link.
+    const char* realFolder = entry->flags & kInSystemDirectory ? "" : g_setup.realInstallFolder;
+    DWORD error;
+    HANDLE file = CreateFileInside(target, realFolder, 0, FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, &error);
     if (file == INVALID_HANDLE_VALUE)
-        return ReportFailure(target, GetLastError(), reason, failure);
+        return ReportFailure(target, error, reason, failure);
     // A line the log loses is the log's own failure; the file goes on.
     if (entry->flags & kLogForUninstall)
         LogInstalledFile(target);
-    DWORD error = WriteEntryData(file, entry, &reason);
+    error = WriteEntryData(file, entry, &reason);
     if (!CloseHandle(file) && !error)
         error = LastErrorOr(ERROR_WRITE_FAULT);
     if (!error)

@@ -43,7 +43,7 @@ static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
     path[length] = 0;
     if (IsShortcut(path))
         return;
-    if (!IsInsideFolder(path, cleanup->installFolder) && !IsInsideFolder(path, cleanup->systemFolder))
+    if (!IsInsideFolder(path, cleanup->installFolder))
         return;
     cleanup->deleteFile(path, cleanup->context);
 }
@@ -52,6 +52,11 @@ static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
 static void KeepFolderLine(PreviousLogCleanup* cleanup, const char* line)
 {
     size_t length = TextLength(line);
+    char path[kLogLineCapacity];
+    memcpy(path, line + 1, length - 1);
+    path[length - 1] = 0;
+    if (IsSamePath(path, cleanup->systemFolder) || IsInsideFolder(path, cleanup->systemFolder))
+        return;
     if (cleanup->keptLength + length + 1 >= cleanup->keptCapacity)
         return;
     char* end = cleanup->keptFolderLines + cleanup->keptLength;

@@ -1,10 +1,13 @@
 #include "records/uninstall_log.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/contained_create.h"
 #include "common/contained_delete.h"
+#include "common/contained_path.h"
 #include "common/folders.h"
 #include "common/log_file.h"
 #include "common/path_text.h"
@@ -32,32 +35,53 @@ static int MakeLogPath(char* path)
     return JoinPath(path, g_setup.installFolder, kUninstallLogName);
 }
 
-// The context holds the real paths of the install folder and the system directory.
-static void DeleteIfInsideRealFolders(const char* path, void* realFolders)
+// An uninstaller ending holds the folder a moment to remove it, if it is empty.
+enum { kHoldAttempts = 20, kHoldRetryMs = 50 };
+
+int HoldInstallFolder()
 {
-    DeleteFileInside(path, (const char* const*)realFolders, 2);
+    int created = 0;
+    for (int attempt = 0; attempt < kHoldAttempts && !g_setup.installFolderHold; ++attempt) {
+        created = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS || created;
+        // Listing counts as a use of the folder, so that no one may delete it meanwhile.
+        HANDLE hold = CreateFileA(g_setup.installFolder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+        if (hold != INVALID_HANDLE_VALUE) {
+            g_setup.installFolderHold = hold;
+            RealPathOfHandle(hold, g_setup.realInstallFolder);
+        } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            Sleep(kHoldRetryMs);
+        } else if (attempt > 0) {
+            break;
+        }
+    }
+    return created;
+}
+
+static void DeleteIfInsideRealFolder(const char* path, void* realFolder)
+{
+    const char* folder = (const char*)realFolder;
+    DeleteFileInside(path, &folder, 1);
 }
 
 char* CleanUpPreviousLog()
 {
-    char logPath[kPathCapacity];
+    // The log's own real path, read through the handle its lines are read through,
+    // must lie inside the folder's: a log that a link leads to is not this folder's.
+    char logPath[kPathCapacity], realLogPath[kPathCapacity];
     LogFile previous;
-    if (!MakeLogPath(logPath) || ReadLogFile(logPath, &previous))
+    if (!g_setup.realInstallFolder[0] || !MakeLogPath(logPath) || ReadLogFile(logPath, &previous, realLogPath))
         return 0;
     size_t capacity = (size_t)previous.length + 2;
-    char* kept = (char*)malloc(capacity);
+    char* kept = IsInsideFolder(realLogPath, g_setup.realInstallFolder) ? (char*)malloc(capacity) : 0;
     if (kept) {
         kept[0] = 0;
         char systemFolder[kPathCapacity];
         UINT systemLength = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
         if (systemLength == 0 || systemLength >= sizeof systemFolder)
             systemFolder[0] = 0;
-        char realInstallFolder[kPathCapacity], realSystemFolder[kPathCapacity];
-        RealPathOf(g_setup.installFolder, realInstallFolder);
-        RealPathOf(systemFolder, realSystemFolder);
-        const char* realFolders[2] = {realInstallFolder, realSystemFolder};
         PreviousLogCleanup cleanup = {g_setup.installFolder, systemFolder, kept, capacity, 0,
-                                      DeleteIfInsideRealFolders, realFolders};
+                                      DeleteIfInsideRealFolder, g_setup.realInstallFolder};
         LogText text = LogTextOf(previous);
         DeleteLoggedFilesKeepFolderLines(NextLogByte, &text, &cleanup);
     }
@@ -99,10 +123,20 @@ DWORD OpenUninstallLog()
     g_writeFailed = 0;
     if (!MakeLogPath(logPath))
         return ERROR_INVALID_NAME;
-    SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);
-    g_setup.uninstallLog = fopen(logPath, "wt");
-    if (!g_setup.uninstallLog)
+    DWORD error;
+    HANDLE file = CreateFileInside(logPath, g_setup.realInstallFolder, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   FILE_ATTRIBUTE_NORMAL, &error);
+    if (file == INVALID_HANDLE_VALUE)
         return ERROR_INVALID_NAME;
+    int descriptor = _open_osfhandle((intptr_t)file, _O_WRONLY | _O_TEXT);
+    g_setup.uninstallLog = descriptor == -1 ? 0 : _fdopen(descriptor, "wt");
+    if (!g_setup.uninstallLog) {
+        if (descriptor == -1)
+            CloseHandle(file);
+        else
+            _close(descriptor);
+        return ERROR_INVALID_NAME;
+    }
     StartLogCommits();
     return 0;
 }
@@ -181,6 +215,10 @@ DWORD CreateFolderAndLogIt(const char* folder)
 
 DWORD CloseUninstallLog()
 {
+    if (g_setup.installFolderHold)
+        CloseHandle(g_setup.installFolderHold);
+    g_setup.installFolderHold = 0;
+    g_setup.realInstallFolder[0] = 0;
     if (!g_setup.uninstallLog)
         return 0;
     StopLogCommits();

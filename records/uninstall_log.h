@@ -7,9 +7,14 @@
 
 // The steps of starting a log, in the install sequence's order.
 
-// Deletes the files the install folder's previous log lists (shortcuts excepted,
-// and only what really lies inside the install folder or the system directory) and
-// returns its folder lines, each ended by "\n" (malloc'd), or null without a previous log.
+// Creates the install folder and holds it open until the log is closed, so that an
+// uninstaller still ending cannot remove it meanwhile (if it removed it just before,
+// it is made again), and reads its real path through that handle. 1 when this made it.
+int HoldInstallFolder();
+// Deletes the files the install folder's previous log lists, only what really lies
+// inside the install folder and never shortcuts, and returns its folder lines but
+// those of the system directory, each ended by "\n" (malloc'd). Null without a
+// previous log, or when the log is not really in the install folder.
 char* CleanUpPreviousLog();
 // Creates the new log, empty, and starts committing it to disk each second.
 // ERROR_INVALID_NAME (123) when it cannot be created.
@@ -33,6 +38,6 @@ DWORD CreateFolderAndLogIt(const char* folder);
 // ERROR_INVALID_NAME when that fails.
 DWORD CommitUninstallLog();
 
-// Commits and closes the log; a log that is not open is left alone. ERROR_INVALID_NAME
-// when the commit or the close fails or any line was lost.
+// Commits and closes the log and lets the install folder go; a log that is not open is
+// left alone. ERROR_INVALID_NAME when the commit or the close fails or any line was lost.
 DWORD CloseUninstallLog();

@@ -52,7 +52,7 @@ int StartUninstallLog(DWORD* failure)
 {
     *failure = 0;
     ShowWaitCursor();
-    int createdFolder = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS;
+    int createdFolder = HoldInstallFolder();
     char* keptFolderLines = CleanUpPreviousLog();
     DWORD error = OpenUninstallLog();
     NoteFailure(error, failure);

@@ -8,9 +8,9 @@
 // setup state. 1 on success; 0 on failure.
 int RunInstallSequence(HWND dialog);
 
-// The attempt's first step: the install folder created, the files of the previous log
-// deleted, the new log opened and started with the folder lines (the created folder's
-// and the previous log's). 1: go on, with a log or without one the user agreed to;
+// The attempt's first step: the install folder created and held, the files of the
+// previous log deleted, the new log opened and started with the folder lines (the
+// created folder's and the previous log's). 1: go on, with a log or without one the user agreed to;
 // 0: stop. *failure is ERROR_INVALID_NAME (123) when the log could not be created or
 // written, else 0.
 int StartUninstallLog(DWORD* failure);

@@ -26,6 +26,10 @@ struct SetupState {
     int silent;                     // -USilent
     int allUsers;                   // shortcuts go to the common shell folders
     char installFolder[kPathCapacity];
+    // During an attempt: the folder held open, so that nothing removes or swaps it
+    // meanwhile, and its real path read through that handle ("" when unknown).
+    HANDLE installFolderHold;
+    char realInstallFolder[kPathCapacity];
     int launchAfterInstall;
     int runtimeMissing;             // the runtime prerequisite could not be installed
     int runtimePromptState;         // nonzero once the prerequisite was dealt with

@@ -32,9 +32,11 @@ static void ShellFolderPath(int csidl, char* folder)
     allocator->Release();
 }
 
-void FindAllowedFolders()
+DWORD FindAllowedFolders()
 {
-    RealPathOf(g_uninstall.installFolder, g_uninstall.realInstallFolder);
+    // Without the folder's real path no file could be told to lie inside it.
+    if (!RealPathOf(g_uninstall.installFolder, g_uninstall.realInstallFolder))
+        return ERROR_CANT_RESOLVE_FILENAME;
     static const int kShortcutFolders[kShortcutFolderCapacity] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
                                                                   CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY};
     g_uninstall.shortcutFolderCount = 0;
@@ -44,6 +46,7 @@ void FindAllowedFolders()
         if (folder[0] && RealPathOf(folder, g_uninstall.shortcutFolders[g_uninstall.shortcutFolderCount]))
             ++g_uninstall.shortcutFolderCount;
     }
+    return 0;
 }
 
 // C:\ or \\server\share, with or without a final '\'.

@@ -60,6 +60,11 @@ static DWORD Uninstall()
         return result;
     if (result == 0)
         ShowMessage(MB_OK | MB_ICONINFORMATION, "%s was successfully removed from your computer.", kDisplayName);
+    else if (result == ERROR_CANT_RESOLVE_FILENAME)
+        ShowMessage(MB_OK | MB_ICONERROR,
+                    "%s cannot be removed: Windows cannot tell where its folder %s really lies, so no file in it "
+                    "could be told from others.\nNothing was removed.",
+                    kDisplayName, g_uninstall.installFolder);
     else if (g_uninstall.failedPath[0])
         ShowMessage(MB_OK | MB_ICONERROR,
                     "Unable to remove %s.\nClose Arbolix and any program that uses this file, then run the "

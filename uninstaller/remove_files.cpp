@@ -58,7 +58,7 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
 {
     *installFolderListed = 0;
     LogFile log;
-    DWORD error = ReadLogFile(g_uninstall.logPath, &log);
+    DWORD error = ReadLogFile(g_uninstall.logPath, &log, 0);
     if (error)
         return error;
 

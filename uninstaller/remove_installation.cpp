@@ -11,8 +11,10 @@ DWORD RemoveInstallation(int* installFolderListed)
 {
     if (InstallFolderHoldsOthers())
         return kFolderHoldsOthers;
-    FindAllowedFolders();
-    DWORD error = RemoveShortcuts();
+    DWORD error = FindAllowedFolders();
+    if (error)
+        return error;
+    error = RemoveShortcuts();
     DWORD filesError = RemoveLoggedFiles(installFolderListed);
     if (!error)
         error = filesError;

@@ -64,12 +64,12 @@ static DWORD ReadResult(HANDLE pipe, WorkerResult* result)
     return total;
 }
 
-// The identity of the original's own file, which the copy compares before it
-// deletes the file: a later installation's uninstaller is never deleted.
-static DWORD ReadOwnIdentity(BY_HANDLE_FILE_INFORMATION* facts)
+// The identity of a file or folder (volume and index), so that what is deleted later
+// is that very one, never a newer one at the same path.
+static DWORD ReadIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* facts)
 {
-    HANDLE file = CreateFileA(g_uninstall.uninstallerPath, FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_EXISTING, 0, 0);
+    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
     if (file == INVALID_HANDLE_VALUE)
         return LastErrorOr(ERROR_FILE_NOT_FOUND);
     DWORD error = GetFileInformationByHandle(file, facts) ? 0 : LastErrorOr(ERROR_INVALID_HANDLE);
@@ -77,12 +77,18 @@ static DWORD ReadOwnIdentity(BY_HANDLE_FILE_INFORMATION* facts)
     return error;
 }
 
+static int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
 DWORD RemoveThroughTemporaryCopy()
 {
     BY_HANDLE_FILE_INFORMATION own;
     char tempFolder[kPathCapacity], copyPath[kPathCapacity];
     HANDLE deleteOnClose = INVALID_HANDLE_VALUE;
-    DWORD error = ReadOwnIdentity(&own);
+    DWORD error = ReadIdentity(g_uninstall.uninstallerPath, &own);
     if (!error)
         error = MakeTemporaryCopy(tempFolder, copyPath, &deleteOnClose);
     if (error)
@@ -143,25 +149,44 @@ static int HoldOriginalFile(const WorkerOptions& options, DeletionCandidate* ori
 {
     if (OpenDeletionCandidate(g_uninstall.uninstallerPath, 0, FILE_SHARE_READ | FILE_SHARE_DELETE, original))
         return 0;
-    const BY_HANDLE_FILE_INFORMATION& facts = original->facts;
-    if (facts.dwVolumeSerialNumber == options.volumeSerial && facts.nFileIndexHigh == options.fileIndexHigh &&
-        facts.nFileIndexLow == options.fileIndexLow)
+    BY_HANDLE_FILE_INFORMATION started = {};
+    started.dwVolumeSerialNumber = options.volumeSerial;
+    started.nFileIndexHigh = options.fileIndexHigh;
+    started.nFileIndexLow = options.fileIndexLow;
+    if (IsSameFile(original->facts, started))
         return 1;
     CloseCandidate(original);
     return 0;
 }
 
-// Moves the held file out of the install folder, into a temporary file's place, so
-// that its name is free at once: a program's file may be renamed while it runs, but
-// not deleted. An installation into the folder then writes a file of its own, never
-// into this one. Where it cannot be moved (another volume), it is deleted in place.
+// Moves the held file away from its name, so that the name is free at once: a
+// program's file may be renamed while it runs, but not deleted. An installation into
+// the folder then writes a file of its own, never into this one. Into the temporary
+// folder; where that lies on another volume, to a unique name of its own folder.
 static void MoveAside(DeletionCandidate* original)
 {
     char tempFolder[kPathCapacity], aside[kPathCapacity];
-    if (MakeTemporaryFile(tempFolder, aside))
-        return;
-    if (MoveCandidate(original, aside))
+    if (!MakeTemporaryFile(tempFolder, aside)) {
+        if (!MoveCandidate(original, aside))
+            return;
         DeleteFileA(aside);
+    }
+    if (GetTempFileNameA(g_uninstall.installFolder, "Arb", 0, aside) && MoveCandidate(original, aside))
+        DeleteFileA(aside);
+}
+
+// Removes the install folder, emptied, only when it is still the folder that was
+// emptied: never by its path, which a new installation may have made anew, and never
+// while a new installation holds it.
+static void RemoveEmptiedFolder(const BY_HANDLE_FILE_INFORMATION& emptied)
+{
+    DeletionCandidate folder;
+    if (OpenDeletionCandidate(g_uninstall.installFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              &folder))
+        return;
+    if (IsSameFile(folder.facts, emptied))
+        DeleteCandidate(&folder);
+    CloseCandidate(&folder);
 }
 
 DWORD RunAsWorker(const WorkerOptions& options)
@@ -176,6 +201,8 @@ DWORD RunAsWorker(const WorkerOptions& options)
     int holdsOriginal = result.code == 0 && HoldOriginalFile(options, &originalFile);
     if (holdsOriginal)
         MoveAside(&originalFile);
+    BY_HANDLE_FILE_INFORMATION emptied;
+    int removesFolder = result.code == 0 && installFolderListed && !ReadIdentity(g_uninstall.installFolder, &emptied);
     CopyText(result.failedPath, sizeof result.failedPath, g_uninstall.failedPath);
     DWORD written = 0;
     WriteFile(pipe, &result, sizeof result, &written, 0);
@@ -188,8 +215,8 @@ DWORD RunAsWorker(const WorkerOptions& options)
             Sleep(kRetryMs);
         if (holdsOriginal)
             CloseCandidate(&originalFile);
-        if (installFolderListed)
-            RemoveDirectoryA(g_uninstall.installFolder);
+        if (removesFolder)
+            RemoveEmptiedFolder(emptied);
     }
     CloseHandle(original);
     return result.code;

@@ -17,6 +17,8 @@ constexpr DWORD kFolderHoldsOthers = ERROR_CURRENT_DIRECTORY;
 //                             hold more than Arbolix; nothing was removed
 //   ERROR_NOT_SUPPORTED (50)  Windows before Vista, where files cannot be deleted safely
 //                             (common/contained_delete.h); nothing was removed
+//   ERROR_CANT_RESOLVE_FILENAME (1921)  the install folder's real path cannot be read
+//                             (common/contained_delete.h); nothing was removed
 //   any other code            the first file that could not be removed (5 access denied,
 //                             32 in use, ...), or why the log could not be read or the
 //                             temporary copy not started; the log, the uninstaller and the

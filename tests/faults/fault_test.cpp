@@ -158,28 +158,31 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
     std::string folder = kBase + "\\planted";
     std::string outside = kBase + "\\outside";
     std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
-    std::string systemFile = ShellFolder(CSIDL_SYSTEM) + "\\arbolix-planted.dll";
-    for (const std::string& made : {folder, outside, folder + "\\old", desktop + "\\Thesis"})
+    std::string system = ShellFolder(CSIDL_SYSTEM);
+    std::string systemFile = system + "\\arbolix-planted.dll";
+    std::string deepSystemFile = system + "\\drivers\\etc\\arbolix-planted-hosts";
+    for (const std::string& made : {folder, outside, folder + "\\old", desktop + "\\Thesis", system + "\\drivers",
+                                    system + "\\drivers\\etc"})
         CreateDirectoryA(made.c_str(), 0);
     std::string windows(MAX_PATH, 0);
     windows.resize(GetWindowsDirectoryA(&windows[0], MAX_PATH));
-    // Every kind of path a planted log may hold, the file it aims at, and whether the
-    // setup program's own cleanup deletes that: it does so in the system directory,
-    // where it writes the file again at once; the uninstaller never does.
+    // Every kind of path a planted log may hold and the file it aims at. Neither the
+    // setup program's cleanup nor the uninstaller deletes any, in the system directory
+    // at any depth neither.
     struct Planted {
         std::string line;
         std::string victim;
-        bool setupDeletes;
     } planted[] = {
-        {"f" + outside + "\\letter.txt", outside + "\\letter.txt", false},
-        {"f" + folder + "\\..\\outside\\letter.txt", outside + "\\letter.txt", false},
-        {"f" + folder + "\\old\\..\\..\\top.txt", kBase + "\\top.txt", false},
-        {"f" + outside + "\\sub.lnk", outside + "\\sub.lnk", false},
-        {"f" + folder + "\\j\\through.txt", outside + "\\through.txt", false},  // j: a link to outside
-        {"f" + folder + "\\linked.txt", outside + "\\linked.txt", false},       // a link to that file
-        {"f" + desktop + "\\Thesis\\x.docx", desktop + "\\Thesis\\x.docx", false},
-        {"f" + desktop + "\\Notes.lnk", desktop + "\\Notes.lnk", false},
-        {"f" + systemFile, systemFile, true},
+        {"f" + outside + "\\letter.txt", outside + "\\letter.txt"},
+        {"f" + folder + "\\..\\outside\\letter.txt", outside + "\\letter.txt"},
+        {"f" + folder + "\\old\\..\\..\\top.txt", kBase + "\\top.txt"},
+        {"f" + outside + "\\sub.lnk", outside + "\\sub.lnk"},
+        {"f" + folder + "\\j\\through.txt", outside + "\\through.txt"},  // j: a link to outside
+        {"f" + folder + "\\linked.txt", outside + "\\linked.txt"},       // a link to that file
+        {"f" + desktop + "\\Thesis\\x.docx", desktop + "\\Thesis\\x.docx"},
+        {"f" + desktop + "\\Notes.lnk", desktop + "\\Notes.lnk"},
+        {"f" + systemFile, systemFile},
+        {"f" + deepSystemFile, deepSystemFile},
     };
     std::string log = "f" + windows + "\\win.ini\r\nd" + outside + "\r\nd" + kBase + "\r\nd" + folder + "\\j\r\n";
     for (const Planted& p : planted) {
@@ -196,7 +199,7 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.messages.empty());
     for (const Planted& p : planted)
-        EXPECT_EQ(p.setupDeletes ? "" : "keep me", ReadWholeFile(p.victim)) << p.line;
+        EXPECT_EQ("keep me", ReadWholeFile(p.victim)) << p.line;
     EXPECT_TRUE(FileExists(windows + "\\win.ini"));
     // The log was read: what it named inside the folder is gone.
     EXPECT_FALSE(FileExists(folder + "\\old\\stale.txt"));
@@ -219,7 +222,7 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
     EXPECT_FALSE(FileExists(folder + "\\Arbolix.exe"));
     EXPECT_FALSE(FileExists(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk"));
     RemoveTree(desktop + "\\Thesis");
-    for (const std::string& path : {desktop + "\\Notes.lnk", systemFile})
+    for (const std::string& path : {desktop + "\\Notes.lnk", systemFile, deepSystemFile})
         DeleteFileA(path.c_str());
 }
 
@@ -391,6 +394,41 @@ static void WriteFiller(const std::string& path, ULONGLONG bytes)
         bytes -= part;
     }
     CloseHandle(file);
+}
+
+// With the temporary folder on another volume (drive S:, a tmpfs) the uninstaller's
+// file cannot be moved there: it takes a unique name in its own folder at once, so an
+// installation started at once into the folder writes its own and keeps it.
+TEST_F(Faults, TemporaryFolderOnAnotherVolumeFreesTheUninstallersNameAtOnce)
+{
+    std::string folder = kBase + "\\other volume";
+    std::string uninstaller = folder + "\\Uninstall.exe";
+    ASSERT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+    // Held as Windows holds an ended program's image for a moment (Wine puts off the
+    // deletion while a handle reads its attributes).
+    HANDLE holder = CreateFileA(uninstaller.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    char temp[MAX_PATH], tmp[MAX_PATH];
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
+    SetEnvironmentVariableA("TEMP", "S:\\");
+    SetEnvironmentVariableA("TMP", "S:\\");
+    SetupProcess uninstall = {};
+    ASSERT_TRUE(StartProgram(uninstaller, "-USilent", &uninstall));
+    EXPECT_EQ(0u, WaitForExit(&uninstall));
+    SetEnvironmentVariableA("TEMP", temp);
+    SetEnvironmentVariableA("TMP", tmp);
+    EXPECT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+    CloseHandle(holder);
+    // The renamed file goes once the original has ended; the new uninstaller stays.
+    EXPECT_TRUE(PollFor([&] {
+        std::vector<std::string> files;
+        ListFiles(folder, &files);
+        return files.size() == 11;
+    }));
+    ExpectCompleteInstall(folder, 11);
+    EXPECT_TRUE(FileExists(uninstaller));
 }
 
 TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)

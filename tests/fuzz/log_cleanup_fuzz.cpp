@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes as a previous uninstall log. Whatever it says, the
-// cleanup deletes only non-shortcut files inside the install or system folder, and
-// the kept folder lines never outgrow their buffer.
+// cleanup deletes only non-shortcut files inside the install folder, and the kept
+// folder lines never outgrow their buffer.
 #include <ctype.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -38,11 +38,9 @@ static bool Deletable(const std::string& path)
 {
     std::string lower = Lower(path);
     bool inside = false;
-    for (const char* folder : {kInstallFolder, kSystemFolder}) {
-        std::string prefix = Lower(folder) + "\\";
-        if (lower.compare(0, prefix.size(), prefix) == 0 && lower.size() > prefix.size())
-            inside = true;
-    }
+    std::string prefix = Lower(kInstallFolder) + "\\";
+    if (lower.compare(0, prefix.size(), prefix) == 0 && lower.size() > prefix.size())
+        inside = true;
     std::string wrapped = "\\" + lower + "\\";
     return inside && lower.find_first_of("/:", 2) == std::string::npos &&
            wrapped.find("\\..\\") == std::string::npos && wrapped.find("\\.\\") == std::string::npos &&

@@ -79,10 +79,12 @@ TEST(DeleteLoggedFilesKeepFolderLines, DeletesListedFilesAndKeepsFolderLinesInOr
         "fC:\\Apps\\Arbolix Beta\\Arbolix.exe\n"
         "dC:\\Apps\\Arbolix Beta\\SampleFiles\n"
         "fC:\\Apps\\Arbolix Beta\\SampleFiles\\a.abx\n"
-        "fC:\\windows\\system32\\mfc42.dll\n");
+        "fC:\\windows\\system32\\mfc42.dll\n"
+        "dC:\\windows\\system32\n"
+        "dC:\\Windows\\System32\\Arbolix\n");
+    // Nothing of the system directory: a shared file there may be another program's now.
     EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\Arbolix Beta\\Arbolix.exe",
-                                        "C:\\Apps\\Arbolix Beta\\SampleFiles\\a.abx",
-                                        "C:\\windows\\system32\\mfc42.dll"}),
+                                        "C:\\Apps\\Arbolix Beta\\SampleFiles\\a.abx"}),
               sorted.deleted);
     EXPECT_EQ("dC:\\Apps\\Arbolix Beta\ndC:\\Apps\\Arbolix Beta\\SampleFiles\n", sorted.kept);
 }
@@ -101,7 +103,7 @@ TEST(DeleteLoggedFilesKeepFolderLines, ShortcutsInAnyCaseAreLeftAlone)
     EXPECT_EQ("", sorted.kept);
 }
 
-TEST(DeleteLoggedFilesKeepFolderLines, FilesOutsideTheTwoFoldersAreNeverDeleted)
+TEST(DeleteLoggedFilesKeepFolderLines, FilesOutsideTheInstallFolderAreNeverDeleted)
 {
     Sorted sorted = Sort(
         "fC:\\Users\\me\\Documents\\thesis.doc\n"
@@ -113,8 +115,7 @@ TEST(DeleteLoggedFilesKeepFolderLines, FilesOutsideTheTwoFoldersAreNeverDeleted)
         "fC:\\WINDOWS\\System32\\x.dll\n"
         "fD:\\Apps\\Arbolix Beta\\a.txt\n"
         "fArbolix.exe\n");
-    EXPECT_EQ((std::vector<std::string>{"c:\\apps\\ARBOLIX BETA\\Readme.txt", "C:\\WINDOWS\\System32\\x.dll"}),
-              sorted.deleted);
+    EXPECT_EQ((std::vector<std::string>{"c:\\apps\\ARBOLIX BETA\\Readme.txt"}), sorted.deleted);
 }
 
 TEST(DeleteLoggedFilesKeepFolderLines, OddLinesAreSkippedAndNotCarriedOver)

@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include "common/contained_delete.h"
 #include "common/folders.h"
+#include "common/late_imports.h"
 #include "platform/win32.h"
+#include "tests/support/file_facts.h"
 #include "tests/support/temp_folder.h"
+#include "uninstaller/install_folders.h"
+#include "uninstaller/remove_installation.h"
+#include "uninstaller/uninstall_state.h"
 
 class CreateFolderChainTest : public ::testing::Test {
 protected:
@@ -70,4 +78,64 @@ TEST(IsDirectory, TellsFoldersFromFilesAndMissingPaths)
     EXPECT_TRUE(IsDirectory(windows));
     EXPECT_FALSE(IsDirectory((std::string(windows) + "\\notepad.exe").c_str()));
     EXPECT_FALSE(IsDirectory("C:\\no such folder here"));
+}
+
+// Some file systems (RAM disks, some network redirectors) cannot give a handle's path
+// with its drive: the lookup is made to fail so here, for the forms asked.
+static DWORD(WINAPI* g_realLookup)(HANDLE, char*, DWORD, DWORD);
+static DWORD g_failingForms;  // bit 0: the DOS form (flag 0), bit 1: the NT form (flag 2)
+
+static DWORD WINAPI FailingLookup(HANDLE handle, char* path, DWORD size, DWORD flags)
+{
+    if (g_failingForms & (flags == 0 ? 1 : 2)) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return 0;
+    }
+    return g_realLookup(handle, path, size, flags);
+}
+
+class RealPathLookupTest : public CreateFolderChainTest {
+protected:
+    void SetUp() override
+    {
+        CreateFolderChainTest::SetUp();
+        KernelImports& kernel = const_cast<KernelImports&>(Kernel());
+        g_realLookup = kernel.getFinalPathNameByHandle;
+        kernel.getFinalPathNameByHandle = FailingLookup;
+    }
+    void TearDown() override
+    {
+        const_cast<KernelImports&>(Kernel()).getFinalPathNameByHandle = g_realLookup;
+        g_failingForms = 0;
+        CreateFolderChainTest::TearDown();
+    }
+};
+
+TEST_F(RealPathLookupTest, WithoutTheDosFormFolderAndFileCompareInTheNtForm)
+{
+    g_failingForms = 1;
+    std::string file = root + "\\listed.txt";
+    WriteBytes(file, "installed");
+    char realFolder[kPathCapacity];
+    ASSERT_TRUE(RealPathOf(root.c_str(), realFolder));
+    EXPECT_EQ(0, strncmp(realFolder, "\\Device\\", 8)) << realFolder;
+    const char* folders[] = {realFolder};
+    EXPECT_EQ(0u, DeleteFileInside(file.c_str(), folders, 1));
+    EXPECT_FALSE(PathExists(file));
+}
+
+// The uninstaller, whose folder's real path cannot be read at all, touches nothing.
+TEST_F(RealPathLookupTest, UninstallerRemovesNothingFromAFolderItCannotResolve)
+{
+    g_failingForms = 3;
+    std::string file = root + "\\Arbolix.exe";
+    WriteBytes(file, "installed");
+    WriteBytes(root + "\\Uninstall.cfg", "f" + file + "\r\n");
+    UninstallState saved = g_uninstall;
+    ASSERT_TRUE(LocateInstallation((root + "\\Uninstall.exe").c_str()));
+    int installFolderListed = 0;
+    EXPECT_EQ((DWORD)ERROR_CANT_RESOLVE_FILENAME, RemoveInstallation(&installFolderListed));
+    g_uninstall = saved;
+    EXPECT_TRUE(PathExists(file));
+    EXPECT_TRUE(PathExists(root + "\\Uninstall.cfg"));
 }

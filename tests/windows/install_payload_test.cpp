@@ -13,6 +13,7 @@
 #include "scripted_dialogs.h"
 #include "setup/install_sequence.h"
 #include "tests/support/file_facts.h"
+#include "tests/support/file_links.h"
 
 // An installed file: read-only, the entry's times, the entry's bytes. Wine on Linux
 // keeps no creation time of its own and reports the last write time in its place.
@@ -153,6 +154,23 @@ TEST_F(InstallTest, ExistingReadOnlyFileIsReplaced)
     EXPECT_EQ(1, InstallAttempt());
     ExpectInstalled(folder + "\\a.txt", "new", kOverwrittenFile);
     EXPECT_EQ("f" + folder + "\\a.txt\r\n", Log());
+}
+
+// A link planted at an entry's name is not written through: under Wine, which follows
+// every link, its target's real path lies outside, so the entry is refused (Windows
+// opens the link itself, removes it and makes the file anew).
+TEST_F(InstallTest, LinkPlantedAtAFileNameIsNotWrittenThrough)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    std::string victim = root + "\\victim.txt";
+    WriteBytes(victim, "someone else's");
+    FileLink link(FileLink::kLinuxSymlink, victim, folder + "\\a.txt");
+    ASSERT_TRUE(link.made());
+    UseEntries({FileEntry("a.txt", "ours")});
+    g_setup.silent = 1;
+    EXPECT_EQ(0, InstallAttempt());
+    EXPECT_EQ(29u, exitCode);
+    EXPECT_EQ("someone else's", ReadBytes(victim));
 }
 
 TEST_F(InstallTest, SystemDirectoryEntryLogsNoFolderLine)

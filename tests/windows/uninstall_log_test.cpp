@@ -132,7 +132,7 @@ TEST_F(UninstallLogTest, PreviousLogOfFileLinesOnlyLeavesNoKeptLines)
     EXPECT_EQ("", ReadBytes(logPath));
 }
 
-TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
+TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallFolder)
 {
     std::string elsewhere = root + "\\Elsewhere";
     CreateDirectoryA(elsewhere.c_str(), 0);
@@ -161,9 +161,28 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallAndSystemFolders)
     ASSERT_EQ(1, StartUninstallLog(&failure));
     EXPECT_EQ("keep me", ReadBytes(elsewhere + "\\precious.txt"));
     EXPECT_EQ("keep me too", ReadBytes(folder + "\\keep.txt"));
-    EXPECT_FALSE(PathExists(systemFile));
+    EXPECT_TRUE(PathExists(systemFile));
     SetFileAttributesA(systemFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(systemFile.c_str());
+}
+
+// A log that a link at "Uninstall.cfg" leads to is not this folder's: its lines are
+// not used, and it is not written through (Wine follows the link, so the log cannot be
+// made: Windows would remove the link itself and make the log anew).
+TEST_F(UninstallLogTest, LogThatALinkLeadsToIsNeitherReadNorWrittenThrough)
+{
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteBytes(folder + "\\keep.txt", "keep me");
+    std::string elsewhere = root + "\\elsewhere.cfg";
+    std::string plantedLog = "f" + folder + "\\keep.txt\r\n";
+    WriteBytes(elsewhere, plantedLog);
+    FileLink link(FileLink::kLinuxSymlink, elsewhere, logPath);
+    ASSERT_TRUE(link.made());
+    g_setup.silent = 1;
+    EXPECT_EQ(0, StartUninstallLog(&failure));
+    EXPECT_EQ(123u, failure);
+    EXPECT_EQ("keep me", ReadBytes(folder + "\\keep.txt"));
+    EXPECT_EQ(plantedLog, ReadBytes(elsewhere));
 }
 
 TEST_F(UninstallLogTest, SecondAttemptRemovesWhatTheFirstInstalled)

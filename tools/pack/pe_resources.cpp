@@ -45,38 +45,58 @@ static bool RvaToOffset(const std::vector<Section>& sections, uint32_t rva, uint
     return false;
 }
 
-// The entry of a resource directory (at offset dir in the resource section) that
-// matches the string name, or the numeric id when name is empty, or simply the first.
-enum class Match { Name, Id, First };
+// The resource section of an image: where it starts in the file, and its size.
+struct ResourceSection {
+    const Bytes& image;
+    size_t base;
+    size_t size;
+};
 
-static int FindDirectoryEntry(const Bytes& image, size_t base, size_t sectionSize, uint32_t dir,
-                              Match match, const std::string& name, uint16_t id, uint32_t* target)
+// What a directory entry is looked up by: the string name, the numeric id, or none
+// (the first entry).
+enum class Match { Name, Id, First };
+struct EntryKey {
+    Match match;
+    std::string name;
+    uint16_t id;
+};
+
+static bool NameMatches(const ResourceSection& section, uint32_t nameWord, const std::string& name, bool* matches)
 {
+    size_t text = section.base + (nameWord & 0x7FFFFFFFu);
+    uint16_t length;
+    if (!Read16(section.image, text, &length))
+        return false;
+    *matches = length == name.size();
+    for (uint16_t c = 0; *matches && c < length; ++c) {
+        uint16_t unit;
+        if (!Read16(section.image, text + 2 + 2 * (size_t)c, &unit))
+            return false;
+        *matches = unit == (unsigned char)name[c];
+    }
+    return true;
+}
+
+// The entry of the directory at offset dir of the resource section that matches the
+// key: 1 and its offset word in *target, 0 when there is none, -1 when malformed.
+static int FindDirectoryEntry(const ResourceSection& section, uint32_t dir, const EntryKey& key, uint32_t* target)
+{
+    const Bytes& image = section.image;
     uint16_t named, numbered;
-    if (dir > sectionSize || !Read16(image, base + dir + 12, &named) || !Read16(image, base + dir + 14, &numbered))
+    if (dir > section.size || !Read16(image, section.base + dir + 12, &named) ||
+        !Read16(image, section.base + dir + 14, &numbered))
         return -1;
     uint32_t count = (uint32_t)named + numbered;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t nameWord, offsetWord;
-        size_t at = base + dir + 16 + (size_t)i * 8;
+        size_t at = section.base + dir + 16 + (size_t)i * 8;
         if (!Read32(image, at, &nameWord) || !Read32(image, at + 4, &offsetWord))
             return -1;
-        bool matches = match == Match::First;
-        if (match == Match::Id)
-            matches = !(nameWord & 0x80000000u) && nameWord == id;
-        if (match == Match::Name && (nameWord & 0x80000000u)) {
-            size_t text = base + (nameWord & 0x7FFFFFFFu);
-            uint16_t length;
-            if (!Read16(image, text, &length))
-                return -1;
-            matches = length == name.size();
-            for (uint16_t c = 0; matches && c < length; ++c) {
-                uint16_t unit;
-                if (!Read16(image, text + 2 + 2 * (size_t)c, &unit))
-                    return -1;
-                matches = unit == (unsigned char)name[c];
-            }
-        }
+        bool matches = key.match == Match::First;
+        if (key.match == Match::Id)
+            matches = !(nameWord & 0x80000000u) && nameWord == key.id;
+        if (key.match == Match::Name && (nameWord & 0x80000000u) && !NameMatches(section, nameWord, key.name, &matches))
+            return -1;
         if (matches) {
             *target = offsetWord;
             return 1;
@@ -173,18 +193,19 @@ int FindPeResource(const Bytes& image, const std::string& type, uint16_t id, Byt
         return -1;
 
     *error = "the resource directory is malformed";
+    ResourceSection section = {image, base, resourceSize};
     uint32_t level;
-    int found = FindDirectoryEntry(image, base, resourceSize, 0, Match::Name, type, 0, &level);
+    int found = FindDirectoryEntry(section, 0, {Match::Name, type, 0}, &level);
     if (found <= 0)
         return found;
     if (!(level & 0x80000000u))
         return -1;
-    found = FindDirectoryEntry(image, base, resourceSize, level & 0x7FFFFFFFu, Match::Id, "", id, &level);
+    found = FindDirectoryEntry(section, level & 0x7FFFFFFFu, {Match::Id, "", id}, &level);
     if (found <= 0)
         return found;
     if (!(level & 0x80000000u))
         return -1;
-    found = FindDirectoryEntry(image, base, resourceSize, level & 0x7FFFFFFFu, Match::First, "", 0, &level);
+    found = FindDirectoryEntry(section, level & 0x7FFFFFFFu, {Match::First, "", 0}, &level);
     if (found <= 0 || (level & 0x80000000u))
         return found < 0 || found == 1 ? -1 : 0;
 
