@@ -1,17 +1,26 @@
 #!/usr/bin/env python3
-"""The large synthetic payload: about 200 MB in about 2,000 files in nested folders,
-text-like (compressible), random (incompressible) and half-and-half files, from a
-fixed seed so that every run measures the same bytes.
+"""The benchmark's synthetic payloads, from a fixed seed so that every run measures
+the same bytes.
 
-    make_payload.py OUT_DIR      writes OUT_DIR/files/... and OUT_DIR/payload.manifest
+    make_payload.py OUT_DIR
+        the large payload: about 200 MB in about 2,000 files in nested folders,
+        text-like (compressible), random (incompressible) and half-and-half files;
+        writes OUT_DIR/files/... and OUT_DIR/payload.manifest
+    make_payload.py --product OUT_DIR PROGRAMS_DIR DEFAULT_MANIFEST
+        a payload shaped like the product's own: the default payload's eleven files,
+        its application made 1.6 MB of program-like bytes after the stand-in (which
+        still starts and ends as before); writes OUT_DIR/Arbolix.exe and
+        OUT_DIR/payload.manifest
 """
 import os
 import random
+import re
 import sys
 
 SEED = 20261208
 FILE_COUNT = 2000
 TOTAL_BYTES = 200 * 1000 * 1000
+APPLICATION_BYTES = 1_600_000  # the product's own application, about
 FILE_TIME = 1_700_000_000  # every file's modification time, so both installers see the same
 
 WORDS = ("family tree ancestor descendant birth marriage death parish record census "
@@ -41,7 +50,41 @@ def folder_names(rng):
     return folders
 
 
+def product(out, programs, default_manifest):
+    rng = random.Random(SEED)
+    with open(os.path.join(programs, "Arbolix.exe"), "rb") as handle:
+        program = handle.read()
+    # Code-like: repeated instruction-sized words among random ones, about two thirds
+    # as large deflated, as real programs are.
+    words = [rng.randbytes(4) for _ in range(512)]
+    overlay = bytearray()
+    while len(overlay) < APPLICATION_BYTES - len(program):
+        overlay += rng.choice(words) if rng.random() < 0.7 else rng.randbytes(4)
+    os.makedirs(out, exist_ok=True)
+    application = os.path.join(out, "Arbolix.exe")
+    with open(application, "wb") as handle:
+        handle.write(program + bytes(overlay[:APPLICATION_BYTES - len(program)]))
+    os.utime(application, (FILE_TIME, FILE_TIME))
+    here = os.path.dirname(os.path.abspath(default_manifest))
+    sources = {"Arbolix.exe": application, "Uninstall.exe": os.path.join(os.path.abspath(programs), "Uninstall.exe")}
+    lines = []
+    with open(default_manifest) as handle:
+        for line in handle:
+            words = re.findall(r'"[^"]*"|\S+', line)
+            if not words or words[0].startswith("#"):
+                continue
+            source = words[0].strip('"')
+            source = sources.get(source, os.path.join(here, source))
+            lines.append(" ".join(['"%s"' % source] + words[1:]) + "\n")
+    with open(os.path.join(out, "payload.manifest"), "w") as handle:
+        handle.write("# The default payload with an application of %d bytes\n" % APPLICATION_BYTES)
+        handle.writelines(lines)
+
+
 def main():
+    if sys.argv[1] == "--product":
+        product(*sys.argv[2:5])
+        return
     out = sys.argv[1]
     rng = random.Random(SEED)
     pool = text_pool(rng, 8 << 20)

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """The files of a payload manifest, for the peer installer and the zlib figure.
 
-    payload_files.py nsis MANIFEST [--source-dir DIR]... --target T --out OUT.exe
-        prints an NSIS script installing the same files (zlib, not solid) into /D=
+    payload_files.py nsis MANIFEST [--source-dir DIR]... --target T --out OUT.exe [--same-work]
+        prints an NSIS script installing the same files (zlib, not solid) into /D=;
+        --same-work: and doing what our setup program does after its files (an
+        uninstaller, the uninstall entry, the product values, the ".abx"
+        association, the user's acknowledgement, shortcuts in the common Programs
+        and desktop folders, starting the application with /install)
     payload_files.py zlib9 MANIFEST [--source-dir DIR]...
         prints the bytes of the files each deflated alone by zlib at level 9
         (kept as they are when that is not smaller), as the archive does
@@ -50,8 +54,36 @@ def nsis(args):
             folder = parent
             out.append('  SetOutPath "$INSTDIR%s"' % ("\\" + parent if parent else ""))
         out.append('  File "/oname=%s" "%s"' % (name.replace("$", "$$"), path.replace("$", "$$")))
+    if args.same_work:
+        out += SAME_WORK
     out.append('SectionEnd')
     print("\n".join(out))
+
+
+# What our setup program writes after its files, in its order (common/product.h).
+SAME_WORK = r"""  WriteRegStr HKLM "Software\Velcordan\Arbolix" "UserAcceptedAgreement" "Y"
+  WriteRegDWORD HKCU "Software\Velcordan\Arbolix\Settings" "LicenseAgreement" 3
+  WriteRegStr HKLM "Software\Velcordan\Arbolix" "InstallPath.Beta" "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninst.exe"
+  !define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\Arbolix Beta"
+  WriteRegStr HKLM "${UNINSTALL}" "UninstallString" '"$INSTDIR\uninst.exe"'
+  WriteRegStr HKLM "${UNINSTALL}" "DisplayName" "Arbolix Beta 2.b20e"
+  WriteRegStr HKLM "${UNINSTALL}" "Publisher" "Arbolix Inc."
+  WriteRegStr HKLM "${UNINSTALL}" "URLInfoAbout" "https://www.arbolix.example/"
+  WriteRegStr HKLM "${UNINSTALL}" "HelpLink" "https://www.arbolix.example/support/"
+  WriteRegStr HKLM "Software\Classes\.abx" "" "Arbolix.Document"
+  Exec '"$INSTDIR\Arbolix.exe" /install'
+  SetOutPath "$INSTDIR"
+  SetShellVarContext all
+  CreateShortCut "$SMPROGRAMS\Arbolix Beta.lnk" "$INSTDIR\Arbolix.exe" "" "" 0 SW_SHOWNORMAL "" \
+    "Powerful graphical editor capable to create the most complex genealogy tree"
+  CreateShortCut "$DESKTOP\Arbolix Beta.lnk" "$INSTDIR\Arbolix.exe" "" "" 0 SW_SHOWNORMAL "" \
+    "Powerful graphical editor capable to create the most complex genealogy tree"
+  WriteRegStr HKLM "Software\Velcordan\Arbolix" "VersionInstalled.2.b20e" "8-12-2026"
+SectionEnd
+Section "Uninstall"
+  Delete "$INSTDIR\uninst.exe"
+""".splitlines()
 
 
 def zlib9(args):
@@ -70,6 +102,7 @@ def main():
     parser.add_argument("--source-dir", action="append", default=[])
     parser.add_argument("--target", default="amd64-unicode")
     parser.add_argument("--out", default="peer.exe")
+    parser.add_argument("--same-work", action="store_true")
     args = parser.parse_args()
     (nsis if args.command == "nsis" else zlib9)(args)
 

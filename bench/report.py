@@ -44,7 +44,7 @@ def main():
             stub = fields
         elif kind == "skipped":
             skipped.append(fields["arch"])
-    payloads = [name for name in ("default", "large") if (name, "x86") in sizes]
+    payloads = [name for name in ("default", "large", "product") if (name, "x86") in sizes]
     archs = [arch for arch, _ in PAIRS if arch not in skipped]
     rows = []
 
@@ -60,8 +60,9 @@ def main():
                 for r in runs.get((name, "ours", arch), []) if "extraction" in r]
 
     def failed(name, side, arch):
-        # Ours also writes its uninstall log into the folder.
-        expected = int(sizes[(name, arch)]["files"]) + (side == "ours")
+        # Ours also writes its uninstall log into the folder; the peer of the product's
+        # payload writes its uninstaller.
+        expected = int(sizes[(name, arch)]["files"]) + (side == "ours" or name == "product")
         return [r for r in runs.get((name, side, arch), []) if r.get("exit") != "0"
                 or int(r.get("installed", -1)) != expected]
 

@@ -123,6 +123,7 @@ int NextArchiveEntry(ArchiveReader* reader, DirectoryEntry* entry)
     size_t nextEntry, nextData;
     if (ReadEntryAt(reader, entry, &nextEntry, &nextData) != 1)
         return 0;
+    entry->index = reader->entryIndex++;
     reader->entryOffset = nextEntry;
     reader->dataOffset = nextData;
     return 1;

@@ -22,6 +22,7 @@ struct DirectoryEntry {
     uint32_t minimumVersionLS;
     const char* name;           // relative target path, inside the directory buffer
     const unsigned char* data;  // storedSize bytes, inside the resource
+    uint32_t index;             // its place in the directory, from 0
 };
 
 struct ArchiveReader {
@@ -31,6 +32,7 @@ struct ArchiveReader {
     size_t resourceSize;
     size_t entryOffset;         // next entry, from the directory's start
     size_t dataOffset;          // its stored bytes, from the resource's start
+    uint32_t entryIndex;        // its place in the directory
 };
 
 // Unpacks and checks the whole directory against the buffer and the resource.

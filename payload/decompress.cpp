@@ -42,3 +42,35 @@ int UnpackPiece(const unsigned char* source, unsigned long storedSize,
     // A stream that ends early would leave bytes never written in the installed file.
     return InflateWholeBuffer(dest, &produced, source, storedSize) == Z_OK && produced == size;
 }
+
+int StartPiece(PieceInflater* piece, const unsigned char* source, unsigned long storedSize, unsigned long size)
+{
+    memset(piece, 0, sizeof *piece);
+    piece->size = size;
+    piece->stream.next_in = (Bytef*)source;
+    piece->stream.avail_in = (uInt)storedSize;
+    return inflateInit2(&piece->stream, kWindowBitsAnyWrapper) == Z_OK ? kPieceMore : kPieceFailed;
+}
+
+int InflateChunk(PieceInflater* piece, unsigned char* dest, unsigned long capacity, unsigned long* length)
+{
+    z_stream* stream = &piece->stream;
+    stream->next_out = dest;
+    stream->avail_out = (uInt)capacity;
+    int status = inflate(stream, Z_NO_FLUSH);
+    *length = capacity - stream->avail_out;
+    piece->produced += *length;
+    // Bytes past the piece's size mean a stream too long, however it goes on.
+    if (piece->produced > piece->size)
+        return kPieceFailed;
+    if (status == Z_STREAM_END)
+        return piece->produced == piece->size ? kPieceDone : kPieceFailed;
+    // Z_OK made progress; anything else (no progress, the input at its end, a
+    // corrupt or dictionary stream) can only fail.
+    return status == Z_OK ? kPieceMore : kPieceFailed;
+}
+
+void EndPiece(PieceInflater* piece)
+{
+    inflateEnd(&piece->stream);
+}

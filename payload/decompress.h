@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <zlib.h>
 
 // No deflate stream expands more than 1032 times: a piece larger than that many
 // times its stored size can only fail to unpack.
@@ -20,3 +21,24 @@ int InflateWholeBuffer(unsigned char* dest, unsigned long* capacity,
 // Returns 1 on success, 0 when the stream is corrupt, too long or too short.
 int UnpackPiece(const unsigned char* source, unsigned long storedSize,
                 unsigned char* dest, unsigned long size);
+
+// A deflated piece inflated a chunk at a time into the caller's buffer, by the rules
+// of UnpackPiece: one zlib or gzip stream that must end at exactly its size.
+struct PieceInflater {
+    z_stream stream;
+    unsigned long size;      // what the stream must inflate to
+    unsigned long produced;
+};
+
+enum PieceStatus {
+    kPieceFailed = -1,  // corrupt, too long or too short: stop
+    kPieceDone = 0,     // the stream ended at exactly its size
+    kPieceMore = 1,     // call again for the next chunk
+};
+
+// Starts inflating the storedSize bytes at source, a stream of size bytes:
+// kPieceMore, or kPieceFailed when zlib cannot start.
+int StartPiece(PieceInflater* piece, const unsigned char* source, unsigned long storedSize, unsigned long size);
+// Inflates the next chunk, at most capacity bytes, into dest: *length bytes.
+int InflateChunk(PieceInflater* piece, unsigned char* dest, unsigned long capacity, unsigned long* length);
+void EndPiece(PieceInflater* piece);

@@ -1,14 +1,12 @@
 #include "payload/install_entry.h"
 
-#include <stdlib.h>
-
 #include "common/contained_create.h"
 #include "common/contained_path.h"
 #include "common/path_text.h"
 #include "common/prompts.h"
 #include "common/windows_error.h"
 #include "payload/archive_format.h"
-#include "payload/decompress.h"
+#include "payload/inflate_ahead.h"
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
@@ -19,15 +17,6 @@
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";
 const char kReasonWritePermission[] = "you have permission to write files in this folder";
-
-int UnpackOrShowFailure(const unsigned char* source, unsigned long storedSize,
-                        unsigned char* dest, unsigned long size)
-{
-    if (UnpackPiece(source, storedSize, dest, size))
-        return 1;
-    ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
-    return 0;
-}
 
 // The entry's full target path. 0 when the name is one the packer refuses (it could
 // lead outside its base folder, or Windows would open a device or refuse it) or the
@@ -50,30 +39,47 @@ static FILETIME ToFileTime(ArchiveTime time)
     return converted;
 }
 
-// Unpacks the entry into one buffer and writes it with one call; a stored piece is
-// written straight from the resource, without a buffer or a copy. 0, or the error of
-// the write (ERROR_WRITE_FAULT when it wrote less without one, or the piece does not
-// unpack), with the reason changed when the disk took fewer bytes than the entry's size.
-static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
+// Writes what the inflating thread makes of a deflated piece, a chunk at a time as it
+// comes. 0, or the write's error (ERROR_WRITE_FAULT when the disk took less without
+// one, with the reason that the disk may be full); a stream that does not inflate to
+// exactly the entry's size says "Unable to decompress data", in every mode, first.
+static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
-    int stored = entry->storedSize == entry->size;
-    unsigned char* buffer = 0;
-    if (!stored) {
-        buffer = (unsigned char*)malloc(entry->size ? entry->size : 1);
-        if (!buffer)
-            return ERROR_NOT_ENOUGH_MEMORY;
-        if (!UnpackOrShowFailure(entry->data, entry->storedSize, buffer, entry->size)) {
-            free(buffer);
+    for (;;) {
+        InflatedChunk chunk;
+        if (!TakeChunk(entry->index, &chunk) || chunk.failed) {
+            ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
             return ERROR_WRITE_FAULT;
         }
+        DWORD count = 0;
+        DWORD error = WriteFile(file, chunk.bytes, chunk.length, &count, 0) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+        GiveBackChunk();
+        if (!error && count != chunk.length)
+            error = ERROR_WRITE_FAULT;
+        if (error) {
+            *reason = kReasonFreeDiskSpace;
+            return error;
+        }
+        if (chunk.last)
+            return 0;
     }
-    DWORD count = 0;
-    DWORD error = WriteFile(file, stored ? entry->data : buffer, entry->size, &count, 0) ? 0 : GetLastError();
-    free(buffer);
-    if (!error && count != entry->size)
-        error = ERROR_WRITE_FAULT;
-    if (error)
-        *reason = kReasonFreeDiskSpace;
+}
+
+// Writes the entry's data, a stored piece straight from the resource in one call,
+// and sets its three times. 0, or the error of the write.
+static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
+{
+    DWORD error = 0;
+    if (entry->storedSize != entry->size) {
+        error = WriteInflatedData(file, entry, reason);
+    } else {
+        DWORD count = 0;
+        error = WriteFile(file, entry->data, entry->size, &count, 0) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+        if (!error && count != entry->size)
+            error = ERROR_WRITE_FAULT;
+        if (error)
+            *reason = kReasonFreeDiskSpace;
+    }
     FILETIME creation = ToFileTime(entry->creationTime);
     FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
     FILETIME lastWrite = ToFileTime(entry->lastWriteTime);

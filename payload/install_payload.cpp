@@ -1,21 +1,27 @@
 #include "payload/install_payload.h"
 
 #include "common/prompts.h"
+#include "payload/inflate_ahead.h"
 #include "payload/install_entry.h"
 #include "payload/module_resources.h"
 #include "state/setup_state.h"
 
-// Asks about the entry's failures until it is installed, skipped or abandoned.
-static unsigned long InstallEntryUntilSettled(const DirectoryEntry* entry, DWORD* lastFailure)
+// Asks about the entry's failures until it is installed, skipped or abandoned. A
+// retried deflated entry is inflated again from its stored bytes.
+static unsigned long InstallEntryUntilSettled(const ArchiveReader* start, const DirectoryEntry* entry,
+                                              DWORD* lastFailure)
 {
     unsigned long result;
-    do {
+    for (;;) {
         DWORD failure;
         result = InstallEntry(entry, &failure);
         if (failure)
             *lastFailure = failure;
-    } while (result == ERROR_RETRY);
-    return result;
+        if (result != ERROR_RETRY)
+            return result;
+        if (entry->storedSize != entry->size && !StartInflatingAhead(start, entry->index))
+            return ERROR_WRITE_FAULT;
+    }
 }
 
 int InstallPayload(DWORD* failure)
@@ -23,18 +29,26 @@ int InstallPayload(DWORD* failure)
     *failure = 0;
     ArchiveReader reader;
     int opened = OpenPayloadArchive(&reader);
+    if (opened == kArchiveOpened && !StartInflatingAhead(&reader, 0)) {
+        ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        opened = kArchiveUnreadable;
+    }
     if (opened != kArchiveOpened) {
         // Going on would report a successful installation with nothing installed.
         // Silently the code alone says so: a box would wait for a person.
         if (opened == kArchiveAbsent && !g_setup.silent)
             ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        CloseArchive(&reader);
         *failure = ERROR_WRITE_FAULT;
         return 0;
     }
+    const ArchiveReader start = reader;
     DirectoryEntry entry;
     int walked = 1;
     while (walked && NextArchiveEntry(&reader, &entry))
-        walked = InstallEntryUntilSettled(&entry, failure) == ERROR_SUCCESS;
+        walked = InstallEntryUntilSettled(&start, &entry, failure) == ERROR_SUCCESS;
+    // At once on Abort: the thread may be inflating entries that will never be written.
+    StopInflatingAhead();
     CloseArchive(&reader);
     return walked;
 }

@@ -1,8 +1,10 @@
 #include "payload/module_resources.h"
 
 #include <string.h>
+#include <zlib.h>
 
 #include "common/prompts.h"
+#include "payload/little_endian.h"
 #include "payload/text_resource.h"
 #include "resources/resource_ids.h"
 #include "state/setup_state.h"
@@ -27,6 +29,16 @@ char* LoadTextResource(int id, size_t* length)
     if (!FindZResource(id, &bytes, &size))
         return 0;
     return DecodeTextResource(bytes, size, length);
+}
+
+int PayloadIsIntact()
+{
+    const unsigned char *checksum, *archive;
+    DWORD checksumSize, archiveSize;
+    if (!FindZResource(IDR_PAYLOAD_CHECKSUM, &checksum, &checksumSize) ||
+        !FindZResource(IDR_PAYLOAD_ARCHIVE, &archive, &archiveSize))
+        return 1;
+    return checksumSize == 4 && crc32_z(0, archive, archiveSize) == ReadWord32(checksum);
 }
 
 int OpenPayloadArchive(ArchiveReader* reader)

@@ -15,6 +15,11 @@ int FindZResource(int id, const unsigned char** bytes, DWORD* size);
 // null (no message) when it is missing or does not decode.
 char* LoadTextResource(int id, size_t* length);
 
+// 0 when the payload archive's bytes do not match the CRC-32 the packer wrote beside
+// it (resource "Z"/111, four bytes little-endian), or that resource is malformed: the
+// setup program is damaged. 1 otherwise, also without a checksum or an archive.
+int PayloadIsIntact();
+
 enum PayloadArchiveResult {
     kArchiveAbsent,      // no payload archive resource: nothing to install, no message
     kArchiveUnreadable,  // "Unable to decompress data" has been shown

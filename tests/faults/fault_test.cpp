@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/archive_reader.h"
 #include "resources/resource_ids.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/file_links.h"
@@ -237,6 +238,70 @@ static void ExpectCompleteInstall(const std::string& folder, size_t files, bool 
     std::vector<std::string> onDisk;
     ListFiles(folder, &onDisk);
     EXPECT_EQ(std::set<std::string>(onDisk.begin(), onDisk.end()), distinct);
+}
+
+// A copy of the setup program with one byte of its payload archive changed: in a
+// stored piece, in the padding after a piece, or in a deflated piece, as a damaged
+// download or medium would have it. The payload's checksum ("Z"/111) stays.
+enum class Damage { StoredPiece, Gap, DeflatedPiece };
+
+static std::string DamagedCopy(const std::string& program, Damage damage, const std::string& copy)
+{
+    HMODULE module = LoadLibraryExA(program.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(IDR_PAYLOAD_ARCHIVE), "Z") : 0;
+    const unsigned char* resource = found ? (const unsigned char*)LockResource(LoadResource(module, found)) : 0;
+    std::string archive = resource ? std::string((const char*)resource, SizeofResource(module, found)) : "";
+    if (module)
+        FreeLibrary(module);
+    std::string bytes = ReadWholeFile(program);
+    size_t start = bytes.find(archive);
+    ArchiveReader reader;
+    if (archive.empty() || start == std::string::npos ||
+        !OpenArchiveBytes(&reader, (const unsigned char*)archive.data(), archive.size()))
+        return "";
+    size_t at = 0;
+    DirectoryEntry entry;
+    while (!at && NextArchiveEntry(&reader, &entry)) {
+        size_t piece = start + (size_t)(entry.data - reader.resource);
+        int stored = entry.storedSize == entry.size;
+        if (damage == Damage::StoredPiece && stored && entry.size)
+            at = piece + entry.size / 2;
+        if (damage == Damage::DeflatedPiece && !stored)
+            at = piece + entry.storedSize / 2;
+        if (damage == Damage::Gap && entry.storedSize % 4)
+            at = piece + entry.storedSize;
+    }
+    CloseArchive(&reader);
+    if (!at)
+        return "";
+    bytes[at] ^= 0x5A;
+    WriteBytes(copy, bytes);
+    return copy;
+}
+
+TEST_F(Faults, DamagedSetupProgramInstallsNothingAndSaysSo)
+{
+    std::string folder = kBase + "\\damaged";
+    for (Damage damage : {Damage::StoredPiece, Damage::Gap, Damage::DeflatedPiece}) {
+        SCOPED_TRACE((int)damage);
+        std::string copy = DamagedCopy(SETUP_EXE, damage, kBase + "\\DamagedSetup.exe");
+        ASSERT_FALSE(copy.empty());
+        SilentRun run = RunSilent(copy, folder);
+        EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
+        EXPECT_TRUE(run.messages.empty());
+        EXPECT_FALSE(FolderExists(folder));
+        EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+    }
+    // Not silent, it says why before it ends.
+    SetupProcess setup = {};
+    ASSERT_TRUE(StartProgram(kBase + "\\DamagedSetup.exe", "-U -Path \"" + folder + "\"", &setup));
+    ExpectMessage(setup, "This setup program is damaged and cannot install Arbolix.\n\nPlease download it again.",
+                  {IDOK}, IDOK);
+    EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, WaitForExit(&setup));
+    EXPECT_FALSE(FolderExists(folder));
+    // Without a checksum a program installs as it always did.
+    EXPECT_EQ(0u, RunSilent(UNCHECKED_SETUP_EXE, folder).exitCode);
+    ExpectCompleteInstall(folder, 11);
 }
 
 TEST_F(Faults, KilledHalfWayThenRunAgainRemovesWhatTheFirstRunInstalled)

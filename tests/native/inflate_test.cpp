@@ -112,3 +112,43 @@ TEST(UnpackPiece, RejectsStreamsTooLongTooShortOrCut)
     Bytes out(4000);
     EXPECT_EQ(0, UnpackPiece(stream.data(), stream.size() - 5, out.data(), out.size()));
 }
+
+// Inflates a piece in chunks of capacity bytes: the bytes made and the last status.
+static int InflateInChunks(const Bytes& stream, unsigned long size, unsigned long capacity, Bytes* out)
+{
+    PieceInflater piece;
+    int status = StartPiece(&piece, stream.data(), stream.size(), size);
+    Bytes chunk(capacity);
+    while (status == kPieceMore) {
+        unsigned long length = 0;
+        status = InflateChunk(&piece, chunk.data(), capacity, &length);
+        out->insert(out->end(), chunk.begin(), chunk.begin() + length);
+    }
+    EndPiece(&piece);
+    return status;
+}
+
+TEST(InflateChunk, ChunksOfAnySizeMakeTheWholePieceUnderUnpackPiecesRules)
+{
+    Bytes data = PatternBytes(10000);
+    for (Wrapper wrapper : {Wrapper::Zlib, Wrapper::Gzip}) {
+        Bytes stream = Compress(data, wrapper);
+        // Smaller than, exactly, and larger than the piece; one byte at a time too.
+        for (unsigned long capacity : {1ul, 4096ul, 9999ul, 10000ul, 10001ul, 65536ul}) {
+            Bytes out;
+            EXPECT_EQ(kPieceDone, InflateInChunks(stream, data.size(), capacity, &out)) << capacity;
+            EXPECT_EQ(data, out) << capacity;
+        }
+        struct Case {
+            unsigned long size;
+            size_t cut;
+        } failing[] = {{9999, 0}, {10001, 0}, {10000, 5}, {10000, stream.size() / 2}};
+        for (const Case& c : failing) {
+            Bytes cut(stream.begin(), stream.end() - c.cut), out;
+            EXPECT_EQ(kPieceFailed, InflateInChunks(cut, c.size, 4096, &out)) << c.size << " " << c.cut;
+        }
+    }
+    Bytes empty = Compress(Bytes(), Wrapper::Zlib), out;
+    EXPECT_EQ(kPieceDone, InflateInChunks(empty, 0, 4096, &out));
+    EXPECT_EQ(kPieceFailed, InflateInChunks(Compress(data, Wrapper::Raw), data.size(), 4096, &out));
+}

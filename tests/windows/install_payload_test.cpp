@@ -5,6 +5,7 @@
 
 #include "install_fixture.h"
 #include "payload/archive_format.h"
+#include "payload/inflate_ahead.h"
 #include "payload/install_entry.h"
 #include "payload/install_payload.h"
 #include "payload/module_resources.h"
@@ -273,6 +274,51 @@ TEST_F(InstallTest, AccessDeniedGives5AndIgnoreMovesOnKeepingTheCode)
               AskedMessages()[0].text);
     ExpectInstalled(folder + "\\b.txt", "next");
     EXPECT_EQ("f" + folder + "\\b.txt\r\n", Log());
+}
+
+// Deflated files are inflated a chunk at a time on a second thread.
+TEST_F(InstallTest, FilesAroundTheChunkSizeInstallWhole)
+{
+    std::string exact = PatternedData(kChunkSize, 1), larger = PatternedData(3 * kChunkSize + 17, 2);
+    UseEntries({FileEntry("exact.bin", exact), FileEntry("larger.bin", larger)});
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(0u, exitCode);
+    ExpectInstalled(folder + "\\exact.bin", exact);
+    ExpectInstalled(folder + "\\larger.bin", larger);
+}
+
+// The question about an entry comes while the next one is already being inflated,
+// before anything of it is written; Retry inflates the entry again from its start.
+TEST_F(InstallTest, QuestionOnAnEntryComesBeforeTheNextIsWritten)
+{
+    std::string first = PatternedData(3 * kChunkSize, 3), next = PatternedData(2 * kChunkSize, 4);
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\first.bin").c_str(), 0);  // the entry cannot be written
+    UseEntries({FileEntry("first.bin", first), FileEntry("next.bin", next)});
+    bool nextWrittenBeforeTheAnswer = true;
+    ScriptBeforeEachAnswer([&](const AskedMessage&) {
+        nextWrittenBeforeTheAnswer = PathExists(folder + "\\next.bin");
+        RemoveDirectoryA((folder + "\\first.bin").c_str());
+    });
+    ScriptMessageAnswers({IDRETRY});
+    EXPECT_EQ(1, InstallAttempt());
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_FALSE(nextWrittenBeforeTheAnswer);
+    ExpectInstalled(folder + "\\first.bin", first);
+    ExpectInstalled(folder + "\\next.bin", next);
+}
+
+TEST_F(InstallTest, CorruptPieceSaysSoEvenInSilentMode)
+{
+    PackEntry corrupt = FileEntry("a.txt", "not a deflate stream", 0x01, PieceStorage::Verbatim);
+    corrupt.verbatimSize = 100;
+    UseEntries({corrupt});
+    g_setup.silent = 1;
+    EXPECT_EQ(0, InstallAttempt());
+    EXPECT_EQ(29u, exitCode);
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), AskedMessages()[0].type);
 }
 
 TEST_F(InstallTest, RetryRepeatsTheEntryAndLogsEachOpening)

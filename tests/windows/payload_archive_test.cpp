@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "payload/archive_format.h"
-#include "payload/install_entry.h"
+#include "payload/decompress.h"
 #include "payload/module_resources.h"
 #include "scripted_dialogs.h"
 #include "state/setup_state.h"
@@ -83,7 +83,7 @@ protected:
     std::string UnpackEntry(const DirectoryEntry& entry)
     {
         std::string bytes(entry.size, '\0');
-        if (!UnpackOrShowFailure(entry.data, entry.storedSize, (unsigned char*)&bytes[0], entry.size))
+        if (!UnpackPiece(entry.data, entry.storedSize, (unsigned char*)&bytes[0], entry.size))
             return "<failed>";
         return bytes;
     }
@@ -158,8 +158,6 @@ TEST_F(PayloadArchiveTest, CorruptPieceOpensAndFailsOnlyWhenItIsUnpacked)
     EXPECT_EQ("broken.bin", entries[1].name);
     EXPECT_EQ(5000u, entries[1].entry.size);
     EXPECT_EQ("<failed>", UnpackEntry(entries[1].entry));
-    ASSERT_EQ(1u, AskedMessages().size());
-    EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
     // The reader has moved past the damaged piece's bytes to the next one.
     EXPECT_EQ(hello, UnpackEntry(entries[2].entry));
     CloseArchive(&reader);

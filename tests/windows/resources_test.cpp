@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "payload/install_entry.h"
 #include "payload/module_resources.h"
 #include "resources/resource_ids.h"
 #include "scripted_dialogs.h"
@@ -75,27 +74,6 @@ TEST_F(ResourcesTest, HeaderBeyondTheResourcesRealSizeGivesNothing)
 TEST_F(ResourcesTest, StoredTextIsReadWithItsLength)
 {
     EXPECT_EQ("Tree!", LoadText(202));
-}
-
-TEST_F(ResourcesTest, UnpackFailureShowsItsMessageEvenInSilentMode)
-{
-    g_setup.silent = 1;
-    const unsigned char junk[] = {0x78, 0x9C, 1, 2, 3, 4, 5};
-    unsigned char out[64];
-    EXPECT_EQ(0, UnpackOrShowFailure(junk, sizeof junk, out, sizeof out));
-    ASSERT_EQ(1u, AskedMessages().size());
-    EXPECT_EQ("Unable to decompress data", AskedMessages()[0].text);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), AskedMessages()[0].type);
-    EXPECT_EQ("Arbolix\xAE Setup", AskedMessages()[0].caption);
-}
-
-TEST_F(ResourcesTest, StoredPieceUnpacksWithoutAMessage)
-{
-    const unsigned char piece[] = {'a', 'b', 'c'};
-    unsigned char out[3];
-    EXPECT_EQ(1, UnpackOrShowFailure(piece, 3, out, 3));
-    EXPECT_EQ(0, memcmp(piece, out, 3));
-    EXPECT_TRUE(AskedMessages().empty());
 }
 
 // A text or ordinal field of a dialog template: 0xFFFF and a number, or UTF-16 text.

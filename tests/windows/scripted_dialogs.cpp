@@ -8,6 +8,7 @@ static std::deque<int> g_messageAnswers;
 static std::deque<std::string> g_folderAnswers;
 static std::vector<AskedMessage> g_asked;
 static std::vector<PickedFolderRequest> g_pickRequests;
+static std::function<void(const AskedMessage&)> g_beforeEachAnswer;
 
 void ScriptMessageAnswers(std::vector<int> answers)
 {
@@ -19,8 +20,14 @@ void ScriptFolderAnswer(const std::string& path)
     g_folderAnswers.push_back(path);
 }
 
+void ScriptBeforeEachAnswer(std::function<void(const AskedMessage&)> action)
+{
+    g_beforeEachAnswer = action;
+}
+
 void ResetScriptedDialogs()
 {
+    g_beforeEachAnswer = nullptr;
     g_messageAnswers.clear();
     g_folderAnswers.clear();
     g_asked.clear();
@@ -33,6 +40,8 @@ const std::vector<PickedFolderRequest>& PickedFolderRequests() { return g_pickRe
 int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
     g_asked.push_back({owner, text, caption, type});
+    if (g_beforeEachAnswer)
+        g_beforeEachAnswer(g_asked.back());
     if (g_messageAnswers.empty())
         return 0;
     int answer = g_messageAnswers.front();

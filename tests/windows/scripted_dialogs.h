@@ -2,6 +2,7 @@
 // every question asked.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct PickedFolderRequest {
 // box that could not be shown) and the picker is cancelled.
 void ScriptMessageAnswers(std::vector<int> answers);
 void ScriptFolderAnswer(const std::string& path);  // "" cancels
+// Runs before each message box is answered, as the person would act before answering.
+void ScriptBeforeEachAnswer(std::function<void(const AskedMessage&)> action);
 void ResetScriptedDialogs();
 
 const std::vector<AskedMessage>& AskedMessages();
