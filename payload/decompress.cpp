@@ -31,18 +31,6 @@ int InflateWholeBuffer(unsigned char* dest, unsigned long* capacity,
     return status;
 }
 
-int UnpackPiece(const unsigned char* source, unsigned long storedSize,
-                unsigned char* dest, unsigned long size)
-{
-    if (storedSize == size) {
-        if (size) memcpy(dest, source, size);
-        return 1;
-    }
-    unsigned long produced = size;
-    // A stream that ends early would leave bytes never written in the installed file.
-    return InflateWholeBuffer(dest, &produced, source, storedSize) == Z_OK && produced == size;
-}
-
 int StartPiece(PieceInflater* piece, const unsigned char* source, unsigned long storedSize, unsigned long size)
 {
     memset(piece, 0, sizeof *piece);
@@ -73,4 +61,29 @@ int InflateChunk(PieceInflater* piece, unsigned char* dest, unsigned long capaci
 void EndPiece(PieceInflater* piece)
 {
     inflateEnd(&piece->stream);
+}
+
+int InflateExactly(unsigned char* dest, unsigned long size, const unsigned char* source, unsigned long storedSize)
+{
+    PieceInflater piece;
+    unsigned long length;
+    unsigned char beyond;
+    int status = StartPiece(&piece, source, storedSize, size);
+    if (status == kPieceMore && size)
+        status = InflateChunk(&piece, dest, size, &length);
+    // Room for one byte more: a stream that goes on past the size fails there.
+    if (status == kPieceMore)
+        status = InflateChunk(&piece, &beyond, 1, &length);
+    EndPiece(&piece);
+    return status == kPieceDone;
+}
+
+int UnpackPiece(const unsigned char* source, unsigned long storedSize,
+                unsigned char* dest, unsigned long size)
+{
+    if (storedSize == size) {
+        if (size) memcpy(dest, source, size);
+        return 1;
+    }
+    return InflateExactly(dest, size, source, storedSize);
 }

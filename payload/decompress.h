@@ -16,6 +16,10 @@ enum { kMaximumInflateRatio = 1032 };
 int InflateWholeBuffer(unsigned char* dest, unsigned long* capacity,
                        const unsigned char* source, unsigned long sourceLength);
 
+// Inflates one zlib or gzip stream of storedSize bytes at source into dest, which it
+// must fill exactly: 1, or 0 when it is corrupt, too long or too short.
+int InflateExactly(unsigned char* dest, unsigned long size, const unsigned char* source, unsigned long storedSize);
+
 // Fills dest (exactly size bytes) from storedSize bytes at source: a copy when the
 // sizes are equal, else one zlib/gzip stream that must fill size bytes exactly.
 // Returns 1 on success, 0 when the stream is corrupt, too long or too short.

@@ -3,7 +3,6 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-#include <zlib.h>
 
 #include "payload/decompress.h"
 #include "payload/little_endian.h"
@@ -38,13 +37,9 @@ char* DecodeTextResource(const unsigned char* resource, size_t resourceSize, siz
         return 0;
     if (stored) {
         memcpy(text, data, textLength);
-    } else {
-        unsigned long produced = textLength;
-        if (InflateWholeBuffer((unsigned char*)text, &produced, data, dataLength) != Z_OK
-            || produced != textLength) {
-            free(text);
-            return 0;
-        }
+    } else if (!InflateExactly((unsigned char*)text, textLength, data, dataLength)) {
+        free(text);
+        return 0;
     }
     text[textLength] = 0;
     *length = textLength;

@@ -10,6 +10,21 @@
 #include "state/setup_state.h"
 #include "state/status_line.h"
 
+// Starts the installed application and goes on at once: WinExec would first wait
+// until the application is ready for input, which the installation does not need.
+static void StartApplication(char* commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started;
+    if (CreateProcessA(0, commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started)) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
+}
+
 // The Windows error a failed save carries, else the code of any other failed write.
 static DWORD ShortcutFailureCode(HRESULT result)
 {
@@ -37,7 +52,7 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
         FormatText(commandLine, sizeof commandLine, g_setup.launchAfterInstall ? "\"%s\"" : "\"%s\" /install",
                    application);
         if (!g_setup.runtimeMissing)
-            WinExec(commandLine, SW_SHOWNORMAL);
+            StartApplication(commandLine);
 
         created = CreateProgramsShortcut(kLinkName, application, &failedSave);
         if (desktopBoxState)
