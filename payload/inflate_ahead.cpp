@@ -51,7 +51,6 @@ enum : uint32_t { kEndOfPayload = 0xFFFFFFFFu };
 static struct {
     HANDLE thread;
     ArchiveReader reader;
-    uint32_t firstIndex;
     unsigned char* buffers;  // kChunksAhead chunks of kChunkSize
     Slot slots[kChunksAhead];
     Gate free, filled;
@@ -85,9 +84,9 @@ static DWORD WINAPI InflateEntries(void*)
     DirectoryEntry entry;
     int going = 1;
     while (going && NextArchiveEntry(&reader, &entry)) {
-        // Stored pieces are written straight from the resource.
-        if (entry.index < g_ahead.firstIndex || entry.storedSize == entry.size ||
-            entry.index < (uint32_t)g_ahead.wanted)
+        // Stored pieces are written straight from the resource; entries before the
+        // one the writer waits for (from the first it starts at) are left.
+        if (entry.storedSize == entry.size || entry.index < (uint32_t)g_ahead.wanted)
             continue;
         PieceInflater piece;
         int status = StartPiece(&piece, entry.data, entry.storedSize, entry.size);
@@ -108,7 +107,6 @@ int StartInflatingAhead(const ArchiveReader* reader, uint32_t firstIndex)
     StopInflatingAhead();
     g_ahead.buffers = (unsigned char*)malloc((size_t)kChunksAhead * kChunkSize);
     g_ahead.reader = *reader;
-    g_ahead.firstIndex = firstIndex;
     g_ahead.head = g_ahead.tail = 0;
     g_ahead.wanted = (LONG)firstIndex;
     g_ahead.stopping = 0;

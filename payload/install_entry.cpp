@@ -39,10 +39,22 @@ static FILETIME ToFileTime(ArchiveTime time)
     return converted;
 }
 
+// Writes length bytes in one call. 0, or the write's error (ERROR_WRITE_FAULT when the
+// disk took less without one), with the reason that the disk may be full.
+static DWORD WriteAll(HANDLE file, const unsigned char* bytes, DWORD length, const char** reason)
+{
+    DWORD count = 0;
+    DWORD error = WriteFile(file, bytes, length, &count, 0) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+    if (!error && count != length)
+        error = ERROR_WRITE_FAULT;
+    if (error)
+        *reason = kReasonFreeDiskSpace;
+    return error;
+}
+
 // Writes what the inflating thread makes of a deflated piece, a chunk at a time as it
-// comes. 0, or the write's error (ERROR_WRITE_FAULT when the disk took less without
-// one, with the reason that the disk may be full); a stream that does not inflate to
-// exactly the entry's size says "Unable to decompress data", in every mode, first.
+// comes. 0, or the write's error; a stream that does not inflate to exactly the
+// entry's size says "Unable to decompress data", in every mode, first.
 static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
     for (;;) {
@@ -51,17 +63,10 @@ static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const c
             ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
             return ERROR_WRITE_FAULT;
         }
-        DWORD count = 0;
-        DWORD error = WriteFile(file, chunk.bytes, chunk.length, &count, 0) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+        DWORD error = WriteAll(file, chunk.bytes, chunk.length, reason);
         GiveBackChunk();
-        if (!error && count != chunk.length)
-            error = ERROR_WRITE_FAULT;
-        if (error) {
-            *reason = kReasonFreeDiskSpace;
+        if (error || chunk.last)
             return error;
-        }
-        if (chunk.last)
-            return 0;
     }
 }
 
@@ -69,17 +74,8 @@ static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const c
 // and sets its three times. 0, or the error of the write.
 static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
-    DWORD error = 0;
-    if (entry->storedSize != entry->size) {
-        error = WriteInflatedData(file, entry, reason);
-    } else {
-        DWORD count = 0;
-        error = WriteFile(file, entry->data, entry->size, &count, 0) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
-        if (!error && count != entry->size)
-            error = ERROR_WRITE_FAULT;
-        if (error)
-            *reason = kReasonFreeDiskSpace;
-    }
+    DWORD error = entry->storedSize != entry->size ? WriteInflatedData(file, entry, reason)
+                                                   : WriteAll(file, entry->data, entry->size, reason);
     FILETIME creation = ToFileTime(entry->creationTime);
     FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
     FILETIME lastWrite = ToFileTime(entry->lastWriteTime);
