@@ -1,15 +1,14 @@
 #include "common/contained_delete.h"
 
+#include <string.h>
+
 #include "common/contained_path.h"
+#include "common/file_stamps.h"
 #include "common/late_imports.h"
 #include "common/windows_error.h"
 
 // FILE_INFO_BY_HANDLE_CLASS values and the records they take.
-enum { kFileBasicInfo = 0, kFileRenameInfo = 3, kFileDispositionInfo = 4 };
-struct FileBasicInfo {
-    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;  // 0: unchanged
-    DWORD attributes;
-};
+enum { kFileRenameInfo = 3, kFileDispositionInfo = 4 };
 struct FileDispositionInfo {
     BOOLEAN deleteFile;
 };
@@ -19,11 +18,6 @@ struct FileRenameInfo {
     DWORD nameBytes;
     WCHAR name[kPathCapacity + 4];  // the new path in NT form: "\??\C:\..."
 };
-static_assert(sizeof(FileBasicInfo) == 40, "FILE_BASIC_INFO's layout");
-
-// The attributes FileBasicInfo may set (FILE_ATTRIBUTE_VALID_SET_FLAGS).
-enum { kSettableAttributes = 0x31A7 };
-
 int CanDeleteThroughHandles()
 {
     return Kernel().getFinalPathNameByHandle && Kernel().setFileInformationByHandle;
@@ -74,35 +68,36 @@ int RealPathOf(const char* path, char* dest)
     return read;
 }
 
-DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, DeletionCandidate* candidate)
+DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate)
+{
+    candidate->handle = handle;
+    candidate->realPath[0] = 0;
+    memset(&candidate->facts, 0, sizeof candidate->facts);
+    if (!GetFileInformationByHandle(handle, &candidate->facts))
+        return LastErrorOr(ERROR_INVALID_HANDLE);
+    return RealPathOfHandle(handle, candidate->realPath) ? 0 : ERROR_FILENAME_EXCED_RANGE;
+}
+
+DWORD OpenItself(const char* path, DWORD access, DWORD share, DeletionCandidate* candidate)
 {
     candidate->realPath[0] = 0;
     candidate->handle = INVALID_HANDLE_VALUE;
     if (!CanDeleteThroughHandles())
         return ERROR_NOT_SUPPORTED;
     // Backup semantics open folders too, so that a folder is told from a file.
-    HANDLE handle = CreateFileA(path, access | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, 0,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, 0);
+    HANDLE handle = CreateFileA(path, access | FILE_READ_ATTRIBUTES, share, 0, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, 0);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
-    if (!GetFileInformationByHandle(handle, &candidate->facts)) {
-        DWORD error = LastErrorOr(ERROR_INVALID_HANDLE);
-        CloseHandle(handle);
-        return error;
-    }
-    if (!RealPathOfHandle(handle, candidate->realPath)) {
-        CloseHandle(handle);
-        return ERROR_FILENAME_EXCED_RANGE;
-    }
-    candidate->handle = handle;
-    return 0;
+    DWORD error = DescribeCandidate(handle, candidate);
+    if (error)
+        CloseCandidate(candidate);
+    return error;
 }
 
-static BOOL SetAttributes(HANDLE handle, DWORD attributes)
+DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, DeletionCandidate* candidate)
 {
-    FileBasicInfo basic = {};
-    basic.attributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-    return Kernel().setFileInformationByHandle(handle, kFileBasicInfo, &basic, sizeof basic);
+    return OpenItself(path, access | DELETE | FILE_WRITE_ATTRIBUTES, share, candidate);
 }
 
 DWORD DeleteCandidate(DeletionCandidate* candidate)
@@ -112,13 +107,13 @@ DWORD DeleteCandidate(DeletionCandidate* candidate)
     DWORD attributes = candidate->facts.dwFileAttributes;
     int readOnly = (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (readOnly)
-        SetAttributes(candidate->handle, attributes & ~FILE_ATTRIBUTE_READONLY & kSettableAttributes);
+        SetFileStamps(candidate->handle, 0, 0, 0, attributes & ~FILE_ATTRIBUTE_READONLY);
     FileDispositionInfo disposition = {TRUE};
     if (Kernel().setFileInformationByHandle(candidate->handle, kFileDispositionInfo, &disposition, sizeof disposition))
         return 0;
     DWORD error = LastErrorOr(ERROR_ACCESS_DENIED);
     if (readOnly)
-        SetAttributes(candidate->handle, attributes & kSettableAttributes);
+        SetFileStamps(candidate->handle, 0, 0, 0, attributes);
     return error;
 }
 

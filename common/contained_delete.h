@@ -27,10 +27,15 @@ struct DeletionCandidate {
     char realPath[kPathCapacity];
 };
 
-// Opens path itself, not a final link's target, for deletion and for the access
-// asked besides; share is what others may go on doing with it. 0, or the Windows
-// error (the handle then closed).
+// Opens path itself, not a final link's target, with the access asked, for a look:
+// share is what others may go on doing with it. 0, or the Windows error (the handle
+// then closed).
+DWORD OpenItself(const char* path, DWORD access, DWORD share, DeletionCandidate* candidate);
+// The same, for deletion and for the access asked besides.
 DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, DeletionCandidate* candidate);
+// Takes a handle opened otherwise (with DELETE access, to delete it): its facts and
+// real path. 0, or the Windows error; the handle is the candidate's either way.
+DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate);
 // Deletes it through its handle, its read-only attribute cleared first (and put back
 // on failure); a folder only when empty. 0, or the Windows error. The handle stays
 // open, for another attempt; the deletion happens when it is closed.

@@ -2,6 +2,7 @@
 
 #include "common/contained_create.h"
 #include "common/contained_path.h"
+#include "common/file_stamps.h"
 #include "common/path_text.h"
 #include "common/prompts.h"
 #include "common/windows_error.h"
@@ -71,7 +72,8 @@ static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const c
 }
 
 // Writes the entry's data, a stored piece straight from the resource in one call,
-// and sets its three times. 0, or the error of the write.
+// and sets its three times with the read-only attribute it was created with. 0, or
+// the error of the write.
 static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
     DWORD error = entry->storedSize != entry->size ? WriteInflatedData(file, entry, reason)
@@ -79,7 +81,7 @@ static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char
     FILETIME creation = ToFileTime(entry->creationTime);
     FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
     FILETIME lastWrite = ToFileTime(entry->lastWriteTime);
-    SetFileTime(file, &creation, &lastAccess, &lastWrite);
+    SetFileStamps(file, &creation, &lastAccess, &lastWrite, FILE_ATTRIBUTE_READONLY);
     return error;
 }
 

@@ -42,6 +42,20 @@ std::string Probe(const char* name)
     return std::string(PROBE_DIR) + "\\" + name + ".exe";
 }
 
+// Wine on Linux keeps no creation time of its own and reports the last write time in
+// its place.
+void ExpectInstalled(const std::string& path, const std::string& data)
+{
+    FileTimes times = ReadTimes(path);  // before reading, which may move the access time
+    EXPECT_EQ(kLastAccessTime, times.lastAccess) << path;
+    EXPECT_EQ(kLastWriteTime, times.lastWrite) << path;
+    EXPECT_TRUE(times.creation == kCreationTime || times.creation == kLastWriteTime) << path;
+    unsigned long attributes = Attributes(path);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << path;
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY) << path;
+    EXPECT_EQ(data, ReadBytes(path)) << path;
+}
+
 void InstallTest::SetUp()
 {
     saved = g_setup;

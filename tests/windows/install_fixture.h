@@ -21,6 +21,9 @@ PackEntry FileEntry(const std::string& name, const std::string& data, uint32_t f
 std::string PatternedData(size_t size, unsigned seed);
 std::string Probe(const char* name);  // a probe program's path
 
+// An installed file: read-only, the entry's times, the entry's bytes.
+void ExpectInstalled(const std::string& path, const std::string& data);
+
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override;
