@@ -1,5 +1,5 @@
 # arbolix_add_setup(TARGET LICENSE file [MANIFEST file [NO_UNINSTALLER] | ARCHIVE file [UNVERIFIED]]
-#                   [NO_CHECKSUM] [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
+#                   [NO_CHECKSUM | CUT_ARCHIVE] [ZOPFLI] [SOURCE_DIRS dir...] [DEPENDS target-or-file...]
 #                   [SIGN_CERT file SIGN_KEY file | SIGN_PKCS12 file] [SIGN_TIMESTAMP url]
 #                   [OUTPUT_NAME name])
 #
@@ -12,14 +12,15 @@
 # archive at all. ZOPFLI packs with the slower, exhaustive encoder as well. The manifest
 # must install Uninstall.exe, which setup registers as the uninstaller, unless
 # NO_UNINSTALLER makes it a test payload. A payload archive comes with its checksum
-# (resource Z/111, the CRC-32 of its bytes), which NO_CHECKSUM leaves out.
+# (resource Z/111, the CRC-32 of its bytes), which NO_CHECKSUM leaves out;
+# CUT_ARCHIVE leaves out the archive instead, as in a program damaged so.
 #
 # SIGN_*: signed with scripts/sign (osslsigncode), the password of the key taken
 # from ARBOLIX_SIGN_PASSWORD at build time. A manifest's uninstaller is signed
 # before it is packed (the manifest must install one); an archive is taken as it is.
 # The program is signed last, after its resources are aligned.
 function(arbolix_add_setup target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED;NO_UNINSTALLER;NO_CHECKSUM"
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "ZOPFLI;UNVERIFIED;NO_UNINSTALLER;NO_CHECKSUM;CUT_ARCHIVE"
                         "LICENSE;MANIFEST;ARCHIVE;OUTPUT_NAME;SIGN_CERT;SIGN_KEY;SIGN_PKCS12;SIGN_TIMESTAMP"
                         "SOURCE_DIRS;DEPENDS")
   if(NOT ARG_LICENSE)
@@ -93,7 +94,10 @@ function(arbolix_add_setup target)
       COMMENT "Taking the payload archive of ${target}")
     list(APPEND packed ${dir}/payload.z)
   else()
-    set(rc_defines "#define ARBOLIX_NO_PAYLOAD\n")
+    set(rc_defines "#define ARBOLIX_NO_PAYLOAD\n#define ARBOLIX_NO_PAYLOAD_CHECKSUM\n")
+  endif()
+  if(ARG_CUT_ARCHIVE)
+    string(APPEND rc_defines "#define ARBOLIX_NO_PAYLOAD\n")
   endif()
   if(ARG_NO_CHECKSUM)
     string(APPEND rc_defines "#define ARBOLIX_NO_PAYLOAD_CHECKSUM\n")

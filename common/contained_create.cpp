@@ -1,7 +1,10 @@
 #include "common/contained_create.h"
 
+#include <string.h>
+
 #include "common/contained_delete.h"
 #include "common/contained_path.h"
+#include "common/path_text.h"
 #include "common/windows_error.h"
 
 // A read-only file (as every file setup writes) refuses to be replaced: only then is
@@ -22,46 +25,145 @@ static HANDLE ReplaceFile(const char* path, DWORD share, DWORD flagsAndAttribute
     return CreateFileA(path, GENERIC_WRITE, share, 0, CREATE_ALWAYS, flagsAndAttributes, 0);
 }
 
+// What a name stands for, looked at as itself.
+enum { kLink = FILE_ATTRIBUTE_REPARSE_POINT, kFolder = FILE_ATTRIBUTE_DIRECTORY };
+
+static DWORD KindOf(const DeletionCandidate& candidate)
+{
+    return candidate.facts.dwFileAttributes & (kLink | kFolder);
+}
+
+static int IsSameObject(const DeletionCandidate& candidate, const void* seen)
+{
+    const BY_HANDLE_FILE_INFORMATION* facts = (const BY_HANDLE_FILE_INFORMATION*)seen;
+    return candidate.facts.dwVolumeSerialNumber == facts->dwVolumeSerialNumber &&
+           candidate.facts.nFileIndexHigh == facts->nFileIndexHigh &&
+           candidate.facts.nFileIndexLow == facts->nFileIndexLow;
+}
+
+// A file this call made by its name: kept open when it really lies inside, else closed
+// and removed again, if its name still leads to it. The handle kept has no right to
+// delete, which others reading the file would otherwise have to share.
+static DWORD KeepIfInside(HANDLE file, const char* path, const char* realFolder)
+{
+    DeletionCandidate made;
+    DWORD error = DescribeCandidate(file, &made);
+    if (!error && IsInsideFolder(made.realPath, realFolder))
+        return 0;
+    CloseCandidate(&made);
+    DeleteIfAllowed(path, 0, IsSameObject, &made.facts);
+    return ERROR_CANT_ACCESS_FILE;
+}
+
+// An existing name: a plain file of one name inside is replaced, a link or a file of
+// several names inside loses this name (0 and no handle: make it anew), anything else
+// is refused.
+static HANDLE ReplaceExisting(const char* path, const char* realFolder, DWORD share, DWORD flagsAndAttributes,
+                              DWORD* error)
+{
+    // Held meanwhile, without sharing its deletion, so that it cannot be renamed or
+    // swapped before it is replaced.
+    DeletionCandidate existing;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    *error = OpenDeletionCandidate(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, &existing);
+    if (*error)
+        return file;
+    if (!IsInsideFolder(existing.realPath, realFolder))
+        *error = ERROR_CANT_ACCESS_FILE;
+    else if (KindOf(existing) == kFolder)
+        *error = ERROR_ACCESS_DENIED;
+    else if (KindOf(existing) || existing.facts.nNumberOfLinks > 1)
+        *error = DeleteCandidate(&existing);  // the name is gone when the handle closes
+    else if ((file = ReplaceFile(path, share | FILE_SHARE_READ | FILE_SHARE_DELETE, flagsAndAttributes)) ==
+             INVALID_HANDLE_VALUE)
+        *error = LastErrorOr(ERROR_WRITE_FAULT);
+    CloseCandidate(&existing);
+    return file;
+}
+
 HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, DWORD flagsAndAttributes,
                         DWORD* error)
 {
     *error = 0;
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (!realFolder[0]) {
+    if (realFolder == kWhereItStands) {
         file = ReplaceFile(path, share, flagsAndAttributes);
         if (file == INVALID_HANDLE_VALUE)
             *error = LastErrorOr(ERROR_WRITE_FAULT);
         return file;
     }
-    // A new name costs one call; a link swapped in meanwhile makes it fail.
+    if (!realFolder[0]) {
+        *error = ERROR_CANT_ACCESS_FILE;
+        return file;
+    }
+    // A new name costs one call and a look; a link swapped in meanwhile makes it fail.
     for (int attempt = 0; attempt < 2 && !*error; ++attempt) {
         file = CreateFileA(path, GENERIC_WRITE, share, 0, CREATE_NEW, flagsAndAttributes, 0);
-        if (file != INVALID_HANDLE_VALUE)
-            return file;
+        if (file != INVALID_HANDLE_VALUE) {
+            *error = KeepIfInside(file, path, realFolder);
+            return *error ? INVALID_HANDLE_VALUE : file;
+        }
         *error = LastErrorOr(ERROR_WRITE_FAULT);
         if (*error != ERROR_FILE_EXISTS && *error != ERROR_ALREADY_EXISTS)
             return file;
-        // What has the name is opened as itself, not as what a link leads to, and held
-        // meanwhile, so that it cannot be renamed or swapped before it is replaced.
-        DeletionCandidate existing;
-        *error = OpenDeletionCandidate(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, &existing);
-        if (*error)
-            return file;
-        DWORD kind = existing.facts.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY);
-        if (!IsInsideFolder(existing.realPath, realFolder))
-            *error = ERROR_CANT_ACCESS_FILE;
-        else if (kind == FILE_ATTRIBUTE_DIRECTORY)
-            *error = ERROR_ACCESS_DENIED;
-        else if (kind)
-            *error = DeleteCandidate(&existing);  // a link inside the folder: gone when closed
-        else if ((file = ReplaceFile(path, share | FILE_SHARE_READ | FILE_SHARE_DELETE, flagsAndAttributes)) ==
-                 INVALID_HANDLE_VALUE)
-            *error = LastErrorOr(ERROR_WRITE_FAULT);
-        CloseCandidate(&existing);
+        file = ReplaceExisting(path, realFolder, share, flagsAndAttributes, error);
         if (file != INVALID_HANDLE_VALUE || *error)
             return file;
     }
     if (!*error)
         *error = ERROR_CANT_ACCESS_FILE;
     return file;
+}
+
+// One level of a folder chain: a real folder inside realBase once this returns 0.
+static DWORD EnterLevel(const char* level, const char* realBase, int* created)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        *created = CreateDirectoryA(level, 0) != 0;
+        // Looked at without taking the right to delete, which a program that merely
+        // has the folder open (as its current one) does not share.
+        DeletionCandidate seen;
+        DWORD error = OpenItself(level, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &seen);
+        if (error)
+            return error;
+        CloseCandidate(&seen);
+        int inside = IsInsideFolder(seen.realPath, realBase);
+        if (inside && KindOf(seen) == kFolder)
+            return 0;
+        if (inside && !KindOf(seen))
+            return ERROR_PATH_NOT_FOUND;  // a file stands at the folder's name
+        if (!inside && !*created)
+            return ERROR_CANT_ACCESS_FILE;
+        // A link inside, or a folder just made through one that leads out: removed as
+        // itself, if it is still what was looked at.
+        error = DeleteIfAllowed(level, 0, IsSameObject, &seen.facts);
+        if (error || !inside)
+            return error ? error : ERROR_CANT_ACCESS_FILE;
+    }
+    return ERROR_CANT_ACCESS_FILE;
+}
+
+DWORD CreateFolderInside(const char* folder, const char* base, const char* realBase, int* created)
+{
+    *created = 0;
+    if (!realBase[0])
+        return ERROR_CANT_ACCESS_FILE;
+    if (IsSamePath(folder, base))
+        return 0;
+    char level[kPathCapacity];
+    if (!IsInsideFolder(folder, base) || !CopyText(level, sizeof level, folder))
+        return ERROR_CANT_ACCESS_FILE;
+    size_t start = strlen(base);
+    while (start > 0 && base[start - 1] == '\\')
+        --start;
+    for (size_t end = start + 1;; ++end) {
+        char separator = level[end];
+        if (separator != '\\' && separator != 0)
+            continue;
+        level[end] = 0;
+        DWORD error = EnterLevel(level, realBase, created);
+        level[end] = separator;
+        if (error || !separator)
+            return error;
+    }
 }

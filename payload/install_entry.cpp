@@ -11,6 +11,7 @@
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
+#include "records/install_folder_hold.h"
 #include "records/uninstall_log.h"
 #include "state/setup_state.h"
 #include "state/status_line.h"
@@ -60,7 +61,11 @@ static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const c
 {
     for (;;) {
         InflatedChunk chunk;
-        if (!TakeChunk(entry->index, &chunk) || chunk.failed) {
+        int taken = TakeChunk(entry->index, &chunk);
+        if (!taken || chunk.failed) {
+            // The failed chunk's slot goes back too, or the ring would lose it for good.
+            if (taken)
+                GiveBackChunk();
             ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
             return ERROR_WRITE_FAULT;
         }
@@ -130,12 +135,14 @@ unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
     char parent[kPathCapacity];
     ParentFolder(target, parent);
     ShowInstallingStatus(entry->name);
-    CreateFolderAndLogIt(parent);
-
     const char* reason = kReasonRunningApplications;
-    // A system file is replaced where it stands; an installed one never through a link.
-    const char* realFolder = entry->flags & kInSystemDirectory ? "" : g_setup.realInstallFolder;
-    DWORD error;
+    // A system file is replaced where it stands; an installed one and its folders are
+    // never written through a link.
+    const char* realFolder = entry->flags & kInSystemDirectory ? kWhereItStands : InstallFolderBounds();
+    DWORD error = CreateFolderAndLogIt(parent, realFolder);
+    if (error)
+        return ReportFailure(target, error, reason, failure);
+
     HANDLE file = CreateFileInside(target, realFolder, 0, FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, &error);
     if (file == INVALID_HANDLE_VALUE)
         return ReportFailure(target, error, reason, failure);

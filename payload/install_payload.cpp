@@ -19,8 +19,12 @@ static unsigned long InstallEntryUntilSettled(const ArchiveReader* start, const 
             *lastFailure = failure;
         if (result != ERROR_RETRY)
             return result;
-        if (entry->storedSize != entry->size && !StartInflatingAhead(start, entry->index))
+        // The retry's own failure is the one the run ends with, not the entry's earlier one.
+        if (entry->storedSize != entry->size && !StartInflatingAhead(start, entry->index)) {
+            ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+            *lastFailure = ERROR_WRITE_FAULT;
             return ERROR_WRITE_FAULT;
+        }
     }
 }
 

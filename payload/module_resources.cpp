@@ -35,10 +35,11 @@ int PayloadIsIntact()
 {
     const unsigned char *checksum, *archive;
     DWORD checksumSize, archiveSize;
-    if (!FindZResource(IDR_PAYLOAD_CHECKSUM, &checksum, &checksumSize) ||
-        !FindZResource(IDR_PAYLOAD_ARCHIVE, &archive, &archiveSize))
+    if (!FindZResource(IDR_PAYLOAD_CHECKSUM, &checksum, &checksumSize))
         return 1;
-    return checksumSize == 4 && crc32_z(0, archive, archiveSize) == ReadWord32(checksum);
+    // A checksum names an archive: one that is gone was cut out of the program.
+    return FindZResource(IDR_PAYLOAD_ARCHIVE, &archive, &archiveSize) && checksumSize == 4 &&
+           crc32_z(0, archive, archiveSize) == ReadWord32(checksum);
 }
 
 int OpenPayloadArchive(ArchiveReader* reader)

@@ -16,8 +16,9 @@ int FindZResource(int id, const unsigned char** bytes, DWORD* size);
 char* LoadTextResource(int id, size_t* length);
 
 // 0 when the payload archive's bytes do not match the CRC-32 the packer wrote beside
-// it (resource "Z"/111, four bytes little-endian), or that resource is malformed: the
-// setup program is damaged. 1 otherwise, also without a checksum or an archive.
+// it (resource "Z"/111, four bytes little-endian), that resource is malformed or the
+// archive it names is missing: the setup program is damaged. 1 otherwise, also
+// without a checksum.
 int PayloadIsIntact();
 
 enum PayloadArchiveResult {

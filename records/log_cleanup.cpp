@@ -43,7 +43,9 @@ static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
     path[length] = 0;
     if (IsShortcut(path))
         return;
-    if (!IsInsideFolder(path, cleanup->installFolder))
+    // The system directory is never cleaned, even inside an install folder that holds
+    // it (C:\Windows, a drive's root): a shared file there may be another program's now.
+    if (!IsInsideFolder(path, cleanup->installFolder) || IsInsideFolder(path, cleanup->systemFolder))
         return;
     cleanup->deleteFile(path, cleanup->context);
 }

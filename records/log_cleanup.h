@@ -9,7 +9,7 @@
 
 struct PreviousLogCleanup {
     const char* installFolder;  // listed files are deleted only inside it
-    const char* systemFolder;   // and folder lines inside it are not carried
+    const char* systemFolder;   // and never inside this; folder lines inside it are not carried
     char* keptFolderLines;      // folder lines as read, appended; always terminated
     size_t keptCapacity;
     size_t keptLength;
@@ -18,7 +18,8 @@ struct PreviousLogCleanup {
 };
 
 // Goes through every line of the previous log. A file line deletes its file unless
-// it is a shortcut (".lnk" in any case) or lies outside the install folder; a folder
+// it is a shortcut (".lnk" in any case), lies outside the install folder or inside
+// the system directory; a folder
 // line is kept unless it names the system directory or a folder inside it, ended by a
 // "\n" whether it ended in CR LF, LF or nothing; other lines, and
 // lines too long to be the writer's, are skipped. The kept lines fit in the log's

@@ -14,6 +14,7 @@
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/text_format.h"
+#include "records/install_folder_hold.h"
 #include "records/log_cleanup.h"
 #include "state/setup_state.h"
 #include "state/status_line.h"
@@ -35,33 +36,29 @@ static int MakeLogPath(char* path)
     return JoinPath(path, g_setup.installFolder, kUninstallLogName);
 }
 
-// An uninstaller ending holds the folder a moment to remove it, if it is empty.
-enum { kHoldAttempts = 20, kHoldRetryMs = 50 };
+// The previous log's files are deleted only where they really lie inside the install
+// folder, and never in the system directory, as its text names it or as this program
+// really reaches it (a 32-bit program's system32 is syswow64).
+struct CleanupBounds {
+    const char* realInstallFolder;
+    char systemFolders[2][kPathCapacity];
+};
 
-int HoldInstallFolder()
+static int MayCleanUp(const DeletionCandidate& candidate, const void* context)
 {
-    int created = 0;
-    for (int attempt = 0; attempt < kHoldAttempts && !g_setup.installFolderHold; ++attempt) {
-        created = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS || created;
-        // Listing counts as a use of the folder, so that no one may delete it meanwhile.
-        HANDLE hold = CreateFileA(g_setup.installFolder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
-        if (hold != INVALID_HANDLE_VALUE) {
-            g_setup.installFolderHold = hold;
-            RealPathOfHandle(hold, g_setup.realInstallFolder);
-        } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
-            Sleep(kHoldRetryMs);
-        } else if (attempt > 0) {
-            break;
-        }
-    }
-    return created;
+    const CleanupBounds* bounds = (const CleanupBounds*)context;
+    if ((candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !IsInsideFolder(candidate.realPath, bounds->realInstallFolder))
+        return 0;
+    for (const char* systemFolder : bounds->systemFolders)
+        if (IsInsideFolder(candidate.realPath, systemFolder))
+            return 0;
+    return 1;
 }
 
-static void DeleteIfInsideRealFolder(const char* path, void* realFolder)
+static void DeleteIfMayCleanUp(const char* path, void* bounds)
 {
-    const char* folder = (const char*)realFolder;
-    DeleteFileInside(path, &folder, 1);
+    DeleteIfAllowed(path, 0, MayCleanUp, bounds);
 }
 
 char* CleanUpPreviousLog()
@@ -76,12 +73,14 @@ char* CleanUpPreviousLog()
     char* kept = IsInsideFolder(realLogPath, g_setup.realInstallFolder) ? (char*)malloc(capacity) : 0;
     if (kept) {
         kept[0] = 0;
-        char systemFolder[kPathCapacity];
-        UINT systemLength = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
-        if (systemLength == 0 || systemLength >= sizeof systemFolder)
+        CleanupBounds bounds = {g_setup.realInstallFolder, {"", ""}};
+        char* systemFolder = bounds.systemFolders[0];
+        UINT systemLength = GetSystemDirectoryA(systemFolder, kPathCapacity);
+        if (systemLength == 0 || systemLength >= kPathCapacity)
             systemFolder[0] = 0;
+        RealPathOf(systemFolder, bounds.systemFolders[1]);
         PreviousLogCleanup cleanup = {g_setup.installFolder, systemFolder, kept, capacity, 0,
-                                      DeleteIfInsideRealFolder, g_setup.realInstallFolder};
+                                      DeleteIfMayCleanUp, &bounds};
         LogText text = LogTextOf(previous);
         DeleteLoggedFilesKeepFolderLines(NextLogByte, &text, &cleanup);
     }
@@ -124,7 +123,7 @@ DWORD OpenUninstallLog()
     if (!MakeLogPath(logPath))
         return ERROR_INVALID_NAME;
     DWORD error;
-    HANDLE file = CreateFileInside(logPath, g_setup.realInstallFolder, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileInside(logPath, InstallFolderBounds(), FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    FILE_ATTRIBUTE_NORMAL, &error);
     if (file == INVALID_HANDLE_VALUE)
         return ERROR_INVALID_NAME;
@@ -158,10 +157,12 @@ int AgreeToInstallWithoutLog()
 DWORD CommitUninstallLog()
 {
     FILE* log = g_setup.uninstallLog;
-    if (!log)
-        return 0;
-    if (fflush(log) != 0 || !FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(log))) || g_commitFailed)
+    if (!log || g_writeFailed)
         return ERROR_INVALID_NAME;
+    if (fflush(log) != 0 || !FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(log))) || g_commitFailed) {
+        g_writeFailed = 1;
+        return ERROR_INVALID_NAME;
+    }
     return 0;
 }
 
@@ -206,24 +207,28 @@ DWORD LogLines(const char* lines)
     return WriteToLog(lines);
 }
 
-DWORD CreateFolderAndLogIt(const char* folder)
+DWORD CreateFolderAndLogIt(const char* folder, const char* realFolder)
 {
-    if (CreateFolderChain(folder) == ERROR_SUCCESS)
-        return LogCreatedFolder(folder);
-    return 0;
+    int created = 0;
+    DWORD error = 0;
+    if (realFolder == kWhereItStands)
+        created = CreateFolderChain(folder) == ERROR_SUCCESS;
+    else
+        error = CreateFolderInside(folder, g_setup.installFolder, realFolder, &created);
+    // A line the log loses is the log's own failure, reported when it is closed.
+    if (created)
+        LogCreatedFolder(folder);
+    return error;
 }
 
 DWORD CloseUninstallLog()
 {
-    if (g_setup.installFolderHold)
-        CloseHandle(g_setup.installFolderHold);
-    g_setup.installFolderHold = 0;
-    g_setup.realInstallFolder[0] = 0;
+    LetGoOfInstallFolder();
     if (!g_setup.uninstallLog)
         return 0;
     StopLogCommits();
     DWORD error = CommitUninstallLog();
-    if (fclose(g_setup.uninstallLog) != 0 || g_writeFailed)
+    if (fclose(g_setup.uninstallLog) != 0)
         error = ERROR_INVALID_NAME;
     g_setup.uninstallLog = 0;
     return error;

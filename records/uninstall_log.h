@@ -5,12 +5,9 @@
 
 #include "platform/win32.h"
 
-// The steps of starting a log, in the install sequence's order.
+// The steps of starting a log, in the install sequence's order, after the install
+// folder is held (records/install_folder_hold.h).
 
-// Creates the install folder and holds it open until the log is closed, so that an
-// uninstaller still ending cannot remove it meanwhile (if it removed it just before,
-// it is made again), and reads its real path through that handle. 1 when this made it.
-int HoldInstallFolder();
 // Deletes the files the install folder's previous log lists, only what really lies
 // inside the install folder and never shortcuts, and returns its folder lines but
 // those of the system directory, each ended by "\n" (malloc'd). Null without a
@@ -31,13 +28,17 @@ DWORD LogCreatedFolder(const char* folder);
 // Lines carried over as they are, each ended by "\n".
 DWORD LogLines(const char* lines);
 
-// Creates the folder chain and logs the folder only when it did not exist before.
-DWORD CreateFolderAndLogIt(const char* folder);
+// Creates the folder chain, under the install folder within realFolder's bounds
+// (InstallFolderBounds(), or kWhereItStands for the system directory's), and logs the
+// folder only when it did not exist before. 0, or the error that kept the folder from
+// being made or entered.
+DWORD CreateFolderAndLogIt(const char* folder, const char* realFolder);
 
 // Commits what the log holds to the disk now (before the registry records name it).
-// ERROR_INVALID_NAME when that fails.
+// ERROR_INVALID_NAME when that fails, when a line was lost or when there is no log:
+// then no uninstaller has what it needs.
 DWORD CommitUninstallLog();
 
-// Commits and closes the log and lets the install folder go; a log that is not open is
-// left alone. ERROR_INVALID_NAME when the commit or the close fails or any line was lost.
+// Commits and closes the log and lets go of the install folder; a log that is not
+// open is left alone. ERROR_INVALID_NAME when the commit or the close fails or any line was lost.
 DWORD CloseUninstallLog();

@@ -7,6 +7,7 @@
 #include "common/prompts.h"
 #include "common/text_format.h"
 #include "payload/install_payload.h"
+#include "records/install_folder_hold.h"
 #include "records/registry.h"
 #include "records/uninstall_log.h"
 #include "resources/resource_ids.h"
@@ -76,9 +77,8 @@ int RunInstallSequence(HWND dialog)
                                        ProgressDialogProc, 0);
     g_setup.statusLine = GetDlgItem(progress, IDC_STATUS_LINE);
 
-    DWORD exitCode = 0, failure;
-    int goOn = StartUninstallLog(&failure);
-    NoteFailure(failure, &exitCode);
+    DWORD exitCode = 0, failure, logFailure;
+    int goOn = StartUninstallLog(&logFailure);
     if (goOn) {
         goOn = InstallPayload(&failure);
         NoteFailure(failure, &exitCode);
@@ -90,11 +90,14 @@ int RunInstallSequence(HWND dialog)
         NoteFailure(failure, &exitCode);
         progress = 0;  // finishing has destroyed it
     }
-    NoteFailure(CloseUninstallLog(), &exitCode);
+    NoteFailure(CloseUninstallLog(), &logFailure);
     if (progress)
         DestroyWindow(progress);
     g_setup.statusLine = 0;
     StampInstallDate();
+    // A log that could not be made or lost a line is the attempt's code whatever
+    // failed later: what it lacks, no uninstaller can remove.
+    NoteFailure(logFailure, &exitCode);
     g_setup.exitCode = exitCode;
     return installed;
 }

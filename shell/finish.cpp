@@ -38,10 +38,11 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
     ShowStatus("Creating shortcut...");
     HRESULT failedSave = S_OK;
 
-    // The registry points at the log's uninstaller only once the log is on disk.
+    // The registry points at the log's uninstaller only once the whole log is on disk:
+    // an uninstaller whose log was lost would remove nothing.
     *failure = CommitUninstallLog();
     char uninstaller[kPathCapacity];
-    if (JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
+    if (!*failure && JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
         WriteUninstallEntry(uninstaller, kDisplayName);
     WriteFileAssociation();
 

@@ -6,6 +6,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -227,6 +228,16 @@ TEST_F(Faults, PlantedLogCannotReachOutsideTheChosenFolder)
         DeleteFileA(path.c_str());
 }
 
+// A folder link as a user who may write the install folder would plant it: a
+// junction where this Windows makes them, else (Wine) a Linux symbolic link.
+static std::unique_ptr<FileLink> PlantFolderLink(const std::string& target, const std::string& linkPath)
+{
+    std::unique_ptr<FileLink> link(new FileLink(FileLink::kJunction, target, linkPath));
+    if (!link->made())
+        link.reset(new FileLink(FileLink::kLinuxSymlink, target, linkPath));
+    return link;
+}
+
 // The folder holds every file the installation should have, each once in the log.
 static void ExpectCompleteInstall(const std::string& folder, size_t files, bool exactly = true)
 {
@@ -279,12 +290,78 @@ static std::string DamagedCopy(const std::string& program, Damage damage, const 
     return copy;
 }
 
+// Three ways a setup program that runs as an administrator could be made to write
+// outside its folder by someone who may write in it. Windows removes a link inside
+// the folder and writes anew; Wine follows links and so refuses them: either way the
+// file outside stays as it was, and a run ends with 0 only when every file was
+// written inside.
+TEST_F(Faults, FolderLinkOnTheWayLeadsNoFileOutside)
+{
+    std::string folder = kBase + "\\inst", outside = kBase + "\\outside";
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA(outside.c_str(), 0);
+    WriteBytes(outside + "\\Brannoch.abx", "keep me");
+    std::unique_ptr<FileLink> link = PlantFolderLink(outside, folder + "\\SampleFiles");
+    ASSERT_TRUE(link->made());
+    SilentRun run = RunSilent(SETUP_EXE, folder);
+    std::vector<std::string> there;
+    ListFiles(outside, &there);
+    EXPECT_EQ(std::vector<std::string>{outside + "\\Brannoch.abx"}, there);
+    EXPECT_EQ("keep me", ReadWholeFile(outside + "\\Brannoch.abx"));
+    EXPECT_TRUE(run.messages.empty());
+    if (run.exitCode == 0)
+        ExpectCompleteInstall(folder, 11);
+    else
+        EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
+}
+
+TEST_F(Faults, HardLinksAtItsNamesKeepTheOtherNamesData)
+{
+    std::string folder = kBase + "\\inst";
+    CreateDirectoryA(folder.c_str(), 0);
+    const std::string names[] = {"Uninstall.cfg", "Arbolix.exe"};
+    for (const std::string& name : names) {
+        WriteBytes(kBase + "\\victim-" + name, "keep me");
+        ASSERT_TRUE(CreateHardLinkA((folder + "\\" + name).c_str(), (kBase + "\\victim-" + name).c_str(), 0));
+    }
+    SilentRun run = RunSilent(SETUP_EXE, folder);
+    EXPECT_EQ(0u, run.exitCode);
+    for (const std::string& name : names) {
+        std::string victim = kBase + "\\victim-" + name;
+        EXPECT_EQ("keep me", ReadWholeFile(victim)) << name;
+        EXPECT_EQ(0u, Attributes(victim) & FILE_ATTRIBUTE_READONLY) << name;
+        EXPECT_EQ(1u, LinkCount(folder + "\\" + name)) << name;
+    }
+    ExpectCompleteInstall(folder, 11);
+}
+
+TEST_F(Faults, FolderHeldSoThatItsRealPathCannotBeReadGetsNothingWritten)
+{
+    std::string folder = kBase + "\\held", victim = kBase + "\\victim-held.txt";
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteBytes(victim, "keep me");
+    FileLink link(FileLink::kLinuxSymlink, victim, folder + "\\Uninstall.cfg");
+    ASSERT_TRUE(link.made());
+    // Held without sharing by another program for longer than setup waits for it.
+    HANDLE hold = CreateFileA(folder.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hold);
+    SilentRun run = RunSilent(SETUP_EXE, folder);
+    CloseHandle(hold);
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, run.exitCode);
+    EXPECT_EQ("keep me", ReadWholeFile(victim));
+    std::vector<std::string> written;
+    ListFiles(folder, &written);
+    EXPECT_TRUE(written.empty()) << written[0];
+}
+
 TEST_F(Faults, DamagedSetupProgramInstallsNothingAndSaysSo)
 {
     std::string folder = kBase + "\\damaged";
-    for (Damage damage : {Damage::StoredPiece, Damage::Gap, Damage::DeflatedPiece}) {
-        SCOPED_TRACE((int)damage);
-        std::string copy = DamagedCopy(SETUP_EXE, damage, kBase + "\\DamagedSetup.exe");
+    for (int damage : {(int)Damage::StoredPiece, (int)Damage::Gap, (int)Damage::DeflatedPiece, -1}) {
+        SCOPED_TRACE(damage);
+        // -1: a program whose archive was cut out, its checksum left.
+        std::string copy = damage < 0 ? FIXTURE_CUTARCHIVE_EXE
+                                      : DamagedCopy(SETUP_EXE, (Damage)damage, kBase + "\\DamagedSetup.exe");
         ASSERT_FALSE(copy.empty());
         SilentRun run = RunSilent(copy, folder);
         EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
@@ -409,13 +486,16 @@ TEST_F(Faults, FoldersNearTheLengthLimitInstallWholeOrAreRefused)
             ExpectCompleteInstall(folder, 11);
             EXPECT_EQ(folder, ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").text);
         } else {
-            // The log's own path not fitting is the log's failure (123), a folder too
-            // long to hold is refused as one (29), and so is a file's path.
-            if (length + std::string("\\Uninstall.cfg").size() > 259 && length < 260)
+            // The log's own path not fitting is the log's failure (123), and so is a
+            // folder too long to hold at all: nothing goes into the current folder in
+            // its place. A file's path not fitting is refused as a write (29).
+            if (length + std::string("\\Uninstall.cfg").size() > 259)
                 EXPECT_EQ((DWORD)ERROR_INVALID_NAME, run.exitCode);
             else
                 EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
             EXPECT_TRUE(run.messages.empty());
+            for (const char* name : {"Uninstall.cfg", "Arbolix.exe", "Uninstall.exe"})
+                EXPECT_FALSE(FileExists(name)) << name;
             EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
             ExpectCompleteInstall(folder, 0, false);
         }

@@ -118,6 +118,18 @@ TEST(DeleteLoggedFilesKeepFolderLines, FilesOutsideTheInstallFolderAreNeverDelet
     EXPECT_EQ((std::vector<std::string>{"c:\\apps\\ARBOLIX BETA\\Readme.txt"}), sorted.deleted);
 }
 
+TEST(DeleteLoggedFilesKeepFolderLines, SystemDirectoryIsNeverCleanedEvenInsideTheInstallFolder)
+{
+    for (const char* installFolder : {"C:\\Windows", "C:\\", "c:\\WINDOWS\\"}) {
+        Sorted sorted = Sort(
+            "fC:\\windows\\system32\\mfc42.dll\n"
+            "fC:\\Windows\\System32\\drivers\\etc\\hosts\n"
+            "fC:\\Windows\\Arbolix.exe\n",
+            installFolder);
+        EXPECT_EQ((std::vector<std::string>{"C:\\Windows\\Arbolix.exe"}), sorted.deleted) << installFolder;
+    }
+}
+
 TEST(DeleteLoggedFilesKeepFolderLines, OddLinesAreSkippedAndNotCarriedOver)
 {
     std::string overlong = "dC:\\Apps\\Arbolix Beta\\" + std::string(320, 'a') + "\n";

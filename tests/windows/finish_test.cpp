@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <io.h>
 
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
@@ -160,6 +161,31 @@ TEST_F(FinishTest, InstallationIsEnteredIntoWindows)
     EXPECT_EQ("Arbolix Beta 2.b20e", ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Text());
     EXPECT_EQ(5u, ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey).size());
     EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).Text());
+}
+
+// An uninstaller whose log lost a line, or that has none, could not remove what it
+// lacks: the registry does not name it, and the run ends with the log's 123.
+TEST_F(FinishTest, UninstallerIsEnteredOnlyWithItsWholeLogOnDisk)
+{
+    for (bool lineLost : {true, false}) {
+        SCOPED_TRACE(lineLost ? "a line lost" : "no log");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+        CloseUninstallLog();
+        ASSERT_EQ(1, StartUninstallLog(&failure));
+        if (lineLost) {
+            _close(_fileno(g_setup.uninstallLog));  // the file under the stream is gone
+            LogInstalledFile(application.c_str());
+        } else {
+            CloseUninstallLog();
+        }
+        if (!IsWindow(progress))
+            OpenProgressWindow();
+        EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
+        EXPECT_EQ((DWORD)ERROR_INVALID_NAME, failure);
+        EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").present);
+        EXPECT_EQ("Arbolix.Document", ReadValue(HKEY_LOCAL_MACHINE, kExtensionKey, 0).Text());
+        CloseUninstallLog();
+    }
 }
 
 TEST_F(FinishTest, LaunchBoxUncheckedStartsWithInstallArgumentAndReportsCompletion)

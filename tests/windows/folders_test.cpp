@@ -4,8 +4,8 @@
 
 #include "common/contained_delete.h"
 #include "common/folders.h"
-#include "common/late_imports.h"
 #include "platform/win32.h"
+#include "real_path_failure.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/temp_folder.h"
 #include "uninstaller/install_folders.h"
@@ -80,40 +80,11 @@ TEST(IsDirectory, TellsFoldersFromFilesAndMissingPaths)
     EXPECT_FALSE(IsDirectory("C:\\no such folder here"));
 }
 
-// Some file systems (RAM disks, some network redirectors) cannot give a handle's path
-// with its drive: the lookup is made to fail so here, for the forms asked.
-static DWORD(WINAPI* g_realLookup)(HANDLE, char*, DWORD, DWORD);
-static DWORD g_failingForms;  // bit 0: the DOS form (flag 0), bit 1: the NT form (flag 2)
-
-static DWORD WINAPI FailingLookup(HANDLE handle, char* path, DWORD size, DWORD flags)
-{
-    if (g_failingForms & (flags == 0 ? 1 : 2)) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return 0;
-    }
-    return g_realLookup(handle, path, size, flags);
-}
-
-class RealPathLookupTest : public CreateFolderChainTest {
-protected:
-    void SetUp() override
-    {
-        CreateFolderChainTest::SetUp();
-        KernelImports& kernel = const_cast<KernelImports&>(Kernel());
-        g_realLookup = kernel.getFinalPathNameByHandle;
-        kernel.getFinalPathNameByHandle = FailingLookup;
-    }
-    void TearDown() override
-    {
-        const_cast<KernelImports&>(Kernel()).getFinalPathNameByHandle = g_realLookup;
-        g_failingForms = 0;
-        CreateFolderChainTest::TearDown();
-    }
-};
+class RealPathLookupTest : public CreateFolderChainTest {};
 
 TEST_F(RealPathLookupTest, WithoutTheDosFormFolderAndFileCompareInTheNtForm)
 {
-    g_failingForms = 1;
+    RealPathFailure failing(kDosPathForm);
     std::string file = root + "\\listed.txt";
     WriteBytes(file, "installed");
     char realFolder[kPathCapacity];
@@ -127,7 +98,7 @@ TEST_F(RealPathLookupTest, WithoutTheDosFormFolderAndFileCompareInTheNtForm)
 // The uninstaller, whose folder's real path cannot be read at all, touches nothing.
 TEST_F(RealPathLookupTest, UninstallerRemovesNothingFromAFolderItCannotResolve)
 {
-    g_failingForms = 3;
+    RealPathFailure failing(kBothPathForms);
     std::string file = root + "\\Arbolix.exe";
     WriteBytes(file, "installed");
     WriteBytes(root + "\\Uninstall.cfg", "f" + file + "\r\n");

@@ -1,13 +1,18 @@
-// Runs with drive R: on a 256 KB tmpfs that the full_disk fixture mounts.
+// Runs with drive R: on a 2 MB tmpfs that the full_disk fixture mounts, filled up but
+// for about 300 KB: a payload of more fills it, and deleting the filler frees room.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "install_fixture.h"
+#include "payload/inflate_ahead.h"
 #include "platform/win32.h"
 #include "scripted_dialogs.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/temp_folder.h"
+
+static const char kFiller[] = "R:\\filler.bin";
+enum : ULONGLONG { kLeftFree = 300 * 1024 };
 
 class FullDiskTest : public InstallTest {
 protected:
@@ -17,11 +22,17 @@ protected:
         folder = "R:\\Arbolix Beta";
         lstrcpyA(g_setup.installFolder, folder.c_str());
         RemoveTree(folder);
+        DeleteFileA(kFiller);
+        ULARGE_INTEGER available, total, free;
+        ASSERT_TRUE(GetDiskFreeSpaceExA("R:\\", &available, &total, &free));
+        ASSERT_GT(available.QuadPart, kLeftFree);
+        WriteBytes(kFiller, std::string((size_t)(available.QuadPart - kLeftFree), 'x'));
     }
     void TearDown() override
     {
         InstallTest::TearDown();
         RemoveTree("R:\\Arbolix Beta");
+        DeleteFileA(kFiller);
     }
     void UseDiskFillingPayload()
     {
@@ -34,7 +45,32 @@ TEST_F(FullDiskTest, DriveIsSmall)
 {
     ULARGE_INTEGER available, total, free;
     ASSERT_TRUE(GetDiskFreeSpaceExA("R:\\", &available, &total, &free));
-    EXPECT_LE(total.QuadPart, 256u * 1024);
+    EXPECT_LE(total.QuadPart, 2u << 20);
+    EXPECT_LE(available.QuadPart, kLeftFree);
+}
+
+// The disk fills after the first chunk of an entry was written, while the thread has
+// inflated the rest of it and the next entry ahead: the question comes before
+// anything of the next is written, and Retry inflates the entry again from its start.
+TEST_F(FullDiskTest, QuestionOnAnEntryComesBeforeTheNextIsWritten)
+{
+    std::string first = PatternedData(3 * kChunkSize, 3), next = PatternedData(2 * kChunkSize, 4);
+    UseEntries({FileEntry("first.bin", first), FileEntry("next.bin", next)});
+    bool nextWrittenBeforeTheAnswer = true;
+    size_t firstWrittenBeforeTheAnswer = 0;
+    ScriptBeforeEachAnswer([&](const AskedMessage&) {
+        nextWrittenBeforeTheAnswer = PathExists(folder + "\\next.bin");
+        firstWrittenBeforeTheAnswer = ReadWholeFile(folder + "\\first.bin").size();
+        DeleteFileA(kFiller);
+    });
+    ScriptMessageAnswers({IDRETRY});
+    EXPECT_EQ(1, InstallAttempt());
+    ASSERT_EQ(1u, AskedMessages().size());
+    EXPECT_EQ(Question(folder + "\\first.bin", "there is enough free disk space"), AskedMessages()[0].text);
+    EXPECT_FALSE(nextWrittenBeforeTheAnswer);
+    EXPECT_GE(firstWrittenBeforeTheAnswer, (size_t)kChunkSize);
+    ExpectInstalled(folder + "\\first.bin", first);
+    ExpectInstalled(folder + "\\next.bin", next);
 }
 
 TEST_F(FullDiskTest, ShortWriteGives29AndAsksForFreeDiskSpace)

@@ -152,9 +152,28 @@ TEST_F(InstallTest, LinkPlantedAtAFileNameIsNotWrittenThrough)
     ASSERT_TRUE(link.made());
     UseEntries({FileEntry("a.txt", "ours")});
     g_setup.silent = 1;
+    int installed = InstallAttempt();
+    EXPECT_EQ("someone else's", ReadBytes(victim));
+    if (installed == 1)
+        ExpectInstalled(folder + "\\a.txt", "ours");
+    else
+        EXPECT_EQ(29u, exitCode);
+}
+
+// Where the install folder's real path cannot be read in either form, nothing is
+// written into it: the log cannot be made, and every entry fails as a write.
+TEST_F(InstallTest, NothingIsWrittenIntoAFolderWhoseRealPathCannotBeRead)
+{
+    RealPathFailure failing(kBothPathForms);
+    UseEntries({FileEntry("a.txt", "ours")});
+    ScriptMessageAnswers({IDYES, IDABORT});
     EXPECT_EQ(0, InstallAttempt());
     EXPECT_EQ(29u, exitCode);
-    EXPECT_EQ("someone else's", ReadBytes(victim));
+    ASSERT_EQ(2u, AskedMessages().size());
+    EXPECT_EQ(0u, AskedMessages()[0].text.find("Unable to create " + folder + "\\Uninstall.cfg.\n"));
+    EXPECT_EQ(Question(folder + "\\a.txt", "all running applications are closed"), AskedMessages()[1].text);
+    EXPECT_FALSE(PathExists(folder + "\\a.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\Uninstall.cfg"));
 }
 
 TEST_F(InstallTest, SystemDirectoryEntryLogsNoFolderLine)
@@ -270,25 +289,83 @@ TEST_F(InstallTest, FilesAroundTheChunkSizeInstallWhole)
     ExpectInstalled(folder + "\\larger.bin", larger);
 }
 
-// The question about an entry comes while the next one is already being inflated,
-// before anything of it is written; Retry inflates the entry again from its start.
-TEST_F(InstallTest, QuestionOnAnEntryComesBeforeTheNextIsWritten)
+// More corrupt pieces, each ignored, than the ring holds chunks: each failed chunk
+// goes back to the ring, or the thread would have nowhere left to inflate the next.
+TEST_F(InstallTest, IgnoredCorruptPiecesGiveTheirChunksBack)
 {
-    std::string first = PatternedData(3 * kChunkSize, 3), next = PatternedData(2 * kChunkSize, 4);
-    CreateDirectoryA(folder.c_str(), 0);
-    CreateDirectoryA((folder + "\\first.bin").c_str(), 0);  // the entry cannot be written
-    UseEntries({FileEntry("first.bin", first), FileEntry("next.bin", next)});
-    bool nextWrittenBeforeTheAnswer = true;
-    ScriptBeforeEachAnswer([&](const AskedMessage&) {
-        nextWrittenBeforeTheAnswer = PathExists(folder + "\\next.bin");
-        RemoveDirectoryA((folder + "\\first.bin").c_str());
-    });
-    ScriptMessageAnswers({IDRETRY});
+    std::vector<PackEntry> entries;
+    std::vector<int> answers;
+    for (int i = 0; i <= kChunksAhead; ++i) {
+        entries.push_back(FileEntry("corrupt" + std::to_string(i) + ".txt", "not a deflate stream", 0x01,
+                                    PieceStorage::Verbatim));
+        entries.back().verbatimSize = 100;
+        answers.insert(answers.end(), {IDOK, IDIGNORE});
+    }
+    std::string last = PatternedData(2 * kChunkSize, 5);
+    entries.push_back(FileEntry("last.bin", last));
+    UseEntries(entries);
+    ScriptMessageAnswers(answers);
     EXPECT_EQ(1, InstallAttempt());
-    ASSERT_EQ(1u, AskedMessages().size());
-    EXPECT_FALSE(nextWrittenBeforeTheAnswer);
-    ExpectInstalled(folder + "\\first.bin", first);
-    ExpectInstalled(folder + "\\next.bin", next);
+    EXPECT_EQ(2u * (kChunksAhead + 1), AskedMessages().size());
+    ExpectInstalled(folder + "\\last.bin", last);
+}
+
+// Reserves every free stretch of this process's address space; released with
+// ReleaseAddressSpace.
+static std::vector<void*> ReserveAddressSpace()
+{
+    std::vector<void*> reserved;
+    reserved.reserve(1 << 16);
+    for (SIZE_T size = (SIZE_T)1 << 30; size >= 64 * 1024; size /= 2)
+        while (void* block = VirtualAlloc(0, size, MEM_RESERVE, PAGE_NOACCESS)) {
+            if (reserved.size() == reserved.capacity())
+                return reserved;
+            reserved.push_back(block);
+        }
+    return reserved;
+}
+
+static void ReleaseAddressSpace(const std::vector<void*>& reserved)
+{
+    for (void* block : reserved)
+        VirtualFree(block, 0, MEM_RELEASE);
+}
+
+static DWORD WINAPI EndAtOnce(void*)
+{
+    return 0;
+}
+
+// A Retry whose inflating thread cannot start again (no room left for its stack)
+// ends the run with that failure's own code, not the sharing violation before it.
+TEST_F(InstallTest, RetryWhoseInflatingCannotStartAgainEndsWithItsOwnCode)
+{
+    if (sizeof(void*) == 8)
+        GTEST_SKIP() << "x64: a test cannot take all of a 64-bit process's address space";
+    // Under Wine the first thread to end loads what ending a thread needs: not then.
+    HANDLE warmUp = CreateThread(0, 0, EndAtOnce, 0, 0, 0);
+    WaitForSingleObject(warmUp, INFINITE);
+    CloseHandle(warmUp);
+    CreateDirectoryA(folder.c_str(), 0);
+    HANDLE held = CreateFileA((folder + "\\first.bin").c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UseEntries({FileEntry("first.bin", PatternedData(kChunkSize, 6))});
+    std::vector<void*> reserved;
+    ScriptBeforeEachAnswer([&](const AskedMessage&) {
+        if (held) {
+            CloseHandle(held);
+            held = 0;
+            reserved = ReserveAddressSpace();
+        }
+    });
+    ScriptMessageAnswers({IDRETRY, IDOK});
+    int result = InstallAttempt();
+    ReleaseAddressSpace(reserved);
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(29u, exitCode);
+    ASSERT_EQ(2u, AskedMessages().size());
+    EXPECT_EQ(Question(folder + "\\first.bin", "all running applications are closed"), AskedMessages()[0].text);
+    EXPECT_EQ("Unable to decompress data", AskedMessages()[1].text);
 }
 
 TEST_F(InstallTest, CorruptPieceSaysSoEvenInSilentMode)

@@ -2,8 +2,10 @@
 #include <io.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
+#include "records/install_folder_hold.h"
 #include "records/uninstall_log.h"
 #include "scripted_dialogs.h"
 #include "setup/install_sequence.h"
@@ -41,9 +43,9 @@ TEST_F(UninstallLogTest, NewFolderComesFirstAndOnlyNewFoldersAreLogged)
     ASSERT_EQ(1, StartUninstallLog(&failure));
     EXPECT_TRUE(PathExists(folder));
     LogInstalledFile((folder + "\\Arbolix.exe").c_str());
-    CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());  // two levels made in one step
-    CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str());
-    CreateFolderAndLogIt(folder.c_str());
+    CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str(), InstallFolderBounds());  // two levels made in one step
+    CreateFolderAndLogIt((folder + "\\Sub\\Deeper").c_str(), InstallFolderBounds());
+    CreateFolderAndLogIt(folder.c_str(), InstallFolderBounds());
     EXPECT_EQ(0u, CloseUninstallLog());
     EXPECT_EQ("d" + folder + "\r\nf" + folder + "\\Arbolix.exe\r\nd" + folder + "\\Sub\\Deeper\r\n",
               ReadBytes(logPath));
@@ -167,8 +169,8 @@ TEST_F(UninstallLogTest, CleanupDeletesNothingOutsideTheInstallFolder)
 }
 
 // A log that a link at "Uninstall.cfg" leads to is not this folder's: its lines are
-// not used, and it is not written through (Wine follows the link, so the log cannot be
-// made: Windows would remove the link itself and make the log anew).
+// not used, and it is not written through. Windows removes the link itself and makes
+// the log anew; Wine follows the link, so the log cannot be made (123).
 TEST_F(UninstallLogTest, LogThatALinkLeadsToIsNeitherReadNorWrittenThrough)
 {
     CreateDirectoryA(folder.c_str(), 0);
@@ -179,16 +181,45 @@ TEST_F(UninstallLogTest, LogThatALinkLeadsToIsNeitherReadNorWrittenThrough)
     FileLink link(FileLink::kLinuxSymlink, elsewhere, logPath);
     ASSERT_TRUE(link.made());
     g_setup.silent = 1;
-    EXPECT_EQ(0, StartUninstallLog(&failure));
-    EXPECT_EQ(123u, failure);
+    EXPECT_EQ(failure == 0, StartUninstallLog(&failure) == 1);
+    if (failure == 0)
+        EXPECT_EQ("", ReadBytes(logPath));
+    else
+        EXPECT_EQ(123u, failure);
     EXPECT_EQ("keep me", ReadBytes(folder + "\\keep.txt"));
     EXPECT_EQ(plantedLog, ReadBytes(elsewhere));
+}
+
+// With the install folder the Windows folder, or a drive's root, the system directory
+// lies inside it: its files are still never cleaned, by the log's text or by where
+// this program really reaches them (a 32-bit program's system32 is syswow64).
+TEST_F(UninstallLogTest, CleanupNeverDeletesInTheSystemDirectoryEvenInsideTheInstallFolder)
+{
+    char windows[MAX_PATH], system[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    GetSystemDirectoryA(system, sizeof system);
+    folder = windows;
+    logPath = folder + "\\Uninstall.cfg";
+    lstrcpyA(g_setup.installFolder, folder.c_str());
+    std::string name = "arbolix-cleanup-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    std::vector<std::string> listed = {std::string(system) + "\\" + name,
+                                       folder + (sizeof(void*) == 4 ? "\\SysWOW64\\" : "\\System32\\") + name};
+    for (const std::string& file : listed)
+        WriteBytes(file, "another program's");
+    WriteBytes(logPath, "f" + listed[0] + "\r\nf" + listed[1] + "\r\n");
+    ASSERT_EQ(1, StartUninstallLog(&failure));
+    CloseUninstallLog();
+    for (const std::string& file : listed)
+        EXPECT_EQ("another program's", ReadBytes(file)) << file;
+    for (const std::string& file : listed)
+        DeleteFileA(file.c_str());
+    DeleteFileA(logPath.c_str());
 }
 
 TEST_F(UninstallLogTest, SecondAttemptRemovesWhatTheFirstInstalled)
 {
     ASSERT_EQ(1, StartUninstallLog(&failure));
-    CreateFolderAndLogIt((folder + "\\Sub").c_str());
+    CreateFolderAndLogIt((folder + "\\Sub").c_str(), InstallFolderBounds());
     WriteReadOnly(folder + "\\Sub\\a.txt", "a");
     LogInstalledFile((folder + "\\Sub\\a.txt").c_str());
     CloseUninstallLog();

@@ -1,0 +1,42 @@
+#include "records/install_folder_hold.h"
+
+#include "common/contained_create.h"
+#include "common/contained_delete.h"
+#include "common/folders.h"
+#include "state/setup_state.h"
+
+// An uninstaller ending holds the folder a moment to remove it, if it is empty.
+enum { kHoldAttempts = 20, kHoldRetryMs = 50 };
+
+int HoldInstallFolder()
+{
+    int created = 0;
+    for (int attempt = 0; attempt < kHoldAttempts && !g_setup.installFolderHold; ++attempt) {
+        created = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS || created;
+        // Listing counts as a use of the folder, so that no one may delete it meanwhile.
+        HANDLE hold = CreateFileA(g_setup.installFolder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+        if (hold != INVALID_HANDLE_VALUE) {
+            g_setup.installFolderHold = hold;
+            RealPathOfHandle(hold, g_setup.realInstallFolder);
+        } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            Sleep(kHoldRetryMs);
+        } else if (attempt > 0) {
+            break;
+        }
+    }
+    return created;
+}
+
+const char* InstallFolderBounds()
+{
+    return CanDeleteThroughHandles() ? g_setup.realInstallFolder : kWhereItStands;
+}
+
+void LetGoOfInstallFolder()
+{
+    if (g_setup.installFolderHold)
+        CloseHandle(g_setup.installFolderHold);
+    g_setup.installFolderHold = 0;
+    g_setup.realInstallFolder[0] = 0;
+}
