@@ -310,8 +310,21 @@ TEST_F(InstallTest, IgnoredCorruptPiecesGiveTheirChunksBack)
     ExpectInstalled(folder + "\\last.bin", last);
 }
 
-// Reserves every free stretch of this process's address space; released with
-// ReleaseAddressSpace.
+static DWORD WINAPI EndAtOnce(void*)
+{
+    return 0;
+}
+
+// Wine frees an ended thread's stack when the next thread ends: a thread of a small
+// stack ended now leaves only a hole too small for another thread's stack.
+static void EndASmallThread()
+{
+    HANDLE thread = CreateThread(0, 64 * 1024, EndAtOnce, 0, STACK_SIZE_PARAM_IS_A_RESERVATION, 0);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+// Reserves every free stretch of this process's address space of 64 KB or more.
 static std::vector<void*> ReserveAddressSpace()
 {
     std::vector<void*> reserved;
@@ -355,12 +368,14 @@ TEST_F(InstallTest, RetryWhoseInflatingCannotStartAgainEndsWithItsOwnCode)
         if (held) {
             CloseHandle(held);
             held = 0;
+            EndASmallThread();
             reserved = ReserveAddressSpace();
         }
     });
     ScriptMessageAnswers({IDRETRY, IDOK});
     int result = InstallAttempt();
-    ReleaseAddressSpace(reserved);
+    for (void* block : reserved)
+        VirtualFree(block, 0, MEM_RELEASE);
     EXPECT_EQ(0, result);
     EXPECT_EQ(29u, exitCode);
     ASSERT_EQ(2u, AskedMessages().size());
