@@ -59,10 +59,11 @@ def main():
         return [float(r["seconds"]) - float(r["extraction"]) if finishing else float(r["extraction"])
                 for r in runs.get((name, "ours", arch), []) if "extraction" in r]
 
+
     def failed(name, side, arch):
         # Ours also writes its uninstall log into the folder; the peer of the product's
         # payload writes its uninstaller.
-        expected = int(sizes[(name, arch)]["files"]) + (side == "ours" or name == "product")
+        expected = int(sizes[(name, arch)]["files"]) + (side != "peer" or name == "product")
         return [r for r in runs.get((name, side, arch), []) if r.get("exit") != "0"
                 or int(r.get("installed", -1)) != expected]
 
@@ -84,6 +85,8 @@ def main():
         row("install time, ours: median (min–max)", lambda n: timing(seconds(n, "ours", arch)))
         row("ours: extraction, then finishing (registry, shortcuts, starting the application)",
             lambda n: "%s + %s" % (timing(split(n, arch, False)), timing(split(n, arch, True))))
+        row("install time, ours with -Log: median (min–max)", lambda n: timing(seconds(n, "ours-log", arch)))
+        row("ours with -Log / ours", lambda n: ratio(seconds(n, "ours-log", arch), seconds(n, "ours", arch)))
         row("install time, peer: median (min–max)", lambda n: timing(seconds(n, "peer", arch)))
         row("**ours / peer**", lambda n: "**%s**" % ratio(seconds(n, "ours", arch), seconds(n, "peer", arch)))
         row("ours / native floor", lambda n: ratio(seconds(n, "ours", arch), floors.get(n, [])))
@@ -106,7 +109,7 @@ def main():
               % (kb(int(stub["ours"])), kb(int(stub["peer"]))))
     for name in payloads:
         for arch in archs:
-            for side in ("ours", "peer"):
+            for side in ("ours", "ours-log", "peer"):
                 for bad in failed(name, side, arch):
                     print("\nWARNING: %s %s %s run failed: exit %s, %s files installed"
                           % (name, side, arch, bad.get("exit"), bad.get("installed")))
