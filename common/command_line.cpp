@@ -34,6 +34,8 @@ void ParseCommandLine(int argc, char* const* argv, CommandLineOptions* options)
             options->silent = 1;
         } else if (EqualsIgnoringCase(name, "CU")) {
             options->currentUserOnly = 1;
+        } else if (EqualsIgnoringCase(name, "Log") && i + 1 < argc) {
+            options->logFile = argv[++i];
         }
     }
 }

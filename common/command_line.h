@@ -7,8 +7,9 @@ struct CommandLineOptions {
     int unattended;       // -U or -USilent
     int silent;           // -USilent
     int currentUserOnly;  // -CU
+    const char* logFile;  // value of the last -Log, or null
 };
 
 // Options start with '-' or '/' and are compared without regard to case; anything
-// else is ignored. A -Path or -PathDefault without a following token is ignored.
+// else is ignored. A -Path, -PathDefault or -Log without a following token is ignored.
 void ParseCommandLine(int argc, char* const* argv, CommandLineOptions* options);

@@ -138,42 +138,25 @@ void CloseCandidate(DeletionCandidate* candidate)
     candidate->handle = INVALID_HANDLE_VALUE;
 }
 
-static int IsInsideAnyFolder(const char* realPath, const char* const* realFolders, int folderCount)
+DWORD DeleteIfAllowed(const char* path, DWORD access, DeletionRule rule, const void* context,
+                      DeletionOutcome* outcome)
 {
-    for (int i = 0; i < folderCount; ++i)
-        if (IsInsideFolder(realPath, realFolders[i]))
-            return 1;
-    return 0;
-}
-
-DWORD DeleteIfAllowed(const char* path, DWORD access, DeletionRule rule, const void* context)
-{
+    DeletionOutcome ignored;
+    if (!outcome)
+        outcome = &ignored;
+    *outcome = kNothingThere;
     DeletionCandidate candidate;
     DWORD error = OpenDeletionCandidate(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &candidate);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return 0;
+    *outcome = kLeftAlone;
     if (error)
         return error;
-    if (rule(candidate, context))
+    if (rule(candidate, context)) {
         error = DeleteCandidate(&candidate);
+        if (!error)
+            *outcome = kDeleted;
+    }
     CloseCandidate(&candidate);
     return error;
-}
-
-struct RealFolders {
-    const char* const* folders;
-    int count;
-};
-
-static int IsFileInside(const DeletionCandidate& candidate, const void* context)
-{
-    const RealFolders* inside = (const RealFolders*)context;
-    return !(candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           IsInsideAnyFolder(candidate.realPath, inside->folders, inside->count);
-}
-
-DWORD DeleteFileInside(const char* path, const char* const* realFolders, int folderCount)
-{
-    RealFolders inside = {realFolders, folderCount};
-    return DeleteIfAllowed(path, 0, IsFileInside, &inside);
 }

@@ -47,12 +47,10 @@ void CloseCandidate(DeletionCandidate* candidate);
 
 // Deletes what path names itself, opened with the access asked besides, when the
 // rule, shown it opened, allows it. 0 when it is gone, was never there or is left
-// alone; else the Windows error, ERROR_NOT_SUPPORTED where the calls are missing.
+// alone (*outcome, when asked, tells which); else the Windows error,
+// ERROR_NOT_SUPPORTED where the calls are missing.
 typedef int (*DeletionRule)(const DeletionCandidate& candidate, const void* context);
-DWORD DeleteIfAllowed(const char* path, DWORD access, DeletionRule rule, const void* context);
+enum DeletionOutcome { kNothingThere = -1, kLeftAlone = 0, kDeleted = 1 };
+DWORD DeleteIfAllowed(const char* path, DWORD access, DeletionRule rule, const void* context,
+                      DeletionOutcome* outcome = 0);
 
-// Deletes the file that path names when its real path lies strictly inside one of
-// the real folders. 0 when it is gone, was never there, is a folder or lies outside
-// them (then nothing is done); else the Windows error, ERROR_NOT_SUPPORTED where the
-// calls are missing.
-DWORD DeleteFileInside(const char* path, const char* const* realFolders, int folderCount);

@@ -1,5 +1,6 @@
 #include "common/prompts.h"
 
+#include "common/deployment_log.h"
 #include "common/text_format.h"
 #include "platform/user_dialogs.h"
 
@@ -20,6 +21,20 @@ static void DiscardQueuedInput()
     }
 }
 
+static const char* AnswerName(int answer)
+{
+    switch (answer) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDABORT: return "Abort";
+    case IDRETRY: return "Retry";
+    case IDIGNORE: return "Ignore";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    }
+    return "none";
+}
+
 int ShowMessage(UINT type, const char* format, ...)
 {
     char text[kMessageCapacity];
@@ -33,5 +48,9 @@ int ShowMessage(UINT type, const char* format, ...)
     HWND owner = GetActiveWindow();
     if (!owner && g_prompts->mainWindow && *g_prompts->mainWindow)
         owner = GetLastActivePopup(*g_prompts->mainWindow);
-    return PlatformMessageBox(owner, text, g_prompts->caption, type);
+    Trace((type & MB_TYPEMASK) == MB_OK ? "Message: %s" : "Question: %s", text);
+    int answer = PlatformMessageBox(owner, text, g_prompts->caption, type);
+    if ((type & MB_TYPEMASK) != MB_OK)
+        Trace("Answer: %s", AnswerName(answer));
+    return answer;
 }

@@ -1,5 +1,7 @@
 #include "common/registry_access.h"
 
+#include "common/deployment_log.h"
+
 HKEY OpenKeyForReading(HKEY hive, const char* path)
 {
     HKEY key = 0;
@@ -38,10 +40,9 @@ int ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size)
 }
 
 // A REG_SZ with its terminator; a null name is the key's default value.
-static void WriteTextValue(HKEY key, const char* name, const char* text)
+static LONG WriteTextValue(HKEY key, const char* name, const char* text)
 {
-    if (key)
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
 }
 
 int ReadMachineValue(const char* path, const char* name, char* buffer, DWORD size)
@@ -55,8 +56,11 @@ int ReadMachineValue(const char* path, const char* name, char* buffer, DWORD siz
 
 void WriteMachineValue(const char* path, const char* name, const char* text)
 {
-    HKEY key = CreateKeyForWriting(HKEY_LOCAL_MACHINE, path);
-    WriteTextValue(key, name, text);
-    if (key)
+    HKEY key = 0;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE, 0, &key, 0);
+    if (status == ERROR_SUCCESS) {
+        status = WriteTextValue(key, name, text);
         RegCloseKey(key);
+    }
+    TraceOutcome((DWORD)status, "Registry HKLM\\%s, %s = \"%s\"", path, name ? name : "(default)", text);
 }

@@ -2,12 +2,14 @@
 
 #include "common/contained_create.h"
 #include "common/contained_path.h"
+#include "common/deployment_log.h"
 #include "common/file_stamps.h"
 #include "common/path_text.h"
 #include "common/prompts.h"
 #include "common/windows_error.h"
 #include "payload/archive_format.h"
 #include "payload/inflate_ahead.h"
+#include "payload/module_resources.h"
 #include "payload/runtime_prerequisite.h"
 #include "payload/version_info.h"
 #include "platform/win32.h"
@@ -66,7 +68,7 @@ static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const c
             // The failed chunk's slot goes back too, or the ring would lose it for good.
             if (taken)
                 GiveBackChunk();
-            ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+            SayUnableToDecompress();
             return ERROR_WRITE_FAULT;
         }
         DWORD error = WriteAll(file, chunk.bytes, chunk.length, reason);
@@ -92,8 +94,10 @@ static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char
 
 // Asks whether to abort, retry or ignore; *failure is the failure's code, whatever
 // the answer.
-static unsigned long ReportFailure(const char* file, DWORD error, const char* reason, DWORD* failure)
+static unsigned long ReportFailure(const DirectoryEntry* entry, const char* file, DWORD error, const char* reason,
+                                   DWORD* failure)
 {
+    TraceOutcome(error, "File %s, %lu bytes", file, (unsigned long)entry->size);
     unsigned long code = ERROR_WRITE_FAULT;
     if (error == ERROR_ACCESS_DENIED) {
         code = ERROR_ACCESS_DENIED;
@@ -120,12 +124,14 @@ unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
     *failure = 0;
     char target[kPathCapacity];
     if (!MakeTargetPath(entry, target))
-        return ReportFailure(entry->name, ERROR_WRITE_FAULT, kReasonRunningApplications, failure);
+        return ReportFailure(entry, entry->name, ERROR_WRITE_FAULT, kReasonRunningApplications, failure);
 
     if (entry->flags & kVersionGated) {
         FileVersion minimum = {entry->minimumVersionMS, entry->minimumVersionLS};
-        if (!IsOlderThan(target, minimum))
+        if (!IsOlderThan(target, minimum)) {
+            Trace("File %s left: not older", target);
             return 0;
+        }
         if (entry->storedSize == 0) {
             InstallRuntimePrerequisite();
             return 0;
@@ -141,18 +147,20 @@ unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
     const char* realFolder = entry->flags & kInSystemDirectory ? kWhereItStands : InstallFolderBounds();
     DWORD error = CreateFolderAndLogIt(parent, realFolder);
     if (error)
-        return ReportFailure(target, error, reason, failure);
+        return ReportFailure(entry, target, error, reason, failure);
 
     HANDLE file = CreateFileInside(target, realFolder, 0, FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, &error);
     if (file == INVALID_HANDLE_VALUE)
-        return ReportFailure(target, error, reason, failure);
+        return ReportFailure(entry, target, error, reason, failure);
     // A line the log loses is the log's own failure; the file goes on.
     if (entry->flags & kLogForUninstall)
         LogInstalledFile(target);
     error = WriteEntryData(file, entry, &reason);
     if (!CloseHandle(file) && !error)
         error = LastErrorOr(ERROR_WRITE_FAULT);
-    if (!error)
+    if (!error) {
+        TraceOutcome(0, "File %s, %lu bytes", target, (unsigned long)entry->size);
         return 0;
-    return ReportFailure(target, error, reason, failure);
+    }
+    return ReportFailure(entry, target, error, reason, failure);
 }

@@ -21,7 +21,7 @@ static unsigned long InstallEntryUntilSettled(const ArchiveReader* start, const 
             return result;
         // The retry's own failure is the one the run ends with, not the entry's earlier one.
         if (entry->storedSize != entry->size && !StartInflatingAhead(start, entry->index)) {
-            ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+            SayUnableToDecompress();
             *lastFailure = ERROR_WRITE_FAULT;
             return ERROR_WRITE_FAULT;
         }
@@ -34,14 +34,14 @@ int InstallPayload(DWORD* failure)
     ArchiveReader reader;
     int opened = OpenPayloadArchive(&reader);
     if (opened == kArchiveOpened && !StartInflatingAhead(&reader, 0)) {
-        ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        SayUnableToDecompress();
         opened = kArchiveUnreadable;
     }
     if (opened != kArchiveOpened) {
         // Going on would report a successful installation with nothing installed.
         // Silently the code alone says so: a box would wait for a person.
         if (opened == kArchiveAbsent && !g_setup.silent)
-            ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+            SayUnableToDecompress();
         CloseArchive(&reader);
         *failure = ERROR_WRITE_FAULT;
         return 0;

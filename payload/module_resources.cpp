@@ -9,6 +9,11 @@
 #include "resources/resource_ids.h"
 #include "state/setup_state.h"
 
+void SayUnableToDecompress()
+{
+    ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+}
+
 int FindZResource(int id, const unsigned char** bytes, DWORD* size)
 {
     HRSRC resource = FindResourceA(g_setup.module, MAKEINTRESOURCEA(id & 0xFFFF), "Z");
@@ -52,7 +57,7 @@ int OpenPayloadArchive(ArchiveReader* reader)
         return kArchiveAbsent;
     // A malformed directory is reported like one that does not unpack.
     if (!OpenArchiveBytes(reader, bytes, size)) {
-        ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data");
+        SayUnableToDecompress();
         return kArchiveUnreadable;
     }
     return kArchiveOpened;

@@ -21,6 +21,9 @@ char* LoadTextResource(int id, size_t* length);
 // without a checksum.
 int PayloadIsIntact();
 
+// Says in a message box, in every mode, that a piece of the payload does not decompress.
+void SayUnableToDecompress();
+
 enum PayloadArchiveResult {
     kArchiveAbsent,      // no payload archive resource: nothing to install, no message
     kArchiveUnreadable,  // "Unable to decompress data" has been shown

@@ -1,5 +1,6 @@
 #include "payload/runtime_prerequisite.h"
 
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
@@ -46,7 +47,9 @@ void InstallRuntimePrerequisite()
         return;
     g_setup.runtimePromptState = kRuntimeTried;
     char command[kPathCapacity + 16];
-    if (BuildRuntimeInstallerCommand(command, sizeof command) && WinExec(command, SW_HIDE) >= 32)
+    UINT started = BuildRuntimeInstallerCommand(command, sizeof command) ? WinExec(command, SW_HIDE) : 0;
+    Trace(RUNTIME_INSTALLER ": %u", started);
+    if (started >= 32)
         return;
     g_setup.runtimeMissing = 1;
     int answer = ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,

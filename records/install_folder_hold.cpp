@@ -2,7 +2,9 @@
 
 #include "common/contained_create.h"
 #include "common/contained_delete.h"
+#include "common/deployment_log.h"
 #include "common/folders.h"
+#include "common/windows_error.h"
 #include "state/setup_state.h"
 
 // An uninstaller ending holds the folder a moment to remove it, if it is empty.
@@ -25,6 +27,9 @@ int HoldInstallFolder()
             break;
         }
     }
+    // Without its real path nothing is written into it (InstallFolderBounds).
+    TraceOutcome(g_setup.installFolderHold ? 0 : LastErrorOr(ERROR_CANT_ACCESS_FILE), "Folder %s%s held: %s",
+                 g_setup.installFolder, created ? " created and" : "", g_setup.realInstallFolder);
     return created;
 }
 

@@ -6,6 +6,10 @@
 #include "common/path_text.h"
 #include "common/product.h"
 
+const char kKeptShortcut[] = "a shortcut";
+const char kKeptOutside[] = "outside the install folder";
+const char kKeptInSystemFolder[] = "in the system directory";
+
 static int IsShortcut(const char* path)
 {
     const char* extension = PathExtension(path);
@@ -41,13 +45,16 @@ static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
         return;
     memcpy(path, line + 1, length);
     path[length] = 0;
-    if (IsShortcut(path))
-        return;
     // The system directory is never cleaned, even inside an install folder that holds
     // it (C:\Windows, a drive's root): a shared file there may be another program's now.
-    if (!IsInsideFolder(path, cleanup->installFolder) || IsInsideFolder(path, cleanup->systemFolder))
-        return;
-    cleanup->deleteFile(path, cleanup->context);
+    const char* keptBecause = IsShortcut(path)                                 ? kKeptShortcut
+                              : !IsInsideFolder(path, cleanup->installFolder) ? kKeptOutside
+                              : IsInsideFolder(path, cleanup->systemFolder)    ? kKeptInSystemFolder
+                                                                               : 0;
+    if (!keptBecause)
+        cleanup->deleteFile(path, cleanup->context);
+    else if (cleanup->keepFile)
+        cleanup->keepFile(path, keptBecause, cleanup->context);
 }
 
 // Kept with a LF of its own: the new log is written as text.

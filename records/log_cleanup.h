@@ -15,7 +15,14 @@ struct PreviousLogCleanup {
     size_t keptLength;
     void (*deleteFile)(const char* path, void* context);
     void* context;
+    // Told of each file line left alone, and why; may be null.
+    void (*keepFile)(const char* path, const char* reason, void* context);
 };
+
+// Why a listed file is left alone.
+extern const char kKeptShortcut[];         // "a shortcut"
+extern const char kKeptOutside[];          // "outside the install folder"
+extern const char kKeptInSystemFolder[];   // "in the system directory"
 
 // Goes through every line of the previous log. A file line deletes its file unless
 // it is a shortcut (".lnk" in any case), lies outside the install folder or inside

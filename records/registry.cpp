@@ -1,5 +1,6 @@
 #include "records/registry.h"
 
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/registry_access.h"
@@ -39,8 +40,10 @@ void RecordAgreementAcknowledgement()
     if (!key)
         return;
     DWORD acknowledged = 3;
-    RegSetValueExA(key, kAcknowledgementValue, 0, REG_DWORD, (const BYTE*)&acknowledged, sizeof acknowledged);
+    LONG status =
+        RegSetValueExA(key, kAcknowledgementValue, 0, REG_DWORD, (const BYTE*)&acknowledged, sizeof acknowledged);
     RegCloseKey(key);
+    TraceOutcome((DWORD)status, "Registry HKCU\\%s, %s = 3", SettingsKey, kAcknowledgementValue);
 }
 
 void WriteUninstallEntry(const char* uninstallerPath, const char* displayName)

@@ -8,6 +8,7 @@
 #include "common/contained_create.h"
 #include "common/contained_delete.h"
 #include "common/contained_path.h"
+#include "common/deployment_log.h"
 #include "common/folders.h"
 #include "common/log_file.h"
 #include "common/path_text.h"
@@ -42,23 +43,38 @@ static int MakeLogPath(char* path)
 struct CleanupBounds {
     const char* realInstallFolder;
     char systemFolders[2][kPathCapacity];
+    const char* listed;  // the file line being taken
 };
 
 static int MayCleanUp(const DeletionCandidate& candidate, const void* context)
 {
     const CleanupBounds* bounds = (const CleanupBounds*)context;
-    if ((candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !IsInsideFolder(candidate.realPath, bounds->realInstallFolder))
-        return 0;
+    // Told with the real path, which the text of the log does not show.
+    const char* keptBecause = 0;
+    if (!IsInsideFolder(candidate.realPath, bounds->realInstallFolder) ||
+        (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        keptBecause = kKeptOutside;
     for (const char* systemFolder : bounds->systemFolders)
         if (IsInsideFolder(candidate.realPath, systemFolder))
-            return 0;
-    return 1;
+            keptBecause = kKeptInSystemFolder;
+    if (keptBecause)
+        Trace("Old file %s kept: %s, %s", bounds->listed, keptBecause, candidate.realPath);
+    return !keptBecause;
 }
 
-static void DeleteIfMayCleanUp(const char* path, void* bounds)
+static void DeleteIfMayCleanUp(const char* path, void* context)
 {
-    DeleteIfAllowed(path, 0, MayCleanUp, bounds);
+    CleanupBounds* bounds = (CleanupBounds*)context;
+    bounds->listed = path;
+    DeletionOutcome outcome;
+    DWORD error = DeleteIfAllowed(path, 0, MayCleanUp, bounds, &outcome);
+    if (error || outcome == kDeleted)
+        TraceOutcome(error, "Old file %s deleted", path);
+}
+
+static void TraceKept(const char* path, const char* reason, void*)
+{
+    Trace("Old file %s kept: %s", path, reason);
 }
 
 char* CleanUpPreviousLog()
@@ -70,17 +86,23 @@ char* CleanUpPreviousLog()
     if (!g_setup.realInstallFolder[0] || !MakeLogPath(logPath) || ReadLogFile(logPath, &previous, realLogPath))
         return 0;
     size_t capacity = (size_t)previous.length + 2;
-    char* kept = IsInsideFolder(realLogPath, g_setup.realInstallFolder) ? (char*)malloc(capacity) : 0;
+    int inside = IsInsideFolder(realLogPath, g_setup.realInstallFolder);
+    if (!inside)
+        Trace("Old log %s not used: %s", logPath, realLogPath);
+    char* kept = inside ? (char*)malloc(capacity) : 0;
     if (kept) {
         kept[0] = 0;
-        CleanupBounds bounds = {g_setup.realInstallFolder, {"", ""}};
+        // Filled field by field: an initializer would be copied from a template in the
+        // program's data.
+        CleanupBounds bounds;
+        bounds.realInstallFolder = g_setup.realInstallFolder;
         char* systemFolder = bounds.systemFolders[0];
         UINT systemLength = GetSystemDirectoryA(systemFolder, kPathCapacity);
         if (systemLength == 0 || systemLength >= kPathCapacity)
             systemFolder[0] = 0;
         RealPathOf(systemFolder, bounds.systemFolders[1]);
         PreviousLogCleanup cleanup = {g_setup.installFolder, systemFolder, kept, capacity, 0,
-                                      DeleteIfMayCleanUp, &bounds};
+                                      DeleteIfMayCleanUp, &bounds,  TraceKept};
         LogText text = LogTextOf(previous);
         DeleteLoggedFilesKeepFolderLines(NextLogByte, &text, &cleanup);
     }
@@ -125,6 +147,7 @@ DWORD OpenUninstallLog()
     DWORD error;
     HANDLE file = CreateFileInside(logPath, InstallFolderBounds(), FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    FILE_ATTRIBUTE_NORMAL, &error);
+    TraceOutcome(error, "Uninstall log %s", logPath);
     if (file == INVALID_HANDLE_VALUE)
         return ERROR_INVALID_NAME;
     int descriptor = _open_osfhandle((intptr_t)file, _O_WRONLY | _O_TEXT);

@@ -32,21 +32,22 @@ static void ProgramFilesChannelFolder(char* folder)
     JoinPath(folder, kFallbackProgramFiles, kChannelName);
 }
 
-void ResolveDefaultFolder(char* folder)
+const char* ResolveDefaultFolder(char* folder)
 {
     if (g_setup.commandLineFolder && g_setup.folderForced) {
         CopyText(folder, kPathCapacity, g_setup.commandLineFolder);
-        return;
+        return "-Path";
     }
     ReadProductValue(kBetaFolderValue, folder, kPathCapacity);
     if (folder[0])
-        return;
+        return "stored beta folder";
     if (g_setup.commandLineFolder && CopyText(folder, kPathCapacity, g_setup.commandLineFolder) && folder[0])
-        return;
+        return "-PathDefault";
     ReadProductValue(kReleaseFolderValue, folder, kPathCapacity);
     if (folder[0] && ToChannelFolder(folder))
-        return;
+        return "beside the stored release folder";
     ProgramFilesChannelFolder(folder);
+    return "default";
 }
 
 void RememberInstallFolder(const char* folder)

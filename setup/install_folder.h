@@ -4,7 +4,8 @@
 // Fills folder (kPathCapacity characters) with the proposal: a -Path folder as
 // given; else the stored beta folder; else a -PathDefault folder as given; else the
 // release folder or Program Files with the channel's name as the last component.
-void ResolveDefaultFolder(char* folder);
+// Returns how it was chosen, in words for the deployment log.
+const char* ResolveDefaultFolder(char* folder);
 
 // Stores the folder as the beta folder value for the next run to propose.
 void RememberInstallFolder(const char* folder);

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "common/deployment_log.h"
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/windows_error.h"
@@ -81,6 +82,8 @@ static void Install(HWND dialog)
     RecordAgreementAcknowledgement();
     ReadInstallFolder(dialog);
     g_setup.launchAfterInstall = IsDlgButtonChecked(dialog, IDC_LAUNCH_AFTER_INSTALL) == BST_CHECKED;
+    Trace("Install %s: desktop shortcut %d, start %d", g_setup.installFolder,
+          IsDlgButtonChecked(dialog, IDC_DESKTOP_SHORTCUT), g_setup.launchAfterInstall);
     // The folder and options are fixed for the run: the dialog takes no input until
     // it ends (the message boxes of the run would otherwise let it through).
     g_setup.installing = 1;
@@ -123,8 +126,10 @@ static INT_PTR OnCommand(HWND dialog, int id, int notification)
         return TRUE;
     case IDC_BROWSE:
         if (PlatformPickFolder(GetActiveWindow(), kPickFolderTitle, g_setup.installFolder,
-                               sizeof g_setup.installFolder))
+                               sizeof g_setup.installFolder)) {
+            Trace("Folder picked: %s", g_setup.installFolder);
             SetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, g_setup.installFolder);
+        }
         return TRUE;
     case IDC_ACCEPT:
     case IDC_DECLINE:

@@ -1,5 +1,6 @@
 #include "shell/finish.h"
 
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
@@ -19,7 +20,9 @@ static void StartApplication(char* commandLine)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started;
-    if (CreateProcessA(0, commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started)) {
+    BOOL ok = CreateProcessA(0, commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started);
+    TraceOutcome(ok ? 0 : GetLastError(), "Start %s", commandLine);
+    if (ok) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }
@@ -42,7 +45,9 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
     // an uninstaller whose log was lost would remove nothing.
     *failure = CommitUninstallLog();
     char uninstaller[kPathCapacity];
-    if (!*failure && JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
+    if (*failure)
+        Trace("No uninstall entry");
+    else if (JoinPath(uninstaller, g_setup.installFolder, kUninstallerName))
         WriteUninstallEntry(uninstaller, kDisplayName);
     WriteFileAssociation();
 
@@ -54,6 +59,8 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
                    application);
         if (!g_setup.runtimeMissing)
             StartApplication(commandLine);
+        else
+            Trace("Not started: no runtime");
 
         created = CreateProgramsShortcut(kLinkName, application, &failedSave);
         if (desktopBoxState)

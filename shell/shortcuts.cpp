@@ -1,5 +1,6 @@
 #include "shell/shortcuts.h"
 
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "records/uninstall_log.h"
 #include "state/setup_state.h"
@@ -48,8 +49,10 @@ int CreateShellLink(const char* linkPath, const char* targetPath, HRESULT* failu
 {
     IShellLinkA* link = 0;
     HRESULT created = CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link);
-    if (FAILED(created))
+    if (FAILED(created)) {
+        Trace("Shortcut %s: HRESULT 0x%08lX", linkPath, (unsigned long)created);
         return JudgeLinkResult(created, failure);
+    }
     link->SetPath(targetPath);
     char workingFolder[kPathCapacity];
     ParentFolder(targetPath, workingFolder);
@@ -67,6 +70,7 @@ int CreateShellLink(const char* linkPath, const char* targetPath, HRESULT* failu
         file->Release();
     }
     link->Release();
+    Trace("Shortcut %s: HRESULT 0x%08lX", linkPath, (unsigned long)result);
     return JudgeLinkResult(result, failure);
 }
 

@@ -27,6 +27,7 @@ void ApplyCommandLine(int argc, char* const* argv)
     g_setup.folderForced = options.folderForced;
     g_setup.unattended = options.unattended;
     g_setup.silent = options.silent;
+    g_setup.logFile = options.logFile;
     if (options.currentUserOnly)
         g_setup.allUsers = 0;
 }

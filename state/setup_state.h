@@ -25,6 +25,7 @@ struct SetupState {
     int unattended;                 // -U or -USilent
     int silent;                     // -USilent
     int allUsers;                   // shortcuts go to the common shell folders
+    const char* logFile;            // token of -Log, or null
     char installFolder[kPathCapacity];
     // During an attempt: the folder held open, so that nothing removes or swaps it
     // meanwhile, and its real path read through that handle ("" when unknown).

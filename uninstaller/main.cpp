@@ -2,6 +2,7 @@
 // temporary copy, the closing message and the one exit code.
 #include "common/command_line.h"
 #include "common/contained_delete.h"
+#include "common/deployment_log.h"
 #include "common/dll_search.h"
 #include "common/product.h"
 #include "common/program_start.h"
@@ -10,6 +11,42 @@
 #include "uninstaller/install_folders.h"
 #include "uninstaller/self_removal.h"
 #include "uninstaller/uninstall_state.h"
+
+// What each of the run's own exit codes means; any other is Windows' error.
+static const char* ExitCodeMeaning(DWORD code)
+{
+    switch (code) {
+    case ERROR_SUCCESS: return "removed";
+    case ERROR_CANCELLED: return "cancelled, nothing was removed";
+    case kFolderHoldsOthers: return "the folder holds more than Arbolix, nothing was removed";
+    case ERROR_NOT_SUPPORTED: return "this Windows cannot remove it safely, nothing was removed";
+    case ERROR_CANT_RESOLVE_FILENAME: return "the folder's real path cannot be read, nothing was removed";
+    case kLogFileFailure: return "the log file could not be opened";
+    }
+    return 0;
+}
+
+// A log asked for and not to be had ends the run before anything is removed. Its full
+// path goes to the temporary copy, which runs in another folder.
+static DWORD OpenLogIfAsked(const char* logFile)
+{
+    if (!logFile)
+        return 0;
+    DWORD length = GetFullPathNameA(logFile, kPathCapacity, g_uninstall.deploymentLog, 0);
+    DWORD error = length == 0                ? LastErrorOr(ERROR_INVALID_NAME)
+                  : length >= kPathCapacity ? (DWORD)ERROR_FILENAME_EXCED_RANGE
+                                            : OpenDeploymentLog(g_uninstall.deploymentLog);
+    if (!error)
+        return 0;
+    g_uninstall.deploymentLog[0] = 0;
+    if (!g_uninstall.silent) {
+        char reason[512];
+        DescribeError(error, reason, sizeof reason);
+        ShowMessage(MB_OK | MB_ICONERROR, "Unable to open the log file %s (%s).\n\nNothing was removed.", logFile,
+                    reason);
+    }
+    return kLogFileFailure;
+}
 
 // Where the uninstaller cannot delete only what setup made, it removes nothing.
 static DWORD RefuseUnsafeRemoval()
@@ -36,6 +73,7 @@ static DWORD Uninstall()
     DWORD length = GetModuleFileNameA(0, ownPath, sizeof ownPath);
     if (length == 0 || length >= sizeof ownPath || !LocateInstallation(ownPath))
         return ERROR_FILENAME_EXCED_RANGE;
+    Trace("Install folder %s", g_uninstall.installFolder);
     DWORD refusal = RefuseUnsafeRemoval();
     if (refusal)
         return refusal;
@@ -84,15 +122,24 @@ int ProgramMain(HINSTANCE instance, int argc, char** argv)
     LoadCommonControls();
     SetPromptContext(&kUninstallPrompts);
     g_uninstall.module = instance;
-    WorkerOptions worker;
-    if (ParseWorkerOptions(argc, argv, &worker)) {
-        g_uninstall.exitCode = RunAsWorker(worker);
-        return (int)g_uninstall.exitCode;
-    }
     CommandLineOptions options;
     ParseCommandLine(argc, argv, &options);
     g_uninstall.unattended = options.unattended;
     g_uninstall.silent = options.silent;
+    WorkerOptions worker;
+    if (ParseWorkerOptions(argc, argv, &worker)) {
+        // The temporary copy appends to the original's log, which is open already.
+        g_uninstall.silent = 1;
+        g_uninstall.exitCode = OpenLogIfAsked(options.logFile);
+        if (!g_uninstall.exitCode)
+            g_uninstall.exitCode = RunAsWorker(worker);
+        return (int)g_uninstall.exitCode;
+    }
+    g_uninstall.exitCode = OpenLogIfAsked(options.logFile);
+    if (g_uninstall.exitCode)
+        return (int)g_uninstall.exitCode;
+    TraceStart("uninstaller", g_uninstall.unattended, g_uninstall.silent, 0);
     g_uninstall.exitCode = Uninstall();
+    TraceEnd(g_uninstall.exitCode, ExitCodeMeaning(g_uninstall.exitCode));
     return (int)g_uninstall.exitCode;
 }

@@ -4,16 +4,39 @@
 
 #include "common/contained_delete.h"
 #include "common/contained_path.h"
+#include "common/deployment_log.h"
 #include "common/log_file.h"
 #include "common/path_text.h"
 #include "common/product.h"
 #include "uninstaller/folder_order.h"
 #include "uninstaller/uninstall_state.h"
 
+void TraceRemoval(const char* path, DWORD error, DeletionOutcome outcome)
+{
+    if (error || outcome == kDeleted)
+        TraceOutcome(error, "Remove %s", path);
+    else if (outcome == kNothingThere)
+        Trace("Already gone: %s", path);
+}
+
+// A file, really inside the install folder; path is the one the log names.
+static int IsFileInInstallation(const DeletionCandidate& candidate, const void* path)
+{
+    if (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        Trace("Kept %s: a folder", (const char*)path);
+    else if (!IsInsideFolder(candidate.realPath, g_uninstall.realInstallFolder))
+        Trace("Kept %s: it is really %s, outside the install folder", (const char*)path, candidate.realPath);
+    else
+        return 1;
+    return 0;
+}
+
 DWORD DeleteFileInInstallation(const char* path)
 {
-    const char* realFolder = g_uninstall.realInstallFolder;
-    return DeleteFileInside(path, &realFolder, 1);
+    DeletionOutcome outcome;
+    DWORD error = DeleteIfAllowed(path, 0, IsFileInInstallation, path, &outcome);
+    TraceRemoval(path, error, outcome);
+    return error;
 }
 
 void NoteFailure(const char* path, DWORD error, DWORD* firstError)
@@ -31,11 +54,15 @@ static int RemoveEmptyFolder(const char* folder)
     DeletionCandidate candidate;
     if (OpenDeletionCandidate(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &candidate))
         return 0;
-    int removed = (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                  IsInsideFolder(candidate.realPath, g_uninstall.realInstallFolder) &&
-                  DeleteCandidate(&candidate) == 0;
+    DWORD error = ERROR_DIRECTORY;
+    if (!(candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        Trace("Kept folder %s: not a folder", folder);
+    else if (!IsInsideFolder(candidate.realPath, g_uninstall.realInstallFolder))
+        Trace("Kept folder %s: it is really %s, outside the install folder", folder, candidate.realPath);
+    else
+        TraceOutcome(error = DeleteCandidate(&candidate), "Remove folder %s", folder);
     CloseCandidate(&candidate);
-    return removed;
+    return error == 0;
 }
 
 static void RemoveFolderAndEmptyParents(const char* folder)
@@ -93,10 +120,14 @@ DWORD RemoveLoggedFiles(int* installFolderListed)
         }
         char path[kPathCapacity];
         LongPathOf(listed, path);
-        if (!IsInsideFolder(path, g_uninstall.installFolder) || IsSamePath(path, g_uninstall.uninstallerPath) ||
-            IsSamePath(path, g_uninstall.logPath))
-            continue;
-        NoteFailure(path, DeleteFileInInstallation(path), &firstError);
+        // Shortcuts, outside, have lines of their own (remove_shortcuts).
+        const char* extension = PathExtension(path);
+        int shortcut = extension && lstrcmpiA(extension, "lnk") == 0;
+        if (!IsInsideFolder(path, g_uninstall.installFolder) && !shortcut)
+            Trace("Kept %s: outside the install folder", path);
+        else if (IsInsideFolder(path, g_uninstall.installFolder) && !IsSamePath(path, g_uninstall.uninstallerPath) &&
+                 !IsSamePath(path, g_uninstall.logPath))
+            NoteFailure(path, DeleteFileInInstallation(path), &firstError);
     }
 
     SortDeepestFirst(folders, folderCount);

@@ -1,6 +1,7 @@
 // Removes what the uninstall log lists: its files, then its folders.
 #pragma once
 
+#include "common/contained_delete.h"
 #include "platform/win32.h"
 
 // Deletes every file line's file inside the install folder (read-only cleared first;
@@ -17,6 +18,9 @@ DWORD RemoveLoggedFiles(int* installFolderListed);
 // Deletes a file that really lies inside the install folder (read-only cleared
 // first). 0 when it is gone, was never there or lies elsewhere, else the Windows error.
 DWORD DeleteFileInInstallation(const char* path);
+
+// The deployment log's line for a deletion's outcome (a file left alone says why itself).
+void TraceRemoval(const char* path, DWORD error, DeletionOutcome outcome);
 
 // Keeps the first failure: its error in *firstError, its path in the state's
 // failedPath unless an earlier step's is there.

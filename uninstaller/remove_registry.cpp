@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/registry_access.h"
@@ -27,13 +28,28 @@ static void Unquote(const char* text, char* path)
     path[length] = 0;
 }
 
+static const char* HiveName(HKEY hive)
+{
+    return hive == HKEY_CURRENT_USER ? "HKCU" : "HKLM";
+}
+
 static void DeleteValue(HKEY hive, const char* key, const char* name)
 {
     HKEY handle;
     if (RegOpenKeyExA(hive, key, 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
         return;
-    RegDeleteValueA(handle, name);
+    LONG status = RegDeleteValueA(handle, name);
     RegCloseKey(handle);
+    const char* shown = name ? name : "(default)";
+    if (status != ERROR_FILE_NOT_FOUND)
+        TraceOutcome((DWORD)status, "Remove registry value %s\\%s, %s", HiveName(hive), key, shown);
+}
+
+static void DeleteKey(HKEY hive, const char* key)
+{
+    LONG status = RegDeleteKeyA(hive, key);
+    if (status != ERROR_FILE_NOT_FOUND)
+        TraceOutcome((DWORD)status, "Remove registry key %s\\%s", HiveName(hive), key);
 }
 
 // Counts of a key's subkeys and values; 0 when the key cannot be opened.
@@ -78,20 +94,26 @@ void RemoveRegistryRecords()
     if (ReadMachineValue(UninstallKey, kUninstallCommandValue, text, sizeof text)) {
         Unquote(text, path);
         if (NamesPath(path, g_uninstall.uninstallerPath))
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+            DeleteKey(HKEY_LOCAL_MACHINE, UninstallKey);
+        else
+            Trace("Kept the uninstall entry: it names another installation's uninstaller, %s", path);
     }
 
     if (ReadMachineValue(ProductKey, kBetaFolderValue, text, sizeof text) &&
-        !NamesPath(text, g_uninstall.installFolder))
+        !NamesPath(text, g_uninstall.installFolder)) {
+        Trace("Kept the product's values: they name another installation, in %s", text);
         return;
+    }
 
     DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kBetaFolderValue);
     DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, kInstallDateValue);
 
     // Another value shows another Arbolix installation, which the association and
     // the agreement serve too.
-    if (!NoOtherProductValues())
+    if (!NoOtherProductValues()) {
+        Trace("Kept the file association and the agreement: another Arbolix installation uses them");
         return;
+    }
     if (ReadMachineValue(DocumentExtensionKey, 0, text, sizeof text) &&
         lstrcmpiA(text, kDocumentClass) == 0) {
         DeleteValue(HKEY_LOCAL_MACHINE, DocumentExtensionKey, 0);

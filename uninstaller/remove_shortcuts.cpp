@@ -2,6 +2,7 @@
 
 #include "common/contained_delete.h"
 #include "common/contained_path.h"
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
 #include "uninstaller/remove_files.h"
@@ -66,8 +67,15 @@ static int LeadsIntoInstallation(const DeletionCandidate& candidate)
 // itself), whose target lies inside the installation.
 static int IsOurShortcut(const DeletionCandidate& candidate, const void* linkPath)
 {
-    return !(candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           IsSamePath(candidate.realPath, (const char*)linkPath) && LeadsIntoInstallation(candidate);
+    if (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        Trace("Kept shortcut %s: a folder", (const char*)linkPath);
+    else if (!IsSamePath(candidate.realPath, (const char*)linkPath))
+        Trace("Kept shortcut %s: it is really %s", (const char*)linkPath, candidate.realPath);
+    else if (!LeadsIntoInstallation(candidate))
+        Trace("Kept shortcut %s: it does not lead into this installation", (const char*)linkPath);
+    else
+        return 1;
+    return 0;
 }
 
 DWORD RemoveShortcuts()
@@ -76,8 +84,13 @@ DWORD RemoveShortcuts()
     DWORD firstError = 0;
     for (int i = 0; i < g_uninstall.shortcutFolderCount; ++i) {
         char linkPath[kPathCapacity];
-        if (JoinPath(linkPath, g_uninstall.shortcutFolders[i], kLinkName))
-            NoteFailure(linkPath, DeleteIfAllowed(linkPath, FILE_READ_DATA, IsOurShortcut, linkPath), &firstError);
+        if (!JoinPath(linkPath, g_uninstall.shortcutFolders[i], kLinkName))
+            continue;
+        DeletionOutcome outcome;
+        DWORD error = DeleteIfAllowed(linkPath, FILE_READ_DATA, IsOurShortcut, linkPath, &outcome);
+        if (outcome != kNothingThere)
+            TraceRemoval(linkPath, error, outcome);
+        NoteFailure(linkPath, error, &firstError);
     }
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -1,10 +1,12 @@
 #include "uninstaller/self_removal.h"
 
 #include "common/contained_delete.h"
+#include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/text_format.h"
 #include "common/windows_error.h"
 #include "uninstaller/install_folders.h"
+#include "uninstaller/remove_files.h"
 #include "uninstaller/remove_installation.h"
 #include "uninstaller/uninstall_state.h"
 
@@ -104,11 +106,14 @@ DWORD RemoveThroughTemporaryCopy()
 
     PROCESS_INFORMATION worker = {};
     if (!error) {
-        char commandLine[3 * kPathCapacity];
-        FormatText(commandLine, sizeof commandLine, "\"%s\" %s %lu %lu %lu %lu %lu \"%s\"", copyPath, kWorkerOption,
-                   (unsigned long)(ULONG_PTR)inheritedWriteEnd, (unsigned long)(ULONG_PTR)inheritedSelf,
+        // The copy appends to the deployment log too, by its full path.
+        char commandLine[4 * kPathCapacity];
+        const char* logPath = g_uninstall.deploymentLog;
+        FormatText(commandLine, sizeof commandLine, "\"%s\" %s %lu %lu %lu %lu %lu \"%s\"%s%s%s", copyPath,
+                   kWorkerOption, (unsigned long)(ULONG_PTR)inheritedWriteEnd, (unsigned long)(ULONG_PTR)inheritedSelf,
                    (unsigned long)own.dwVolumeSerialNumber, (unsigned long)own.nFileIndexHigh,
-                   (unsigned long)own.nFileIndexLow, g_uninstall.uninstallerPath);
+                   (unsigned long)own.nFileIndexLow, g_uninstall.uninstallerPath, logPath[0] ? " -Log \"" : "",
+                   logPath, logPath[0] ? "\"" : "");
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         if (!CreateProcessA(copyPath, commandLine, 0, 0, TRUE, 0, 0, tempFolder, &startup, &worker))
@@ -185,7 +190,7 @@ static void RemoveEmptiedFolder(const BY_HANDLE_FILE_INFORMATION& emptied)
                               &folder))
         return;
     if (IsSameFile(folder.facts, emptied))
-        DeleteCandidate(&folder);
+        TraceRemoval(g_uninstall.installFolder, DeleteCandidate(&folder), kDeleted);
     CloseCandidate(&folder);
 }
 
@@ -211,10 +216,15 @@ DWORD RunAsWorker(const WorkerOptions& options)
     if (result.code == 0) {
         WaitForSingleObject(original, INFINITE);
         // The image of an ended process may be released a moment later.
-        for (int attempt = 0; holdsOriginal && attempt < kRetryCount && DeleteCandidate(&originalFile); ++attempt)
+        DWORD error = holdsOriginal ? DeleteCandidate(&originalFile) : 0;
+        for (int attempt = 1; error && attempt < kRetryCount; ++attempt) {
             Sleep(kRetryMs);
-        if (holdsOriginal)
+            error = DeleteCandidate(&originalFile);
+        }
+        if (holdsOriginal) {
             CloseCandidate(&originalFile);
+            TraceRemoval(g_uninstall.uninstallerPath, error, kDeleted);
+        }
         if (removesFolder)
             RemoveEmptiedFolder(emptied);
     }

@@ -41,6 +41,7 @@ struct UninstallState {
     char shortcutFolders[kShortcutFolderCapacity][kPathCapacity];
     int shortcutFolderCount;
     char failedPath[kPathCapacity];  // the first file that could not be removed
+    char deploymentLog[kPathCapacity];   // -Log's file, its full path, or ""
     DWORD exitCode;
 };
 

@@ -394,3 +394,111 @@ TEST_F(SetupProgram, InstallingAgainAtOnceAfterUninstallingKeepsTheNewUninstalle
     EXPECT_TRUE(PollFor([&] { return TemporaryCopies() == copiesBefore; }));
     ExpectInstalledIn(kDefaultFolder);
 }
+
+// The lines of a deployment log, each checked to begin with its time to the
+// millisecond ("2026-12-09 10:15:42.123 ") and given without it.
+static std::vector<std::string> DeploymentLog(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadWholeFile(path);
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        std::string line = text.substr(start, end - start);
+        bool timed = line.size() > 24 && line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' &&
+                     line[16] == ':' && line[19] == '.' && line[23] == ' ' &&
+                     std::all_of(line.begin(), line.begin() + 23, [](char c) { return strchr("0123456789-:. ", c); });
+        EXPECT_TRUE(timed) << line;
+        lines.push_back(timed ? line.substr(24) : line);
+    }
+    EXPECT_EQ(text.size(), text.empty() ? 0 : text.rfind("\r\n") + 2) << "a line without its CR LF";
+    return lines;
+}
+
+static size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& start)
+{
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+}
+
+// -Log FILE: what a silent deployment did, appended run after run, by both programs.
+TEST_F(SetupProgram, DeploymentLogOfAnInstallAndItsRemoval)
+{
+    std::string folder = kBase + "\\deployed", log = kBase + "\\deploy.log";
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent -Path \"" + folder + "\" /log \"" + log + "\""));
+    std::vector<std::string> lines = DeploymentLog(log);
+    ASSERT_GT(lines.size(), 10u);
+    EXPECT_EQ(0u, lines[0].find("Arbolix 2.b20e setup started: ")) << lines[0];
+    EXPECT_NE(std::string::npos, lines[0].find("-USilent -Path \"" + folder + "\" /log")) << lines[0];
+    EXPECT_EQ(1u, CountStartingWith(lines, "Folder " + folder + ": -Path"));
+    // Every installed file, with its size, and nothing failed.
+    std::vector<std::string> installed;
+    for (const std::string& line : LogLines(folder))
+        if (line[0] == 'f' && line.find(".lnk") == std::string::npos)
+            installed.push_back(line.substr(1));
+    ASSERT_EQ(11u, installed.size());
+    for (const std::string& file : installed)
+        EXPECT_EQ(1u, CountStartingWith(lines, "File " + file + ", ")) << file;
+    EXPECT_EQ(11u, CountStartingWith(lines, "File " + folder));
+    for (const std::string& line : lines)
+        if (line.rfind("File ", 0) == 0 || line.rfind("Registry ", 0) == 0)
+            EXPECT_EQ(": ok", line.substr(line.size() - 4)) << line;
+    EXPECT_EQ(1u, CountStartingWith(lines, "Registry HKLM\\" + std::string(kUninstallKey) + ", UninstallString = \"\"" +
+                                               folder + "\\Uninstall.exe\"\": ok"));
+    EXPECT_EQ(1u, CountStartingWith(lines, "Shortcut " + ShellFolder(CSIDL_COMMON_PROGRAMS) +
+                                               "\\Arbolix Beta.lnk: HRESULT 0x00000000"));
+    EXPECT_EQ(0u, lines.back().find("Exit code 0 (installed), after ")) << lines.back();
+
+    // The uninstaller appends its own run to the same file.
+    ASSERT_EQ(0u, Run(folder + "\\Uninstall.exe", "-USilent -Log \"" + log + "\""));
+    EXPECT_TRUE(PollFor([&] { return !FolderExists(folder); }));
+    std::vector<std::string> both = DeploymentLog(log);
+    EXPECT_EQ(1u, CountStartingWith(both, "Arbolix 2.b20e setup started: "));
+    EXPECT_EQ(1u, CountStartingWith(both, "Arbolix 2.b20e uninstaller started: "));
+    EXPECT_EQ(1u, CountStartingWith(both, "Remove " + folder + "\\Arbolix.exe: ok"));
+    EXPECT_EQ(1u, CountStartingWith(both, "Remove registry key HKLM\\" + std::string(kUninstallKey) + ": ok"));
+    EXPECT_EQ(1u, CountStartingWith(both, "Exit code 0 (removed), after "));
+}
+
+TEST_F(SetupProgram, DeploymentLogTellsAFailureWithItsCodeAndText)
+{
+    std::string busy = kBase + "\\busy", log = kBase + "\\busy.log";
+    CreateDirectoryA(busy.c_str(), 0);
+    HANDLE held = CreateFileA((busy + "\\Uninstall.exe").c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, Run(SETUP_EXE, "-USilent -Path \"" + busy + "\" -Log " + log));
+    CloseHandle(held);
+    std::vector<std::string> lines = DeploymentLog(log);
+    std::string failed = "File " + busy + "\\Uninstall.exe, ";
+    ASSERT_EQ(1u, CountStartingWith(lines, failed));
+    std::string line = *std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return !l.find(failed); });
+    std::string text = ReadWholeFile(log);
+    printf("%s", text.substr(text.rfind("\r\n", text.find(failed)) + 2).c_str());
+    // The size, the code and Windows' text for it.
+    EXPECT_NE(std::string::npos, line.find(" bytes: error 32: ")) << line;
+    EXPECT_GT(line.size(), line.find(" bytes: error 32: ") + 20) << line;
+    EXPECT_EQ(0u, lines.back().find("Exit code 32 (error 32: ")) << lines.back();
+}
+
+TEST_F(SetupProgram, LogThatCannotBeOpenedEndsWith1622BeforeAnythingIsMade)
+{
+    std::string folder = kBase + "\\unlogged", log = kBase + "\\no such folder\\setup.log";
+    EXPECT_EQ(1622u, Run(SETUP_EXE, "-USilent -Path \"" + folder + "\" -Log \"" + log + "\""));
+    EXPECT_FALSE(FolderExists(folder));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+    // Not silent, it says so first.
+    ASSERT_TRUE(StartProgram(SETUP_EXE, "-U -Path \"" + folder + "\" -Log \"" + log + "\"", &setup));
+    MessageBoxSeen box = WaitForMessageBox(setup, 60000);
+    ASSERT_NE(nullptr, box.window);
+    EXPECT_EQ(0u, box.text.find("Unable to open the log file " + log + " (error 3")) << box.text;
+    EXPECT_EQ("Arbolix was not installed.", box.text.substr(box.text.size() - 26)) << box.text;
+    Answer(box, IDOK);
+    EXPECT_EQ(1622u, Finish());
+    EXPECT_FALSE(FolderExists(folder));
+
+    // The uninstaller alike: nothing is removed.
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent -Path \"" + folder + "\""));
+    EXPECT_EQ(1622u, Run(folder + "\\Uninstall.exe", "-USilent -Log \"" + log + "\""));
+    ExpectInstalledIn(folder);
+    // -Log as the last token has no value and is ignored, like -Path.
+    EXPECT_EQ(0u, Run(folder + "\\Uninstall.exe", "-USilent -Log"));
+    EXPECT_TRUE(PollFor([&] { return !FolderExists(folder); }));
+    EXPECT_EQ(0u, Run(SETUP_EXE, "-USilent -Path \"" + folder + "\" -Log"));
+    ExpectInstalledIn(folder);
+}

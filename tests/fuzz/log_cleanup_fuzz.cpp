@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Source source = {data, size, 0};
     std::vector<char> kept(size + 100);
     kept[0] = 0;
-    PreviousLogCleanup cleanup = {kInstallFolder, kSystemFolder, kept.data(), kept.size(), 0, CheckDeletion, 0};
+    PreviousLogCleanup cleanup = {kInstallFolder, kSystemFolder, kept.data(), kept.size(), 0, CheckDeletion, 0, 0};
     DeleteLoggedFilesKeepFolderLines(NextByte, &source, &cleanup);
     if (strlen(kept.data()) != cleanup.keptLength)
         abort();

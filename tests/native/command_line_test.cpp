@@ -20,6 +20,7 @@ TEST(CommandLine, NoArgumentsSetsNothing)
     EXPECT_EQ(0, options.unattended);
     EXPECT_EQ(0, options.silent);
     EXPECT_EQ(0, options.currentUserOnly);
+    EXPECT_EQ(nullptr, options.logFile);
 }
 
 TEST(CommandLine, NamesIgnoreCaseAndEitherPrefix)
@@ -58,19 +59,23 @@ TEST(CommandLine, LastFolderWinsAndForcingSticks)
     EXPECT_EQ(1, options.folderForced);
 }
 
-TEST(CommandLine, FolderValueIsTakenWhateverItLooksLike)
+TEST(CommandLine, ValueIsTakenWhateverItLooksLike)
 {
-    CommandLineOptions options = Parse({"-Path", "-USilent"});
+    CommandLineOptions options = Parse({"-Path", "-USilent", "/log", "-CU"});
     EXPECT_STREQ("-USilent", options.folder);
     EXPECT_EQ(0, options.silent);
+    EXPECT_STREQ("-CU", options.logFile);
+    EXPECT_EQ(0, options.currentUserOnly);
 }
 
-TEST(CommandLine, FolderOptionWithoutValueIsIgnored)
+TEST(CommandLine, OptionWithoutValueIsIgnored)
 {
     CommandLineOptions options = Parse({"-U", "-Path"});
     EXPECT_EQ(nullptr, options.folder);
     EXPECT_EQ(0, options.folderForced);
     EXPECT_EQ(1, options.unattended);
+    EXPECT_EQ(nullptr, Parse({"-USilent", "-LOG"}).logFile);
+    EXPECT_STREQ("b.log", Parse({"-Log", "a.log", "-Log", "b.log"}).logFile);
 }
 
 TEST(CommandLine, StrayTokensAndUnknownOptionsAreSkipped)

@@ -16,15 +16,21 @@ static int NextByte(void* source)
     return s->position < s->text.size() ? (unsigned char)s->text[s->position++] : -1;
 }
 
-static void RecordDeletion(const char* path, void* context)
-{
-    static_cast<std::vector<std::string>*>(context)->push_back(path);
-}
-
 struct Sorted {
     std::vector<std::string> deleted;
+    std::vector<std::string> left;  // file lines left alone, each with its reason
     std::string kept;
 };
+
+static void RecordDeletion(const char* path, void* context)
+{
+    static_cast<Sorted*>(context)->deleted.push_back(path);
+}
+
+static void RecordLeft(const char* path, const char* reason, void* context)
+{
+    static_cast<Sorted*>(context)->left.push_back(std::string(path) + ": " + reason);
+}
 
 static Sorted Sort(const std::string& log, const char* installFolder = "C:\\Apps\\Arbolix Beta",
                    const char* systemFolder = "C:\\windows\\system32")
@@ -34,7 +40,7 @@ static Sorted Sort(const std::string& log, const char* installFolder = "C:\\Apps
     std::vector<char> kept(log.size() + 100, 'x');
     kept[0] = 0;
     PreviousLogCleanup cleanup = {installFolder, systemFolder, kept.data(), kept.size(), 0,
-                                  RecordDeletion, &result.deleted};
+                                  RecordDeletion, &result,      RecordLeft};
     DeleteLoggedFilesKeepFolderLines(NextByte, &source, &cleanup);
     result.kept = kept.data();
     EXPECT_EQ(result.kept.size(), cleanup.keptLength);
@@ -100,6 +106,7 @@ TEST(DeleteLoggedFilesKeepFolderLines, ShortcutsInAnyCaseAreLeftAlone)
     EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\Arbolix Beta\\x.lnk\\data",
                                         "C:\\Apps\\Arbolix Beta\\x.lnkx"}),
               sorted.deleted);
+    EXPECT_EQ("C:\\Apps\\Arbolix Beta\\Tool.Lnk: a shortcut", sorted.left.at(1));
     EXPECT_EQ("", sorted.kept);
 }
 
@@ -116,6 +123,7 @@ TEST(DeleteLoggedFilesKeepFolderLines, FilesOutsideTheInstallFolderAreNeverDelet
         "fD:\\Apps\\Arbolix Beta\\a.txt\n"
         "fArbolix.exe\n");
     EXPECT_EQ((std::vector<std::string>{"c:\\apps\\ARBOLIX BETA\\Readme.txt"}), sorted.deleted);
+    EXPECT_EQ("C:\\Users\\me\\Documents\\thesis.doc: outside the install folder", sorted.left.at(0));
 }
 
 TEST(DeleteLoggedFilesKeepFolderLines, SystemDirectoryIsNeverCleanedEvenInsideTheInstallFolder)
@@ -127,6 +135,9 @@ TEST(DeleteLoggedFilesKeepFolderLines, SystemDirectoryIsNeverCleanedEvenInsideTh
             "fC:\\Windows\\Arbolix.exe\n",
             installFolder);
         EXPECT_EQ((std::vector<std::string>{"C:\\Windows\\Arbolix.exe"}), sorted.deleted) << installFolder;
+        EXPECT_EQ((std::vector<std::string>{"C:\\windows\\system32\\mfc42.dll: in the system directory",
+                                            "C:\\Windows\\System32\\drivers\\etc\\hosts: in the system directory"}),
+                  sorted.left);
     }
 }
 

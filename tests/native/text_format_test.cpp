@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <string>
+#include <string.h>
 
+#include <string>
+#include <vector>
+
+#include "common/deployment_log_format.h"
 #include "common/text_format.h"
 
 TEST(FormatText, FormatsLikePrintf)
@@ -29,4 +33,39 @@ TEST(FormatText, ExactFitIsKeptWhole)
     EXPECT_STREQ("abcde", text);
     EXPECT_EQ(5u, FormatText(text, sizeof text, "%s", "abcdef"));
     EXPECT_STREQ("abcde", text);
+}
+
+TEST(DeploymentLine, TimeToTheMillisecondThenTheTextOnOneLine)
+{
+    LogTime time = {2026, 12, 9, 7, 5, 3, 42};
+    char line[kDeploymentLineCapacity];
+    EXPECT_EQ(41u, FormatDeploymentLine(line, sizeof line, time, "Installed a.txt"));
+    EXPECT_STREQ("2026-12-09 07:05:03.042 Installed a.txt\r\n", line);
+    // A message box's lines stay on the event's line.
+    FormatDeploymentLine(line, sizeof line, time, "Folder x does not exist.\n\nCreate it?\r\nok\r");
+    EXPECT_STREQ("2026-12-09 07:05:03.042 Folder x does not exist.\\n\\nCreate it?\\nok\\n\r\n", line);
+}
+
+TEST(DeploymentLine, LongTextIsCutAndTheLineEndKept)
+{
+    LogTime time = {2026, 1, 2, 3, 4, 5, 6};
+    for (size_t capacity : {size_t(30), size_t(31), size_t(64)}) {
+        std::vector<char> line(capacity + 1, '#');
+        size_t length = FormatDeploymentLine(line.data(), capacity, time, std::string(100, '\n').c_str());
+        EXPECT_LE(length + 1, capacity);
+        EXPECT_EQ(length, strlen(line.data()));
+        EXPECT_EQ("\r\n", std::string(line.data() + length - 2));
+        EXPECT_EQ('#', line[capacity]);
+    }
+}
+
+TEST(DeploymentLine, ErrorWithWindowsTextWithoutItsLineEnd)
+{
+    char text[128];
+    FormatErrorText(text, sizeof text, 32, "The process cannot access the file.\r\n");
+    EXPECT_STREQ("error 32: The process cannot access the file.", text);
+    FormatErrorText(text, sizeof text, 1622, "");
+    EXPECT_STREQ("error 1622", text);
+    FormatErrorText(text, sizeof text, 5, 0);
+    EXPECT_STREQ("error 5", text);
 }

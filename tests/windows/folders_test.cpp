@@ -9,6 +9,7 @@
 #include "tests/support/file_facts.h"
 #include "tests/support/temp_folder.h"
 #include "uninstaller/install_folders.h"
+#include "uninstaller/remove_files.h"
 #include "uninstaller/remove_installation.h"
 #include "uninstaller/uninstall_state.h"
 
@@ -90,8 +91,10 @@ TEST_F(RealPathLookupTest, WithoutTheDosFormFolderAndFileCompareInTheNtForm)
     char realFolder[kPathCapacity];
     ASSERT_TRUE(RealPathOf(root.c_str(), realFolder));
     EXPECT_EQ(0, strncmp(realFolder, "\\Device\\", 8)) << realFolder;
-    const char* folders[] = {realFolder};
-    EXPECT_EQ(0u, DeleteFileInside(file.c_str(), folders, 1));
+    UninstallState saved = g_uninstall;
+    lstrcpyA(g_uninstall.realInstallFolder, realFolder);
+    EXPECT_EQ(0u, DeleteFileInInstallation(file.c_str()));
+    g_uninstall = saved;
     EXPECT_FALSE(PathExists(file));
 }
 
