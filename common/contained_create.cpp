@@ -35,10 +35,7 @@ static DWORD KindOf(const DeletionCandidate& candidate)
 
 static int IsSameObject(const DeletionCandidate& candidate, const void* seen)
 {
-    const BY_HANDLE_FILE_INFORMATION* facts = (const BY_HANDLE_FILE_INFORMATION*)seen;
-    return candidate.facts.dwVolumeSerialNumber == facts->dwVolumeSerialNumber &&
-           candidate.facts.nFileIndexHigh == facts->nFileIndexHigh &&
-           candidate.facts.nFileIndexLow == facts->nFileIndexLow;
+    return IsSameFile(candidate.facts, *(const BY_HANDLE_FILE_INFORMATION*)seen);
 }
 
 // A file this call made by its name: kept open when it really lies inside, else closed

@@ -68,6 +68,12 @@ int RealPathOf(const char* path, char* dest)
     return read;
 }
 
+int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
 DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate)
 {
     candidate->handle = handle;

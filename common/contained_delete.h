@@ -20,6 +20,9 @@ int RealPathOf(const char* path, char* dest);
 // The same for an open handle.
 int RealPathOfHandle(HANDLE handle, char* dest);
 
+// 1 when both are one file or folder: the same volume and file index.
+int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b);
+
 // A file or folder opened for deletion.
 struct DeletionCandidate {
     HANDLE handle;

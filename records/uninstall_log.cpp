@@ -51,9 +51,10 @@ static int MayCleanUp(const DeletionCandidate& candidate, const void* context)
     const CleanupBounds* bounds = (const CleanupBounds*)context;
     // Told with the real path, which the text of the log does not show.
     const char* keptBecause = 0;
-    if (!IsInsideFolder(candidate.realPath, bounds->realInstallFolder) ||
-        (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!IsInsideFolder(candidate.realPath, bounds->realInstallFolder))
         keptBecause = kKeptOutside;
+    else if (candidate.facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        keptBecause = "a folder";
     for (const char* systemFolder : bounds->systemFolders)
         if (IsInsideFolder(candidate.realPath, systemFolder))
             keptBecause = kKeptInSystemFolder;

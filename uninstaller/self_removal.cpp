@@ -79,12 +79,6 @@ static DWORD ReadIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* facts)
     return error;
 }
 
-static int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
-{
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
-}
-
 DWORD RemoveThroughTemporaryCopy()
 {
     BY_HANDLE_FILE_INFORMATION own;
