@@ -13,8 +13,9 @@
 
 // Starts the installed application and goes on at once: WinExec would first wait
 // until the application is ready for input, which the installation does not need.
-static void StartApplication(char* commandLine)
+static DWORD WINAPI StartApplication(void* commandLineText)
 {
+    char* commandLine = (char*)commandLineText;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -26,6 +27,7 @@ static void StartApplication(char* commandLine)
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }
+    return 0;
 }
 
 // The Windows error a failed save carries, else the code of any other failed write.
@@ -57,14 +59,23 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
         char commandLine[292];
         FormatText(commandLine, sizeof commandLine, g_setup.launchAfterInstall ? "\"%s\"" : "\"%s\" /install",
                    application);
-        if (!g_setup.runtimeMissing)
-            StartApplication(commandLine);
-        else
+        // Creating a process waits until the new one is set up (under Wine 40 to 100 ms),
+        // as each shortcut's save waits for the shell's helper: on a thread of its own the
+        // start goes by while the shortcuts are saved. Short of memory for a thread, the
+        // application is not started (a new process would need more).
+        HANDLE starter = 0;
+        if (g_setup.runtimeMissing)
             Trace("Not started: no runtime");
+        else
+            starter = CreateThread(0, 0, StartApplication, commandLine, 0, 0);
 
         created = CreateProgramsShortcut(kLinkName, application, &failedSave);
         if (desktopBoxState)
             created = CreateDesktopShortcut(kLinkName, application, &failedSave) && created;
+        if (starter) {
+            WaitForSingleObject(starter, INFINITE);
+            CloseHandle(starter);
+        }
     } else {
         // Too long to start or link to: reported as a shortcut failure on the folder.
         CopyText(application, sizeof application, g_setup.installFolder);
