@@ -12,12 +12,16 @@ static int IsNtFamily()
 
 static const PromptContext kSetupPrompts = {kSetupCaption, &g_setup.mainDialog, &g_setup.installing};
 
-SetupState g_setup = [] {
-    SetupState state = {};
-    state.allUsers = IsNtFamily();
+SetupState g_setup;
+
+// Before the program's main: what depends on the system, and whose prompts these are.
+static int StartSetupState()
+{
+    g_setup.allUsers = IsNtFamily();
     SetPromptContext(&kSetupPrompts);
-    return state;
-}();
+    return 1;
+}
+static const int kSetupStateStarted = StartSetupState();
 
 void ApplyCommandLine(int argc, char* const* argv)
 {
