@@ -43,10 +43,13 @@ static int IsSameObject(const DeletionCandidate& candidate, const void* seen)
 // delete, which others reading the file would otherwise have to share.
 static DWORD KeepIfInside(HANDLE file, const char* path, const char* realFolder)
 {
-    DeletionCandidate made;
-    DWORD error = DescribeCandidate(file, &made);
-    if (!error && IsInsideFolder(made.realPath, realFolder))
+    // Its real path alone decides; its facts (whose volume serial costs Wine a round
+    // trip to its mount manager) only serve to remove it.
+    char realPath[kPathCapacity];
+    if (RealPathOfHandle(file, realPath) && IsInsideFolder(realPath, realFolder))
         return 0;
+    DeletionCandidate made;
+    DescribeCandidate(file, &made);
     CloseCandidate(&made);
     DeleteIfAllowed(path, 0, IsSameObject, &made.facts);
     return ERROR_CANT_ACCESS_FILE;

@@ -98,6 +98,7 @@ static unsigned long ReportFailure(const DirectoryEntry* entry, const char* file
                                    DWORD* failure)
 {
     TraceOutcome(error, "File %s, %lu bytes", file, (unsigned long)entry->size);
+    g_setup.folderEntered[0] = 0;  // what went wrong may lie on the way: enter it again
     unsigned long code = ERROR_WRITE_FAULT;
     if (error == ERROR_ACCESS_DENIED) {
         code = ERROR_ACCESS_DENIED;

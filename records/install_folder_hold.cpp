@@ -44,4 +44,5 @@ void LetGoOfInstallFolder()
         CloseHandle(g_setup.installFolderHold);
     g_setup.installFolderHold = 0;
     g_setup.realInstallFolder[0] = 0;
+    g_setup.folderEntered[0] = 0;
 }

@@ -235,10 +235,21 @@ DWORD CreateFolderAndLogIt(const char* folder, const char* realFolder)
 {
     int created = 0;
     DWORD error = 0;
-    if (realFolder == kWhereItStands)
+    if (realFolder == kWhereItStands) {
         created = CreateFolderChain(folder) == ERROR_SUCCESS;
-    else
-        error = CreateFolderInside(folder, g_setup.installFolder, realFolder, &created);
+    } else if (!IsSamePath(folder, g_setup.folderEntered)) {
+        // Entries mostly follow one another in a folder and its subfolders: each level
+        // entered costs a look at it through a handle (under Wine about a millisecond),
+        // so the levels of the last folder entered are not entered again. A link
+        // swapped in later still lets nothing out: each file made is checked through
+        // its handle.
+        const char* base = g_setup.folderEntered;
+        if (!IsInsideFolder(folder, base))
+            base = g_setup.installFolder;
+        error = CreateFolderInside(folder, base, realFolder, &created);
+        if (!error)
+            CopyText(g_setup.folderEntered, sizeof g_setup.folderEntered, folder);
+    }
     // A line the log loses is the log's own failure, reported when it is closed.
     if (created)
         LogCreatedFolder(folder);

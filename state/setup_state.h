@@ -31,6 +31,8 @@ struct SetupState {
     // meanwhile, and its real path read through that handle ("" when unknown).
     HANDLE installFolderHold;
     char realInstallFolder[kPathCapacity];
+    // The folder the last entry was made in, entered once an attempt ("" for none).
+    char folderEntered[kPathCapacity];
     int launchAfterInstall;
     int runtimeMissing;             // the runtime prerequisite could not be installed
     int runtimePromptState;         // nonzero once the prerequisite was dealt with

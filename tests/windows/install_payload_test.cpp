@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,45 @@ TEST_F(InstallTest, LinkPlantedAtAFileNameIsNotWrittenThrough)
         ExpectInstalled(folder + "\\a.txt", "ours");
     else
         EXPECT_EQ(29u, exitCode);
+}
+
+// The folder of the last entry is not entered again for the next one in it. Changed
+// meanwhile (here while the runtime question is up), it still lets nothing out, and a
+// Retry enters it again: a folder moved away is made anew; a link to outside is removed
+// and the folder made anew where Windows can, refused again under Wine (it follows it).
+TEST_F(InstallTest, FolderChangedBetweenTwoOfItsEntriesLetsNothingOutAndRetryEntersItAgain)
+{
+    std::string outside = root + "\\outside", sub = folder + "\\sub";
+    CreateDirectoryA(outside.c_str(), 0);
+    for (bool linkToOutside : {false, true}) {
+        SCOPED_TRACE(linkToOutside ? "a link to outside" : "moved away");
+        std::string moved = root + "\\moved-" + std::to_string(linkToOutside);
+        std::unique_ptr<FileLink> link;
+        UseEntries({FileEntry("sub\\a.txt", "a"), RuntimePrerequisite("mfc42.dll"), FileEntry("sub\\b.txt", "b")});
+        ScriptBeforeEachAnswer([&](const AskedMessage& asked) {
+            if (asked.text != RuntimeQuestion())
+                return;
+            ASSERT_TRUE(MoveFileA(sub.c_str(), moved.c_str()));
+            if (linkToOutside)
+                link.reset(new FileLink(FileLink::kLinuxSymlink, outside, sub));
+        });
+        ScriptMessageAnswers({IDNO, IDRETRY, IDABORT});
+        int installed = InstallAttempt();
+        EXPECT_FALSE(PathExists(outside + "\\b.txt"));
+        ASSERT_LE(2u, AskedMessages().size());
+        EXPECT_EQ(Question(sub + "\\b.txt", "all running applications are closed"), AskedMessages()[1].text);
+        if (!linkToOutside || installed) {
+            EXPECT_EQ(1, installed);
+            EXPECT_EQ(2u, AskedMessages().size());
+            ExpectInstalled(sub + "\\b.txt", "b");
+        } else {
+            EXPECT_EQ(29u, exitCode);
+        }
+        link.reset();
+        ResetScriptedDialogs();
+        g_setup.runtimePromptState = 0;
+        exitCode = 0;
+    }
 }
 
 // Where the install folder's real path cannot be read in either form, nothing is

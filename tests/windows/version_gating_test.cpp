@@ -13,27 +13,6 @@
 #include "tests/support/registry_view.h"
 #include "tests/support/temp_folder.h"
 
-static PackEntry GatedEntry(const std::string& name, const std::string& data, uint32_t ms, uint32_t ls)
-{
-    PackEntry entry = FileEntry(name, data, kLogForUninstall | kVersionGated);
-    entry.minimumVersionMS = ms;
-    entry.minimumVersionLS = ls;
-    return entry;
-}
-
-static PackEntry RuntimePrerequisite(const std::string& name)
-{
-    PackEntry entry = GatedEntry(name, "", 0x00040002, 0);
-    entry.storage = PieceStorage::Stored;
-    return entry;
-}
-
-static std::string RuntimeQuestion()
-{
-    return "Your machine needs two important system files.\nWould you like to download "
-           "https://www.arbolix.example/InstallMfcDLL.exe (625 KB) to install these files?";
-}
-
 TEST_F(InstallTest, VersionGatedEntriesInstallOnlyOverOlderFiles)
 {
     CreateDirectoryA(folder.c_str(), 0);
