@@ -231,22 +231,31 @@ DWORD LogLines(const char* lines)
     return WriteToLog(lines);
 }
 
+// The deepest level of the last folder entered that folder lies in (or is), else the
+// install folder: the levels above it were entered in this attempt.
+static const char* EnteredLevelAbove(const char* folder, char* entered)
+{
+    CopyText(entered, kPathCapacity, g_setup.folderEntered);
+    for (; IsInsideFolder(entered, g_setup.installFolder); ParentFolder(entered, entered))
+        if (IsSamePath(folder, entered) || IsInsideFolder(folder, entered))
+            return entered;
+    return g_setup.installFolder;
+}
+
 DWORD CreateFolderAndLogIt(const char* folder, const char* realFolder)
 {
     int created = 0;
     DWORD error = 0;
     if (realFolder == kWhereItStands) {
         created = CreateFolderChain(folder) == ERROR_SUCCESS;
-    } else if (!IsSamePath(folder, g_setup.folderEntered)) {
-        // Entries mostly follow one another in a folder and its subfolders: each level
-        // entered costs a look at it through a handle (under Wine about a millisecond),
-        // so the levels of the last folder entered are not entered again. A link
-        // swapped in later still lets nothing out: each file made is checked through
-        // its handle.
-        const char* base = g_setup.folderEntered;
-        if (!IsInsideFolder(folder, base))
-            base = g_setup.installFolder;
-        error = CreateFolderInside(folder, base, realFolder, &created);
+    } else {
+        // Each level entered costs a look at it through a handle (under Wine about a
+        // millisecond), and entries mostly follow one another in a folder and its
+        // neighbours: the levels shared with the last folder entered are not entered
+        // again. A link swapped in later still lets nothing out: each file made is
+        // checked through its handle.
+        char entered[kPathCapacity];
+        error = CreateFolderInside(folder, EnteredLevelAbove(folder, entered), realFolder, &created);
         if (!error)
             CopyText(g_setup.folderEntered, sizeof g_setup.folderEntered, folder);
     }
