@@ -154,23 +154,16 @@ TEST(InflateChunk, ChunksOfAnySizeMakeTheWholePieceUnderUnpackPiecesRules)
 }
 
 extern "C" unsigned long compact_crc32_z(unsigned long crc, const unsigned char* buf, size_t len);
-extern "C" unsigned long compact_crc32(unsigned long crc, const unsigned char* buf, unsigned len);
 
-// The Windows programs' CRC-32 (four bytes a step) gives zlib's results from any
-// start, for any length and alignment, continued from any earlier value.
+// The Windows programs' CRC-32 (four bytes a step) gives zlib's results from any start,
+// for any length, continued from any earlier value.
 TEST(CompactCrc32, SameAsZlibsForAnyStartLengthAndEarlierValue)
 {
-    Bytes data(300);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = (unsigned char)(i * 131 + (i >> 3));
-    for (unsigned long earlier : {0ul, 1ul, 0xdeadbeeful, 0xfffffffful})
-        for (size_t start = 0; start < 8; ++start)
-            for (size_t length = 0; start + length <= data.size(); length += 1 + length / 16) {
-                const unsigned char* bytes = data.data() + start;
-                unsigned long expected = crc32(earlier, bytes, (uInt)length);
-                ASSERT_EQ(expected, compact_crc32_z(earlier, bytes, length)) << start << " " << length;
-                ASSERT_EQ(expected, compact_crc32(earlier, bytes, (unsigned)length)) << start << " " << length;
-            }
+    Bytes data = PatternBytes(300);
+    for (unsigned long earlier : {0ul, 0xdeadbeeful, 0xfffffffful})
+        for (size_t start = 0; start < 4; ++start)
+            for (size_t length = 0; start + length <= data.size(); length += 1 + length / 16)
+                ASSERT_EQ(crc32(earlier, &data[start], (uInt)length), compact_crc32_z(earlier, &data[start], length))
+                    << start << " " << length;
     EXPECT_EQ(0ul, compact_crc32_z(0x1234, nullptr, 10));
-    EXPECT_EQ(0ul, compact_crc32(0x1234, nullptr, 10));
 }

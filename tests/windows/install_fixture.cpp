@@ -1,6 +1,5 @@
 #include "install_fixture.h"
 
-#include "payload/archive_format.h"
 #include "payload/install_payload.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
@@ -25,27 +24,6 @@ PackEntry FileEntry(const std::string& name, const std::string& data, uint32_t f
     entry.storage = storage;
     entry.data.assign(data.begin(), data.end());
     return entry;
-}
-
-PackEntry GatedEntry(const std::string& name, const std::string& data, uint32_t ms, uint32_t ls)
-{
-    PackEntry entry = FileEntry(name, data, kLogForUninstall | kVersionGated);
-    entry.minimumVersionMS = ms;
-    entry.minimumVersionLS = ls;
-    return entry;
-}
-
-PackEntry RuntimePrerequisite(const std::string& name)
-{
-    PackEntry entry = GatedEntry(name, "", 0x00040002, 0);
-    entry.storage = PieceStorage::Stored;
-    return entry;
-}
-
-std::string RuntimeQuestion()
-{
-    return "Your machine needs two important system files.\nWould you like to download "
-           "https://www.arbolix.example/InstallMfcDLL.exe (625 KB) to install these files?";
 }
 
 std::string PatternedData(size_t size, unsigned seed)

@@ -18,11 +18,6 @@ extern const uint64_t kLastWriteTime;
 
 PackEntry FileEntry(const std::string& name, const std::string& data, uint32_t flags = 0x01,
                     PieceStorage storage = PieceStorage::Zlib);
-// A version-gated entry logged for uninstall; the runtime prerequisite (nothing
-// stored) that asks its question when it cannot be started.
-PackEntry GatedEntry(const std::string& name, const std::string& data, uint32_t ms, uint32_t ls);
-PackEntry RuntimePrerequisite(const std::string& name);
-std::string RuntimeQuestion();
 std::string PatternedData(size_t size, unsigned seed);
 std::string Probe(const char* name);  // a probe program's path
 

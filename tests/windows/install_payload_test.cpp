@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,57 +158,6 @@ TEST_F(InstallTest, LinkPlantedAtAFileNameIsNotWrittenThrough)
         ExpectInstalled(folder + "\\a.txt", "ours");
     else
         EXPECT_EQ(29u, exitCode);
-}
-
-// The levels of the last entry's folder are not entered again for the next entry in
-// it or beside it. Changed meanwhile (here while the runtime question is up), they still
-// let nothing out, and a Retry enters them again: a folder moved away is made anew; a
-// link to outside is removed and the folder made anew where Windows can, refused again
-// under Wine (it follows the link).
-TEST_F(InstallTest, FolderChangedBetweenTwoOfItsEntriesLetsNothingOutAndRetryEntersItAgain)
-{
-    std::string outside = root + "\\outside", sub = folder + "\\sub";
-    CreateDirectoryA(outside.c_str(), 0);
-    const struct {
-        const char* first;
-        const char* second;
-        bool linkToOutside;  // else sub is moved away
-    } cases[] = {
-        {"sub\\a.txt", "sub\\b.txt", false},
-        {"sub\\a.txt", "sub\\b.txt", true},
-        {"sub\\x\\a.txt", "sub\\y\\b.txt", true},
-    };
-    int run = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.second) + (c.linkToOutside ? ", a link to outside" : ", moved away"));
-        std::string moved = root + "\\moved-" + std::to_string(run++), second = folder + "\\" + c.second;
-        std::unique_ptr<FileLink> link;
-        UseEntries({FileEntry(c.first, "a"), RuntimePrerequisite("mfc42.dll"), FileEntry(c.second, "b")});
-        ScriptBeforeEachAnswer([&](const AskedMessage& asked) {
-            if (asked.text != RuntimeQuestion())
-                return;
-            ASSERT_TRUE(MoveFileA(sub.c_str(), moved.c_str()));
-            if (c.linkToOutside)
-                link.reset(new FileLink(FileLink::kLinuxSymlink, outside, sub));
-        });
-        ScriptMessageAnswers({IDNO, IDRETRY, IDABORT});
-        int installed = InstallAttempt();
-        EXPECT_FALSE(PathExists(outside + "\\b.txt"));
-        EXPECT_FALSE(PathExists(outside + "\\y"));
-        ASSERT_LE(2u, AskedMessages().size());
-        EXPECT_EQ(Question(second, "all running applications are closed"), AskedMessages()[1].text);
-        if (!c.linkToOutside || installed) {
-            EXPECT_EQ(1, installed);
-            EXPECT_EQ(2u, AskedMessages().size());
-            ExpectInstalled(second, "b");
-        } else {
-            EXPECT_EQ(29u, exitCode);
-        }
-        link.reset();
-        ResetScriptedDialogs();
-        g_setup.runtimePromptState = 0;
-        exitCode = 0;
-    }
 }
 
 // Where the install folder's real path cannot be read in either form, nothing is

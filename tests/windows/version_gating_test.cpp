@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,30 @@
 #include "platform/win32.h"
 #include "scripted_dialogs.h"
 #include "tests/support/file_facts.h"
+#include "tests/support/file_links.h"
 #include "tests/support/registry_view.h"
 #include "tests/support/temp_folder.h"
+
+static PackEntry GatedEntry(const std::string& name, const std::string& data, uint32_t ms, uint32_t ls)
+{
+    PackEntry entry = FileEntry(name, data, kLogForUninstall | kVersionGated);
+    entry.minimumVersionMS = ms;
+    entry.minimumVersionLS = ls;
+    return entry;
+}
+
+static PackEntry RuntimePrerequisite(const std::string& name)
+{
+    PackEntry entry = GatedEntry(name, "", 0x00040002, 0);
+    entry.storage = PieceStorage::Stored;
+    return entry;
+}
+
+static std::string RuntimeQuestion()
+{
+    return "Your machine needs two important system files.\nWould you like to download "
+           "https://www.arbolix.example/InstallMfcDLL.exe (625 KB) to install these files?";
+}
 
 TEST_F(InstallTest, VersionGatedEntriesInstallOnlyOverOlderFiles)
 {
@@ -208,4 +231,40 @@ TEST_F(InstallTest, NoOpensNothing)
     EXPECT_EQ(1, InstallAttempt());
     Sleep(1000);
     EXPECT_EQ("<missing>", ReadBytes(record.path));
+}
+
+// The levels an entry shares with the last folder entered are not entered again. Changed
+// while the runtime question is up, they still let nothing out, and a Retry enters them
+// again (a link to outside is removed where Windows can; Wine follows it and refuses).
+TEST_F(InstallTest, FolderChangedBetweenTwoOfItsEntriesLetsNothingOutAndRetryEntersItAgain)
+{
+    std::string outside = root + "\\outside", sub = folder + "\\sub";
+    CreateDirectoryA(outside.c_str(), 0);
+    const struct { const char *first, *second; bool link; } cases[] = {
+        {"sub\\a.txt", "sub\\b.txt", false}, {"sub\\a.txt", "sub\\b.txt", true},
+        {"sub\\x\\a.txt", "sub\\y\\b.txt", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.second) + (c.link ? " behind a link" : " moved"));
+        std::unique_ptr<FileLink> link;
+        UseEntries({FileEntry(c.first, "a"), RuntimePrerequisite("mfc42.dll"), FileEntry(c.second, "b")});
+        ScriptBeforeEachAnswer([&](const AskedMessage& asked) {
+            if (asked.text != RuntimeQuestion() || !MoveFileA(sub.c_str(), (root + "\\moved" + std::to_string(&c - cases)).c_str()))
+                return;
+            if (c.link)
+                link.reset(new FileLink(FileLink::kLinuxSymlink, outside, sub));
+        });
+        ScriptMessageAnswers({IDNO, IDRETRY, IDABORT});
+        int installed = InstallAttempt();
+        EXPECT_FALSE(PathExists(outside + "\\b.txt") || PathExists(outside + "\\y"));
+        ASSERT_LE(2u, AskedMessages().size());
+        EXPECT_EQ(Question(folder + "\\" + c.second, "all running applications are closed"), AskedMessages()[1].text);
+        if (!c.link || installed)
+            ExpectInstalled(folder + "\\" + c.second, "b");
+        else
+            EXPECT_EQ(29u, exitCode);
+        link.reset();
+        exitCode = 0;
+        ResetScriptedDialogs();
+        g_setup.runtimePromptState = 0;
+    }
 }
