@@ -92,7 +92,7 @@ int RunInstallSequence(HWND dialog)
     }
     NoteFailure(CloseUninstallLog(), &logFailure);
     if (progress)
-        DestroyWindow(progress);
+        CloseProgressWindow(progress);
     g_setup.statusLine = 0;
     StampInstallDate();
     // A log that could not be made or lost a line is the attempt's code whatever

@@ -81,10 +81,7 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
         CopyText(application, sizeof application, g_setup.installFolder);
     }
 
-    // The status line dies with its window.
-    if (g_setup.statusLine && (g_setup.statusLine == progressWindow || IsChild(progressWindow, g_setup.statusLine)))
-        g_setup.statusLine = 0;
-    DestroyWindow(progressWindow);
+    CloseProgressWindow(progressWindow);
 
     if (!created) {
         *failure = ShortcutFailureCode(failedSave);

@@ -29,3 +29,13 @@ void ShowWaitCursor()
 {
     SetCursor(LoadCursorA(0, IDC_WAIT));
 }
+
+void CloseProgressWindow(HWND progress)
+{
+    if (g_setup.statusLine && (g_setup.statusLine == progress || IsChild(progress, g_setup.statusLine)))
+        g_setup.statusLine = 0;
+    HWND owner = GetWindow(progress, GW_OWNER);
+    if (owner)
+        EnableWindow(owner, TRUE);
+    DestroyWindow(progress);
+}

@@ -1,6 +1,8 @@
-// The progress window's status line, the one line of progress a run shows, and the
-// wait cursor.
+// The progress window's status line, the one line of progress a run shows, the
+// wait cursor, and the end of the progress window.
 #pragma once
+
+#include "platform/win32.h"
 
 enum { kStatusCapacity = 312 };
 
@@ -9,3 +11,8 @@ void ShowStatus(const char* text);
 // "Installing NAME...", drawn at most every 100 ms: the entries in between are not shown.
 void ShowInstallingStatus(const char* entryName);
 void ShowWaitCursor();
+// Ends the progress window, and the status line with it. Its owner, disabled for the
+// run, is enabled first: Windows gives a destroyed window's activation to its owner
+// only when the owner can take it, and otherwise to another program's window, behind
+// which the boxes that follow (and the dialog itself) would open.
+void CloseProgressWindow(HWND progress);

@@ -25,8 +25,10 @@ static LRESULT CALLBACK RecordingWindow(HWND window, UINT message, WPARAM wParam
 {
     if (message == WM_SETTEXT)
         g_windowEvents.push_back(std::string("text ") + (const char*)lParam);
-    if (message == WM_DESTROY && !GetParent(window))
-        g_windowEvents.push_back("destroyed after " + std::to_string(AskedMessages().size()) + " messages");
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (message == WM_DESTROY && owner)
+        g_windowEvents.push_back("destroyed after " + std::to_string(AskedMessages().size()) + " messages, owner " +
+                                 (IsWindowEnabled(owner) ? "enabled" : "disabled"));
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -73,6 +75,7 @@ protected:
         SetEnvironmentVariableA("ARBOLIX_PROBE_RECORD", 0);
         if (IsWindow(progress))
             DestroyWindow(progress);
+        DestroyWindow(dialog);
         // The started application may still be ending.
         for (int i = 0; i < 100 && PathExists(root); ++i) {
             RemoveTree(root);
@@ -88,9 +91,14 @@ protected:
         windowClass.lpfnWndProc = RecordingWindow;
         windowClass.lpszClassName = "ArbolixRecordingWindow";
         RegisterClassA(&windowClass);
+        // The main dialog owns the progress window and is disabled for the run.
+        dialog = CreateWindowExA(0, "ArbolixRecordingWindow", "Setup", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 300, 0,
+                                 0, 0, 0);
+        ASSERT_NE(nullptr, dialog);
         progress = CreateWindowExA(0, "ArbolixRecordingWindow", "Installing", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300,
-                                   80, 0, 0, 0, 0);
+                                   80, dialog, 0, 0, 0);
         ASSERT_NE(nullptr, progress);
+        EnableWindow(dialog, FALSE);
         g_setup.statusLine = CreateWindowExA(0, "ArbolixRecordingWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, 280, 20,
                                              progress, 0, 0, 0);
         ASSERT_NE(nullptr, g_setup.statusLine);
@@ -113,12 +121,14 @@ protected:
 
     void ExpectProgressClosedBeforeAnyMessage()
     {
-        EXPECT_EQ((std::vector<std::string>{"text Creating shortcut...", "destroyed after 0 messages"}),
+        EXPECT_EQ((std::vector<std::string>{"text Creating shortcut...", "destroyed after 0 messages, owner enabled"}),
                   g_windowEvents);
         EXPECT_FALSE(IsWindow(progress));
         EXPECT_EQ(nullptr, g_setup.statusLine);
+        // The activation went back to the dialog, which owns every box that follows.
+        EXPECT_EQ(dialog, GetActiveWindow());
         for (const AskedMessage& asked : AskedMessages())
-            EXPECT_NE(progress, asked.owner);
+            EXPECT_EQ(dialog, asked.owner);
     }
 
     void ExpectOneMessage(const std::string& text)
@@ -136,7 +146,7 @@ protected:
     RedirectedShellFolders folders;
     std::string root, installFolder, application, commandLineFile;
     std::string shellFolder[4];
-    HWND progress = 0;
+    HWND dialog = 0, progress = 0;
     DWORD failure = 0;
 };
 
