@@ -18,6 +18,8 @@
 #include "state/setup_state.h"
 #include "state/status_line.h"
 
+static const DWORD kStoredWriteStep = 16 * kChunkSize;
+
 const char kReasonRunningApplications[] = "all running applications are closed";
 const char kReasonFreeDiskSpace[] = "there is enough free disk space";
 const char kReasonWritePermission[] = "you have permission to write files in this folder";
@@ -75,16 +77,33 @@ static DWORD WriteInflatedData(HANDLE file, const DirectoryEntry* entry, const c
         GiveBackChunk();
         if (error || chunk.last)
             return error;
+        KeepWindowsAnswering();
     }
 }
 
-// Writes the entry's data, a stored piece straight from the resource in one call,
-// and sets its three times with the read-only attribute it was created with. 0, or
-// the error of the write.
+// Writes a stored piece straight from the resource, in steps of a few megabytes so
+// that the windows are answered in between. 0, or the write's error.
+static DWORD WriteStoredData(HANDLE file, const DirectoryEntry* entry, const char** reason)
+{
+    const unsigned char* bytes = entry->data;
+    DWORD left = entry->size;
+    for (;;) {
+        DWORD step = left < kStoredWriteStep ? left : kStoredWriteStep;
+        DWORD error = WriteAll(file, bytes, step, reason);
+        left -= step;
+        if (error || !left)
+            return error;
+        bytes += step;
+        KeepWindowsAnswering();
+    }
+}
+
+// Writes the entry's data and sets its three times with the read-only attribute it
+// was created with. 0, or the error of the write.
 static DWORD WriteEntryData(HANDLE file, const DirectoryEntry* entry, const char** reason)
 {
     DWORD error = entry->storedSize != entry->size ? WriteInflatedData(file, entry, reason)
-                                                   : WriteAll(file, entry->data, entry->size, reason);
+                                                   : WriteStoredData(file, entry, reason);
     FILETIME creation = ToFileTime(entry->creationTime);
     FILETIME lastAccess = ToFileTime(entry->lastAccessTime);
     FILETIME lastWrite = ToFileTime(entry->lastWriteTime);

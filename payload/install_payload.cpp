@@ -5,6 +5,7 @@
 #include "payload/install_entry.h"
 #include "payload/module_resources.h"
 #include "state/setup_state.h"
+#include "state/status_line.h"
 
 // Asks about the entry's failures until it is installed, skipped or abandoned. A
 // retried deflated entry is inflated again from its stored bytes.
@@ -49,8 +50,10 @@ int InstallPayload(DWORD* failure)
     const ArchiveReader start = reader;
     DirectoryEntry entry;
     int walked = 1;
-    while (walked && NextArchiveEntry(&reader, &entry))
+    while (walked && NextArchiveEntry(&reader, &entry)) {
         walked = InstallEntryUntilSettled(&start, &entry, failure) == ERROR_SUCCESS;
+        KeepWindowsAnswering();
+    }
     // At once on Abort: the thread may be inflating entries that will never be written.
     StopInflatingAhead();
     CloseArchive(&reader);

@@ -41,6 +41,7 @@ struct SetupState {
     int installing;                 // an install sequence runs: the dialog takes no commands
     HWND statusLine;
     DWORD statusDrawnAt;            // tick count when an entry's name was last drawn
+    DWORD windowsAnsweredAt;        // tick count when the run last handled its windows' messages
     FILE* uninstallLog;             // open from open uninstall log to close, or null
 };
 

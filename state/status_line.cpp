@@ -3,7 +3,7 @@
 #include "common/text_format.h"
 #include "state/setup_state.h"
 
-enum { kStatusDrawInterval = 100 };
+enum { kStatusDrawInterval = 100, kAnswerInterval = 100, kPaintsAtOnce = 32 };
 
 void ShowStatus(const char* text)
 {
@@ -38,4 +38,21 @@ void CloseProgressWindow(HWND progress)
     if (owner)
         EnableWindow(owner, TRUE);
     DestroyWindow(progress);
+}
+
+void KeepWindowsAnswering()
+{
+    DWORD now = GetTickCount();
+    if (now - g_setup.windowsAnsweredAt < kAnswerInterval)
+        return;
+    g_setup.windowsAnsweredAt = now;
+    MSG message;
+    // Looking handles the sent messages, whatever the filter; only WM_PAINT and WM_TIMER
+    // are taken from the queue. A window that does not validate itself is painted again
+    // next time rather than for ever.
+    PeekMessageA(&message, 0, WM_NULL, WM_NULL, PM_NOREMOVE);
+    for (int painted = 0; painted < kPaintsAtOnce && PeekMessageA(&message, 0, WM_PAINT, WM_PAINT, PM_REMOVE); ++painted)
+        DispatchMessageA(&message);
+    while (PeekMessageA(&message, 0, WM_TIMER, WM_TIMER, PM_REMOVE))
+        DispatchMessageA(&message);
 }

@@ -632,6 +632,49 @@ TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
     ClearSetupTraces({folder});
 }
 
+// Windows marks a window that has not looked for messages for five seconds "Not
+// Responding" and offers to end the program. While a file of 700 MiB is written, both
+// windows answer a probe within the second, and a click and a keystroke sent to the
+// dialog meanwhile change nothing.
+TEST_F(Faults, WindowsAnswerWhileALargeFileIsWritten)
+{
+    std::string folder = kBase + "\\Large", map = folder + "\\Maps\\Atlas.map";
+    const ULONGLONG size = 734003200;
+    SetupProcess setup = {};
+    ASSERT_TRUE(StartProgram(LARGE_FILE_EXE, "-U -Path \"" + folder + "\"", &setup));
+    HWND dialog = WaitForDialogWithControl(setup, IDC_INSTALL_FOLDER);
+    HWND progress = WaitForDialogWithControl(setup, IDC_STATUS_LINE, 120000);
+    ASSERT_NE(nullptr, progress);
+    int probes = 0, unanswered = 0, sent = 0;
+    while (WaitForSingleObject(setup.info.hProcess, 0) == WAIT_TIMEOUT) {
+        WIN32_FILE_ATTRIBUTE_DATA facts;
+        if (!GetFileAttributesExA(map.c_str(), GetFileExInfoStandard, &facts) ||
+            ((ULONGLONG)facts.nFileSizeHigh << 32 | facts.nFileSizeLow) >= size) {
+            Sleep(20);
+            continue;
+        }
+        DWORD_PTR result;
+        if (!sent++) {
+            SendMessageTimeoutA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
+            SendMessageTimeoutA(GetDlgItem(dialog, IDC_INSTALL_FOLDER), WM_CHAR, 'x', 0, SMTO_ABORTIFHUNG, 1000, &result);
+        }
+        for (HWND window : {dialog, progress}) {
+            ++probes;
+            if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) && IsWindow(window))
+                ++unanswered;
+        }
+        Sleep(50);
+    }
+    EXPECT_EQ(0u, WaitForExit(&setup, 600000));
+    EndStrayApplications();
+    EXPECT_GT(probes, 0);
+    EXPECT_EQ(0, unanswered) << "of " << probes << " probes";
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    ASSERT_TRUE(GetFileAttributesExA(map.c_str(), GetFileExInfoStandard, &facts));
+    EXPECT_EQ(size, (ULONGLONG)facts.nFileSizeHigh << 32 | facts.nFileSizeLow);
+    ClearSetupTraces({folder});
+}
+
 // Run by unprivileged.sh as a Linux user who may not write where these folders say:
 // ARBOLIX_LOCKED_FOLDER belongs to another user entirely; in ARBOLIX_PARTLY_LOCKED_FOLDER
 // only the "SampleFiles" folder does, as after an installation made by someone else.
