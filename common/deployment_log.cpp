@@ -2,6 +2,7 @@
 
 #include <stdarg.h>
 
+#include "common/contained_delete.h"
 #include "common/deployment_log_format.h"
 #include "common/path_text.h"
 #include "common/product.h"
@@ -10,13 +11,51 @@
 
 static HANDLE g_logFile = INVALID_HANDLE_VALUE;
 static DWORD g_startedAt;
+static DWORD g_linesLost;   // since the last line written
+static int g_logIncomplete;  // a line of this run was lost
+
+// Administrators put the log in folders that users can write (C:\Temp, a share), and
+// an elevated run must not append to a file a user chose. A link at its name, a file
+// with other names, or one whose real path is not its folder's real path followed by
+// its name (which is how a link at its name shows under Wine) is refused.
+static DWORD CheckLogIsItself(HANDLE file, const char* path)
+{
+    // Before Vista no real path can be read: the log is taken as it stands.
+    if (!CanDeleteThroughHandles())
+        return 0;
+    BY_HANDLE_FILE_INFORMATION facts;
+    if (!GetFileInformationByHandle(file, &facts))
+        return LastErrorOr(ERROR_CANT_ACCESS_FILE);
+    if ((facts.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || facts.nNumberOfLinks > 1)
+        return ERROR_CANT_ACCESS_FILE;
+    char full[kPathCapacity], longPath[kPathCapacity], folder[kPathCapacity], realFolder[kPathCapacity];
+    char expected[kPathCapacity], real[kPathCapacity];
+    DWORD length = GetFullPathNameA(path, sizeof full, full, 0);
+    if (length == 0 || length >= sizeof full)
+        return ERROR_CANT_ACCESS_FILE;
+    LongPathOf(full, longPath);
+    ParentFolder(longPath, folder);
+    const char* name = longPath + lstrlenA(folder);
+    while (*name == '\\')
+        ++name;
+    if (!RealPathOf(folder, realFolder) || !JoinPath(expected, realFolder, name) || !RealPathOfHandle(file, real) ||
+        !IsSamePath(real, expected))
+        return ERROR_CANT_ACCESS_FILE;
+    return 0;
+}
 
 DWORD OpenDeploymentLog(const char* path)
 {
-    g_logFile = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, 0);
-    if (g_logFile == INVALID_HANDLE_VALUE)
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    if (file == INVALID_HANDLE_VALUE)
         return LastErrorOr(ERROR_OPEN_FAILED);
+    DWORD error = CheckLogIsItself(file, path);
+    if (error) {
+        CloseHandle(file);
+        return error;
+    }
+    g_logFile = file;
     g_startedAt = GetTickCount();
     return 0;
 }
@@ -26,7 +65,7 @@ int Tracing()
     return g_logFile != INVALID_HANDLE_VALUE;
 }
 
-static void WriteLine(const char* text)
+static int WriteLineNow(const char* text)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -34,7 +73,26 @@ static void WriteLine(const char* text)
     char line[kDeploymentLineCapacity];
     DWORD length = (DWORD)FormatDeploymentLine(line, sizeof line, time, text);
     DWORD written;
-    WriteFile(g_logFile, line, length, &written, 0);
+    return WriteFile(g_logFile, line, length, &written, 0) && written == length;
+}
+
+// A line that cannot be written (a dropped share, a full disk) is counted, and the
+// next line that can be says how many went before it.
+static void WriteLine(const char* text)
+{
+    if (g_linesLost) {
+        char lost[64];
+        FormatText(lost, sizeof lost, "%lu lines lost: they could not be written", g_linesLost);
+        if (!WriteLineNow(lost)) {
+            ++g_linesLost;
+            return;
+        }
+        g_linesLost = 0;
+    }
+    if (!WriteLineNow(text)) {
+        g_linesLost = 1;
+        g_logIncomplete = 1;
+    }
 }
 
 void Trace(const char* format, ...)
@@ -102,10 +160,14 @@ void TraceStart(const char* program, int unattended, int silent, int allUsers)
           (version >> 8) & 0xFF, version >> 16, IsElevated() ? "" : "not ", unattended, silent, allUsers);
 }
 
-void TraceEnd(DWORD exitCode, const char* meaning)
+DWORD TraceEnd(DWORD exitCode, const char* meaning)
 {
     if (!Tracing())
-        return;
+        return exitCode;
+    if (g_logIncomplete && exitCode == ERROR_SUCCESS) {
+        exitCode = kLogFileFailure;
+        meaning = "lines of this log could not be written";
+    }
     char described[512];
     if (!meaning) {
         DescribeError(exitCode, described, sizeof described);
@@ -113,6 +175,8 @@ void TraceEnd(DWORD exitCode, const char* meaning)
     }
     DWORD elapsed = GetTickCount() - g_startedAt;
     Trace("Exit code %lu (%s), after %lu.%03lu s", exitCode, meaning, elapsed / 1000, elapsed % 1000);
-    CloseHandle(g_logFile);
+    if (!CloseHandle(g_logFile))
+        g_logIncomplete = 1;
     g_logFile = INVALID_HANDLE_VALUE;
+    return g_logIncomplete && exitCode == ERROR_SUCCESS ? (DWORD)kLogFileFailure : exitCode;
 }

@@ -10,7 +10,9 @@ enum { kLogFileFailure = 1622 };
 
 // Opens the file for appending (several runs into one file), shared for reading and
 // for other runs' appending, created where it does not exist; its folder must exist.
-// 0, or the Windows error.
+// A link at its name, a file with other names, or one whose real path is not its
+// folder's followed by its name is refused (ERROR_CANT_ACCESS_FILE). 0, or the
+// Windows error.
 DWORD OpenDeploymentLog(const char* path);
 int Tracing();
 
@@ -25,8 +27,9 @@ void TraceOutcome(DWORD error, const char* format, ...);
 // version, whether the process is elevated, and the modes given.
 void TraceStart(const char* program, int unattended, int silent, int allUsers);
 // The run's last line: the exit code with its meaning (null: Windows' text for the
-// code), and the time the run took. The log is closed then.
-void TraceEnd(DWORD exitCode, const char* meaning);
+// code), and the time the run took. The log is closed then. Returns the code the run
+// ends with: 1622 in place of 0 when a line of the log could not be written.
+DWORD TraceEnd(DWORD exitCode, const char* meaning);
 
 // "error N: Windows' text for it" into dest.
 void DescribeError(DWORD error, char* dest, size_t capacity);

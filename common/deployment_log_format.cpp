@@ -4,18 +4,25 @@
 
 #include "common/text_format.h"
 
+// No Windows path holds a '<': "<0A>" cannot be read as a path's own text.
+static const char kEscapeOpen = '<';
+static const char kHexDigits[] = "0123456789ABCDEF";
+
 size_t FormatDeploymentLine(char* dest, size_t capacity, const LogTime& time, const char* text)
 {
     if (capacity < 3)
         return 0;
     size_t length = FormatText(dest, capacity - 2, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", time.year, time.month,
                                time.day, time.hour, time.minute, time.second, time.milliseconds);
-    for (; *text && length + 2 < capacity - 2; ++text) {
-        if (*text == '\r' && text[1] == '\n')
+    for (; *text && length + 4 < capacity - 2; ++text) {
+        unsigned char byte = (unsigned char)*text;
+        if (byte == '\r' && text[1] == '\n')
             continue;
-        if (*text == '\r' || *text == '\n') {
-            dest[length++] = '\\';
-            dest[length++] = 'n';
+        if (byte < 0x20 || byte == 0x7F || byte == kEscapeOpen) {
+            dest[length++] = kEscapeOpen;
+            dest[length++] = kHexDigits[byte >> 4];
+            dest[length++] = kHexDigits[byte & 15];
+            dest[length++] = '>';
         } else {
             dest[length++] = *text;
         }

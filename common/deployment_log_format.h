@@ -12,9 +12,11 @@ struct LogTime {
 enum { kDeploymentLineCapacity = 2600 };
 
 // "2026-12-09 10:15:42.123 " and the text and "\r\n" into dest (capacity characters,
-// terminator included), every CR and LF of the text written as the two characters
-// "\n", so that an event stays one line; a text too long is cut, the line end kept.
-// Returns the length.
+// terminator included). Every byte below 0x20, 0x7F and '<' of the text is written as
+// '<', two hexadecimal digits and '>' ("<0A>"; a CR right before an LF is dropped), so
+// that an event stays one line, no control byte of a text a user wrote reaches the
+// file, and no path can be read as an escape. A text too long is cut, the line end
+// kept. Returns the length.
 size_t FormatDeploymentLine(char* dest, size_t capacity, const LogTime& time, const char* text);
 
 // "error 32: The process cannot access the file." for a Windows error and the text

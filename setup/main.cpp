@@ -39,8 +39,7 @@ static int OpenLogIfAsked()
 
 static int Finish(DWORD exitCode)
 {
-    TraceEnd(exitCode, ExitCodeMeaning(exitCode));
-    return (int)exitCode;
+    return (int)TraceEnd(exitCode, ExitCodeMeaning(exitCode));
 }
 
 int ProgramMain(HINSTANCE instance, int argc, char** argv)

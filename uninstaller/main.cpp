@@ -140,6 +140,6 @@ int ProgramMain(HINSTANCE instance, int argc, char** argv)
         return (int)g_uninstall.exitCode;
     TraceStart("uninstaller", g_uninstall.unattended, g_uninstall.silent, 0);
     g_uninstall.exitCode = Uninstall();
-    TraceEnd(g_uninstall.exitCode, ExitCodeMeaning(g_uninstall.exitCode));
+    g_uninstall.exitCode = TraceEnd(g_uninstall.exitCode, ExitCodeMeaning(g_uninstall.exitCode));
     return (int)g_uninstall.exitCode;
 }

@@ -40,14 +40,15 @@ static void NotePeak(HANDLE process, SIZE_T* peak)
 
 // Runs a setup program with -USilent and the folder, answering every message box
 // with OK (or its first button) until it ends.
-static SilentRun RunSilent(const std::string& exe, const std::string& folder, int timeoutMs = 240000)
+static SilentRun RunSilent(const std::string& exe, const std::string& folder, int timeoutMs = 240000,
+                           const std::string& more = "")
 {
     SilentRun run = {STILL_ACTIVE, {}, 0, 0};
     SetupProcess setup = {};
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    if (!StartProgram(exe, "-USilent -Path \"" + folder + "\"", &setup)) {
+    if (!StartProgram(exe, "-USilent -Path \"" + folder + "\"" + more, &setup)) {
         ADD_FAILURE() << "cannot start " << exe;
         return run;
     }
@@ -630,6 +631,80 @@ TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
     EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
               ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
     ClearSetupTraces({folder});
+}
+
+static std::string LogOption(const std::string& log)
+{
+    return " -Log \"" + log + "\"";
+}
+
+// The elevated run must not append to a file a user chose: a link or a second name at
+// the log's name ends either program with 1622 before anything is made or removed, and
+// the file it leads to stays as it was.
+TEST_F(Faults, DeploymentLogAtALinkOrASecondNameIsRefused)
+{
+    std::string folder = kBase + "\\Logged", other = kBase + "\\Other";
+    std::string victim = kBase + "\\victim.cmd", log = kBase + "\\run.log";
+    const std::string script = "@echo a script of the user's\r\n";
+    ASSERT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+    for (int hardLink = 0; hardLink < 2; ++hardLink) {
+        WriteBytes(victim, script);
+        std::unique_ptr<FileLink> link;
+        if (hardLink) {
+            ASSERT_TRUE(CreateHardLinkA(log.c_str(), victim.c_str(), 0));
+        } else {
+            link.reset(new FileLink(FileLink::kLinuxSymlink, victim, log));
+            ASSERT_TRUE(link->made());
+        }
+        EXPECT_EQ(1622u, RunSilent(SETUP_EXE, other, 240000, LogOption(log)).exitCode) << hardLink;
+        EXPECT_FALSE(FolderExists(other));
+        EXPECT_EQ(1622u, RunSilent(folder + "\\Uninstall.exe", folder, 240000, LogOption(log)).exitCode) << hardLink;
+        EXPECT_TRUE(FileExists(folder + "\\Uninstall.exe"));
+        EXPECT_EQ(script, ReadBytes(victim)) << hardLink;
+        link.reset();
+        DeleteFileA(log.c_str());
+    }
+}
+
+// A previous uninstall log is a file that users may have written: whatever bytes its
+// lines hold, none below 0x20 but the line ends, and no 0x7F, reach the deployment log.
+TEST_F(Faults, ControlBytesOfAPlantedLogNeverReachTheDeploymentLog)
+{
+    std::string folder = kBase + "\\Planted", log = kBase + "\\run.log";
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteBytes(folder + "\\Uninstall.cfg", "f" + folder + "\\x\x1b[2J\x07.txt\r\nfC:\\elsewhere\x7f\x01\x1f.txt\r\n"
+                                           "d" + folder + "\\sub\x1b]0;title\x07\r\n");
+    ASSERT_EQ(0u, RunSilent(SETUP_EXE, folder, 240000, LogOption(log)).exitCode);
+    std::string written = ReadBytes(log);
+    ASSERT_NE(std::string::npos, written.find("<1B>[2J<07>.txt")) << written;
+    for (size_t at = 0; at < written.size(); ++at) {
+        unsigned char byte = (unsigned char)written[at];
+        bool lineEnd = (byte == '\r' && written[at + 1] == '\n') || (byte == '\n' && at && written[at - 1] == '\r');
+        EXPECT_TRUE((byte >= 0x20 && byte != 0x7F) || lineEnd) << "byte " << int(byte) << " at " << at;
+    }
+}
+
+// A line that cannot be written is not a success: on a volume that fills during the
+// run, what was installed stays, and the run ends with 1622 where it would have ended
+// with 0.
+TEST_F(Faults, DeploymentLogOnAVolumeThatFillsEndsWith1622)
+{
+    std::string folder = kBase + "\\LoggedToFullDisk", log = "S:\\run.log", filler = "S:\\filler.bin";
+    ULARGE_INTEGER available, total, free;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("S:\\", &available, &total, &free));
+    // Earlier runs' lines fill most of the log's one page of the tmpfs, and nothing is
+    // left beside it: the run's first lines fit, the rest do not.
+    WriteBytes(log, std::string(3500, '-') + "\r\n");
+    ASSERT_TRUE(GetDiskFreeSpaceExA("S:\\", &available, &total, &free));
+    WriteFiller(filler, available.QuadPart);
+    SilentRun run = RunSilent(SETUP_EXE, folder, 240000, LogOption(log));
+    DeleteFileA(filler.c_str());
+    EXPECT_EQ(1622u, run.exitCode);
+    EXPECT_TRUE(FileExists(folder + "\\Uninstall.exe"));
+    std::string written = ReadBytes(log);
+    EXPECT_NE(std::string::npos, written.find(" started: ")) << written;
+    EXPECT_EQ(std::string::npos, written.find("Exit code 0")) << written;
+    DeleteFileA(log.c_str());
 }
 
 // Windows marks a window that has not looked for messages for five seconds "Not

@@ -41,9 +41,21 @@ TEST(DeploymentLine, TimeToTheMillisecondThenTheTextOnOneLine)
     char line[kDeploymentLineCapacity];
     EXPECT_EQ(41u, FormatDeploymentLine(line, sizeof line, time, "Installed a.txt"));
     EXPECT_STREQ("2026-12-09 07:05:03.042 Installed a.txt\r\n", line);
-    // A message box's lines stay on the event's line.
-    FormatDeploymentLine(line, sizeof line, time, "Folder x does not exist.\n\nCreate it?\r\nok\r");
-    EXPECT_STREQ("2026-12-09 07:05:03.042 Folder x does not exist.\\n\\nCreate it?\\nok\\n\r\n", line);
+    // A message box's lines stay on the event's line; no control byte of a text a user
+    // wrote (a planted log's line) reaches the file, and the escape's '<' is one no
+    // path holds, so it is escaped too.
+    struct {
+        const char* text;
+        const char* written;
+    } cases[] = {
+        {"Folder x does not exist.\n\nCreate it?\r\nok\r", "Folder x does not exist.<0A><0A>Create it?<0A>ok<0D>"},
+        {"C:\\new\\t\x1b[31mred\x07\x7f\x01\x1f ~", "C:\\new\\t<1B>[31mred<07><7F><01><1F> ~"},
+        {"a<0A>b\xe9", "a<3C>0A>b\xe9"},
+    };
+    for (const auto& each : cases) {
+        FormatDeploymentLine(line, sizeof line, time, each.text);
+        EXPECT_EQ(std::string("2026-12-09 07:05:03.042 ") + each.written + "\r\n", line);
+    }
 }
 
 TEST(DeploymentLine, LongTextIsCutAndTheLineEndKept)
