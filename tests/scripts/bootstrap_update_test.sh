@@ -17,7 +17,7 @@ case $1 in
       echo "E: Some index files failed to download. They have been ignored, or old ones used instead." >&2
       exit 100
     fi ;;
-  install) exit "$STANDIN_INSTALL" ;;
+  install) case "$*" in *" -t "*) exit "$STANDIN_INSTALL_RELEASE" ;; *) exit "$STANDIN_INSTALL" ;; esac ;;
 esac
 exit 0
 STANDIN
@@ -25,10 +25,12 @@ printf '#!/bin/sh\nexec "$@"\n' >"$work/bin/sudo"
 chmod +x "$work/bin/apt-get" "$work/bin/sudo"
 
 failures=0
-# failed updates, install's status, expected status, expected calls, expected in stderr
+# failed updates, install's status (then with the release's versions), expected
+# status, expected calls, expected in stderr
 check() {
   : >"$work/calls"
-  PATH="$work/bin:$PATH" STANDIN_DIR=$work STANDIN_FAILED_UPDATES=$1 STANDIN_INSTALL=$2 \
+  PATH="$work/bin:$PATH" STANDIN_DIR=$work STANDIN_FAILED_UPDATES=$1 STANDIN_INSTALL=${2%/*} \
+    STANDIN_INSTALL_RELEASE=${2#*/} \
     ARBOLIX_APT_TRIES=3 ARBOLIX_APT_PAUSE=0 \
     "$root/scripts/bootstrap" --install some-package >"$work/out" 2>"$work/err"
   status=$?
@@ -42,19 +44,28 @@ check() {
 }
 index=http://mirror.invalid/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz
 install="install -y -qq --no-install-recommends some-package"
-check 0 0 0 "update -qq
+release_install="install -y -qq --no-install-recommends -t $(. /etc/os-release; echo "$VERSION_CODENAME") some-package"
+check 0 0/0 0 "update -qq
 $install" ""
-check 1 0 0 "update -qq
+check 0 100/0 100 "update -qq
+$install" ""
+check 1 0/0 0 "update -qq
 update -qq
 $install" "apt-get update failed (try 1 of 3): $index"
-check 9 0 0 "update -qq
+check 9 0/0 0 "update -qq
 update -qq
 update -qq
 $install" "going on with the indexes there are"
-check 9 100 100 "update -qq
+check 9 100/0 0 "update -qq
 update -qq
 update -qq
-$install" "the install failed; these indexes could not be updated: $index"
+$install
+$release_install" "the install failed; these indexes could not be updated: $index"
+check 9 100/100 100 "update -qq
+update -qq
+update -qq
+$install
+$release_install" "trying again with the versions of"
 
-echo "$((4 - failures)) passed, $failures failed"
+echo "$((6 - failures)) passed, $failures failed"
 [ $failures -eq 0 ]
