@@ -32,7 +32,7 @@ static void ProgramFilesChannelFolder(char* folder)
     JoinPath(folder, kFallbackProgramFiles, kChannelName);
 }
 
-const char* ResolveDefaultFolder(char* folder)
+static const char* ChooseDefaultFolder(char* folder)
 {
     if (g_setup.commandLineFolder && g_setup.folderForced) {
         CopyText(folder, kPathCapacity, g_setup.commandLineFolder);
@@ -44,10 +44,19 @@ const char* ResolveDefaultFolder(char* folder)
     if (g_setup.commandLineFolder && CopyText(folder, kPathCapacity, g_setup.commandLineFolder) && folder[0])
         return "-PathDefault";
     ReadProductValue(kReleaseFolderValue, folder, kPathCapacity);
+    // Its last level is found as Windows reads the folder (D:/Apps/Arbolix too).
+    MakeFullPath(folder);
     if (folder[0] && ToChannelFolder(folder))
         return "beside the stored release folder";
     ProgramFilesChannelFolder(folder);
     return "default";
+}
+
+const char* ResolveDefaultFolder(char* folder)
+{
+    const char* chosen = ChooseDefaultFolder(folder);
+    MakeFullPath(folder);
+    return chosen;
 }
 
 void RememberInstallFolder(const char* folder)
