@@ -30,7 +30,7 @@ static int DriveIsThere(const char* folder)
 {
     char root[] = "?:\\";
     root[0] = folder[0];
-    return folder[1] != ':' || GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
+    return !folder[0] || folder[1] != ':' || GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
 }
 
 // A folder the user typed is created only with consent; the proposal is created unasked.
