@@ -65,7 +65,7 @@ static int IsDeviceName(const char* component, size_t length)
         base[i] = FoldCase(component[i]);
     base[end] = 0;
     for (const char* device = kDevices; *device; device += strlen(device) + 1)
-        if (!strcmp(base, device))
+        if (!strncmp(base, device, sizeof base))
             return 1;
     if (end != 4 || (strncmp(base, "COM", 3) && strncmp(base, "LPT", 3)))
         return 0;

@@ -1,5 +1,7 @@
 #include "common/folders.h"
 
+#include <string.h>
+
 #include "common/path_text.h"
 #include "platform/win32.h"
 
@@ -17,14 +19,14 @@ static int FirstLevelIndex(const char* folder)
         for (int i = 2; folder[i]; ++i)
             if (folder[i] == '\\' && ++separators == 2)
                 return i + 1;
-        return lstrlenA(folder);
+        return (int)strlen(folder);
     }
     return folder[1] == ':' ? 3 : -1;
 }
 
 unsigned long CreateFolderChain(const char* folder)
 {
-    if (IsDirectory(folder) || lstrlenA(folder) <= 3)
+    if (IsDirectory(folder) || strlen(folder) <= 3)
         return ERROR_ALREADY_EXISTS;
     char work[kPathCapacity];
     if (!CopyText(work, sizeof work, folder))

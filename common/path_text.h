@@ -34,3 +34,9 @@ int IsSamePath(const char* a, const char* b);
 // C:\Program Files); the path unchanged when it has none. dest holds kPathCapacity
 // characters.
 void LongPathOf(const char* path, char* dest);
+
+// Windows only: the path as Windows itself reads it, absolute (a relative one is taken
+// from the current folder), with '/' read as '\', "." and ".." levels resolved and the
+// blanks and dots that end a level dropped (GetFullPathNameA). Left as it is when
+// Windows cannot read it or the result does not fit in kPathCapacity characters.
+void MakeFullPath(char* path);

@@ -9,3 +9,11 @@ void LongPathOf(const char* path, char* dest)
     if (length == 0 || length >= sizeof longPath || !CopyText(dest, kPathCapacity, longPath))
         CopyText(dest, kPathCapacity, path);
 }
+
+void MakeFullPath(char* path)
+{
+    char fullPath[kPathCapacity];
+    DWORD length = GetFullPathNameA(path, sizeof fullPath, fullPath, 0);
+    if (length && length < sizeof fullPath)
+        CopyText(path, kPathCapacity, fullPath);
+}

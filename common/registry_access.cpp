@@ -1,5 +1,7 @@
 #include "common/registry_access.h"
 
+#include <string.h>
+
 #include "common/deployment_log.h"
 
 HKEY OpenKeyForReading(HKEY hive, const char* path)
@@ -42,7 +44,7 @@ int ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size)
 // A REG_SZ with its terminator; a null name is the key's default value.
 static LONG WriteTextValue(HKEY key, const char* name, const char* text)
 {
-    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
 }
 
 int ReadMachineValue(const char* path, const char* name, char* buffer, DWORD size)

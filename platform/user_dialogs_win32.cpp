@@ -27,8 +27,8 @@ int PlatformPickFolder(HWND owner, const char* title, char* path, size_t capacit
     int picked = 0;
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     char chosenPath[MAX_PATH];
-    if (chosen && SHGetPathFromIDListA(chosen, chosenPath) && (size_t)lstrlenA(chosenPath) < capacity) {
-        memcpy(path, chosenPath, (size_t)lstrlenA(chosenPath) + 1);
+    if (chosen && SHGetPathFromIDListA(chosen, chosenPath) && strlen(chosenPath) < capacity) {
+        memcpy(path, chosenPath, strlen(chosenPath) + 1);
         picked = 1;
     }
     if (chosen)

@@ -27,6 +27,7 @@ int HoldInstallFolder()
             break;
         }
     }
+    g_setup.installFolderUnheld = !g_setup.installFolderHold;
     // Without its real path nothing is written into it (InstallFolderBounds).
     TraceOutcome(g_setup.installFolderHold ? 0 : LastErrorOr(ERROR_CANT_ACCESS_FILE), "Folder %s%s held: %s",
                  g_setup.installFolder, created ? " created and" : "", g_setup.realInstallFolder);

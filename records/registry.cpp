@@ -1,5 +1,7 @@
 #include "records/registry.h"
 
+#include <string.h>
+
 #include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
@@ -50,7 +52,7 @@ void WriteUninstallEntry(const char* uninstallerPath, const char* displayName)
 {
     char command[kPathCapacity + 2];
     // A path too long for its quotes is not written at all rather than cut.
-    if ((size_t)lstrlenA(uninstallerPath) + 3 <= sizeof command) {
+    if (strlen(uninstallerPath) + 3 <= sizeof command) {
         FormatText(command, sizeof command, "\"%s\"", uninstallerPath);
         WriteMachineValue(UninstallKey, kUninstallCommandValue, command);
     }

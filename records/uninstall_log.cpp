@@ -209,7 +209,7 @@ static DWORD WriteToLog(const char* text)
 
 static DWORD WriteLogLine(char tag, const char* path)
 {
-    if (lstrlenA(path) >= kPathCapacity)
+    if (strlen(path) >= kPathCapacity)
         return 0;
     char line[kPathCapacity + 2];
     FormatText(line, sizeof line, "%c%s\n", tag, path);

@@ -1,7 +1,5 @@
 #include "setup/install_folder.h"
 
-#include <string.h>
-
 #include "common/path_text.h"
 #include "common/product.h"
 #include "common/registry_access.h"
@@ -11,15 +9,11 @@
 static const char kFallbackProgramFiles[] = "C:\\Program Files";
 
 // The beta channel lives beside the release: the last component becomes the
-// channel's name. A folder without a separator stays as it is. 0 when the
-// result would not fit.
+// channel's name (a drive root keeps its separator). 0 when the result would not fit.
 static int ToChannelFolder(char* folder)
 {
-    char* lastSeparator = strrchr(folder, '\\');
-    if (!lastSeparator)
-        return 1;
-    size_t kept = (size_t)(lastSeparator + 1 - folder);
-    return CopyText(lastSeparator + 1, kPathCapacity - kept, kChannelName);
+    ParentFolder(folder, folder);
+    return AppendToPath(folder, kChannelName);
 }
 
 static void ProgramFilesChannelFolder(char* folder)
@@ -32,7 +26,7 @@ static void ProgramFilesChannelFolder(char* folder)
     JoinPath(folder, kFallbackProgramFiles, kChannelName);
 }
 
-const char* ResolveDefaultFolder(char* folder)
+static const char* ChooseDefaultFolder(char* folder)
 {
     if (g_setup.commandLineFolder && g_setup.folderForced) {
         CopyText(folder, kPathCapacity, g_setup.commandLineFolder);
@@ -44,10 +38,19 @@ const char* ResolveDefaultFolder(char* folder)
     if (g_setup.commandLineFolder && CopyText(folder, kPathCapacity, g_setup.commandLineFolder) && folder[0])
         return "-PathDefault";
     ReadProductValue(kReleaseFolderValue, folder, kPathCapacity);
+    // Its last level is found as Windows reads the folder (D:/Apps/Arbolix too).
+    MakeFullPath(folder);
     if (folder[0] && ToChannelFolder(folder))
         return "beside the stored release folder";
     ProgramFilesChannelFolder(folder);
     return "default";
+}
+
+const char* ResolveDefaultFolder(char* folder)
+{
+    const char* chosen = ChooseDefaultFolder(folder);
+    MakeFullPath(folder);
+    return chosen;
 }
 
 void RememberInstallFolder(const char* folder)

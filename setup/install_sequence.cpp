@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "common/deployment_log.h"
 #include "common/folders.h"
 #include "common/product.h"
 #include "common/prompts.h"
@@ -23,16 +24,34 @@ static void NoteFailure(DWORD error, DWORD* exitCode)
         *exitCode = error;
 }
 
-// A folder the user typed is created only with consent; the proposal is created unasked.
-static int ConfirmInstallFolder()
+// A drive letter the process cannot see (a drive mapped or SUBST'ed by the user
+// without elevation is not seen elevated) has no folder to create or hold.
+static int DriveIsThere(const char* folder)
 {
+    char root[] = "?:\\";
+    root[0] = folder[0];
+    return !folder[0] || folder[1] != ':' || GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
+}
+
+// A folder the user typed is created only with consent; the proposal is created unasked.
+// 0: go on; else the attempt's exit code.
+static DWORD ConfirmInstallFolder()
+{
+    if (!DriveIsThere(g_setup.installFolder)) {
+        TraceOutcome(ERROR_INVALID_DRIVE, "Folder %s", g_setup.installFolder);
+        g_setup.installFolderUnheld = 1;
+        if (!g_setup.silent)
+            ShowMessage(MB_OK | MB_ICONERROR, "Folder %s is on a drive that is not there.\n\nPlease choose another folder.",
+                        g_setup.installFolder);
+        return ERROR_INVALID_NAME;
+    }
     char proposal[kPathCapacity];
     ResolveDefaultFolder(proposal);
     if (IsDirectory(g_setup.installFolder) || lstrcmpiA(g_setup.installFolder, proposal) == 0)
-        return 1;
+        return 0;
     int answer = ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,
                              "Folder %s does not exist.\n\nWould like to create it?", g_setup.installFolder);
-    return answer == IDYES;
+    return answer == IDYES ? 0 : ERROR_CANCELLED;
 }
 
 static INT_PTR CALLBACK ProgressDialogProc(HWND, UINT, WPARAM, LPARAM)
@@ -67,10 +86,9 @@ int StartUninstallLog(DWORD* failure)
 
 int RunInstallSequence(HWND dialog)
 {
-    if (!ConfirmInstallFolder()) {
-        g_setup.exitCode = ERROR_CANCELLED;
+    g_setup.exitCode = ConfirmInstallFolder();
+    if (g_setup.exitCode)
         return 0;
-    }
     RememberInstallFolder(g_setup.installFolder);
 
     HWND progress = CreateDialogParamA(g_setup.module, MAKEINTRESOURCEA(IDD_PROGRESS), dialog,

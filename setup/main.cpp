@@ -15,7 +15,8 @@
 static const char* ExitCodeMeaning(DWORD code)
 {
     return code == ERROR_SUCCESS        ? "installed"
-           : code == ERROR_INVALID_NAME ? "uninstall log not written whole"
+           : code == ERROR_INVALID_NAME ? (g_setup.installFolderUnheld ? "install folder not held"
+                                                                       : "uninstall log not written whole")
            : code == ERROR_WRITE_FAULT  ? "a file or shortcut not written"
                                         : 0;
 }

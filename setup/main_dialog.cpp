@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include "common/deployment_log.h"
+#include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/windows_error.h"
@@ -81,6 +82,8 @@ static void Install(HWND dialog)
     StoreChoice(dialog, IDC_ACCEPT, kAgreementValue);
     RecordAgreementAcknowledgement();
     ReadInstallFolder(dialog);
+    // Held, logged and stored as Windows reads it: C:/Dir and "C:\Dir. " are C:\Dir.
+    MakeFullPath(g_setup.installFolder);
     g_setup.launchAfterInstall = IsDlgButtonChecked(dialog, IDC_LAUNCH_AFTER_INSTALL) == BST_CHECKED;
     Trace("Install %s: desktop shortcut %d, start %d", g_setup.installFolder,
           IsDlgButtonChecked(dialog, IDC_DESKTOP_SHORTCUT), g_setup.launchAfterInstall);

@@ -10,7 +10,9 @@
 // The exit codes the run can end with: Windows error codes with fixed meanings.
 //   ERROR_SUCCESS (0)             installed with its log
 //   ERROR_CANCELLED (1223)        Cancel, the close box, or a missing folder not created
-//   ERROR_INVALID_NAME (123)      the uninstall log could not be created or written
+//   ERROR_INVALID_NAME (123)      the install folder could not be held (its drive not
+//                                 there included), or the uninstall log could not be
+//                                 created or written
 //   ERROR_ACCESS_DENIED (5)       a file could not be written for lack of permission
 //   ERROR_SHARING_VIOLATION (32)  a file could not be written because it is in use
 //   ERROR_WRITE_FAULT (29)        any other failure to write a file or a shortcut
@@ -31,6 +33,7 @@ struct SetupState {
     // meanwhile, and its real path read through that handle ("" when unknown).
     HANDLE installFolderHold;
     char realInstallFolder[kPathCapacity];
+    int installFolderUnheld;        // the last attempt could not hold its folder: what 123 means
     // The folder the last entry was made in, entered once an attempt ("" for none).
     char folderEntered[kPathCapacity];
     int launchAfterInstall;

@@ -9,6 +9,7 @@
 #include "tests/support/file_facts.h"
 #include "tests/support/machine_state.h"
 #include "tests/support/registry_values.h"
+#include "tests/support/shell_link_reader.h"
 #include "tests/support/ui_driver.h"
 
 static const std::string kBase = "C:\\arbolix-e2e";
@@ -335,8 +336,11 @@ TEST_F(SetupProgram, DialogTakesNoInputWhileAnInstallRuns)
 
 TEST_F(SetupProgram, FolderOptions)
 {
+    // A relative folder is proposed as Windows reads it, from the current folder.
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
     HWND dialog = Start("/PATH relative\\folder");
-    EXPECT_EQ("relative\\folder", ControlText(dialog, IDC_INSTALL_FOLDER));
+    EXPECT_EQ(std::string(current) + "\\relative\\folder", ControlText(dialog, IDC_INSTALL_FOLDER));
     Press(dialog, IDCANCEL);
     Finish();
 
@@ -455,6 +459,77 @@ TEST_F(SetupProgram, DeploymentLogOfAnInstallAndItsRemoval)
     EXPECT_EQ(1u, CountStartingWith(both, "Remove " + folder + "\\Arbolix.exe: ok"));
     EXPECT_EQ(1u, CountStartingWith(both, "Remove registry key HKLM\\" + std::string(kUninstallKey) + ": ok"));
     EXPECT_EQ(1u, CountStartingWith(both, "Exit code 0 (removed), after "));
+}
+
+// Scripts pass folders Windows reads its own way; each installs exactly as the folder
+// Windows reads (C:\arbolix-e2e\X), and the uninstaller removes it.
+TEST_F(SetupProgram, FolderIsInstalledAsWindowsReadsIt)
+{
+    struct Case {
+        std::string given, currentFolder;
+    };
+    const Case cases[] = {{kBase + "\\X", ""},         {"C:/arbolix-e2e/X", ""},
+                          {kBase + "\\X. ", ""},       {"X", kBase},
+                          {kBase + "\\sub\\..\\.\\X", ""}};
+    std::string folder = kBase + "\\X", log = kBase + "\\paths.log";
+    char testFolder[MAX_PATH];
+    GetCurrentDirectoryA(sizeof testFolder, testFolder);
+    std::vector<std::string> expected;
+    CoInitialize(0);  // the shortcuts are read through the shell's link object
+    for (const Case& c : cases) {
+        SetCurrentDirectoryA(c.currentFolder.empty() ? testFolder : c.currentFolder.c_str());
+        DeleteFileA(log.c_str());
+        EXPECT_EQ(0u, Run(SETUP_EXE, "-USilent -Path \"" + c.given + "\" -Log " + log)) << c.given;
+        SetCurrentDirectoryA(testFolder);
+        ExpectInstalledIn(folder);
+        // What it logged and wrote (but the command line and the time it took), in both
+        // logs, and the shortcuts' targets.
+        std::vector<std::string> made = DeploymentLog(log);
+        if (made.size() > 2)
+            made = std::vector<std::string>(made.begin() + 1, made.end() - 1);
+        std::sort(made.begin(), made.end());
+        for (const std::string& line : LogLines(folder))
+            made.push_back(line);
+        for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY}) {
+            ShellLinkContents link = ReadShellLink(ShellFolder(csidl) + "\\Arbolix Beta.lnk");
+            EXPECT_TRUE(link.loaded) << c.given;
+            made.push_back(link.target + " in " + link.workingDirectory);
+        }
+        if (expected.empty())
+            expected = made;
+        EXPECT_EQ(expected, made) << c.given;
+        EXPECT_EQ(0u, Run(folder + "\\Uninstall.exe", "-USilent")) << c.given;
+        EXPECT_TRUE(PollFor([&] { return !FolderExists(folder); })) << c.given;
+    }
+    CoUninitialize();
+}
+
+// A drive letter the process does not see (under Windows, a drive the user mapped
+// without elevation) has no folder to create: the run says so and ends as a folder
+// that cannot be held does.
+TEST_F(SetupProgram, FolderOnADriveThatIsNotThereEndsWith123)
+{
+    std::string drive = "Z:";
+    while (drive[0] > 'D' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR)
+        --drive[0];
+    ASSERT_EQ((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA((drive + "\\").c_str())) << drive;
+    std::string folder = drive + "\\Arbolix Beta", log = kBase + "\\drive.log";
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, Run(SETUP_EXE, "-USilent -Path \"" + folder + "\" -Log " + log));
+    std::vector<std::string> lines = DeploymentLog(log);
+    EXPECT_EQ(1u, CountStartingWith(lines, "Folder " + folder + ": error 15: "));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0u, lines.back().find("Exit code 123 (install folder not held), after ")) << lines.back();
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath.Beta").present);
+
+    // A typed one is told instead of the question whether to create it.
+    HWND dialog = Start();
+    TypeText(dialog, IDC_INSTALL_FOLDER, folder);
+    AcceptAndInstall(dialog);
+    ExpectMessage(setup, "Folder " + folder + " is on a drive that is not there.\n\nPlease choose another folder.",
+                  {IDOK}, IDOK);
+    ExpectDialogStays(dialog);
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, Finish());
 }
 
 TEST_F(SetupProgram, DeploymentLogTellsAFailureWithItsCodeAndText)

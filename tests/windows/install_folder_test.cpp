@@ -32,15 +32,25 @@ protected:
     SavedValue programFiles{HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir"};
 };
 
-TEST_F(InstallFolderTest, ForcedFolderIsUsedUnchanged)
+// As Windows reads it: from the current folder, '/' as '\\', "." and ".." levels
+// resolved, a level's trailing dots and blanks dropped.
+TEST_F(InstallFolderTest, ForcedFolderIsUsedAsWindowsReadsIt)
 {
     Store("InstallPath.Beta", "D:\\Stored Beta");
     Store("InstallPath", "E:\\Arbolix");
-    for (const char* given : {"relative\\dir", "F:\\Apps\\Arbolix", "F:\\Apps\\", "plain", ""}) {
-        SCOPED_TRACE(given);
-        g_setup.commandLineFolder = given;
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    const std::pair<std::string, std::string> cases[] = {
+        {"relative\\dir", std::string(current) + "\\relative\\dir"},
+        {"F:\\Apps\\Arbolix", "F:\\Apps\\Arbolix"},
+        {"F:\\Apps\\", "F:\\Apps\\"},
+        {"F:/Apps/./Old/../Arbolix. ", "F:\\Apps\\Arbolix"},
+        {"", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        g_setup.commandLineFolder = c.first.c_str();
         g_setup.folderForced = 1;
-        EXPECT_EQ(given, Resolve());
+        EXPECT_EQ(c.second, Resolve());
     }
 }
 
@@ -49,11 +59,13 @@ TEST_F(InstallFolderTest, StoredBetaFolderIsProposedAsStored)
     Store("InstallPath.Beta", "D:\\Apps\\Whatever");
     Store("InstallPath", "E:\\Arbolix");
     EXPECT_EQ("D:\\Apps\\Whatever", Resolve());
+    Store("InstallPath.Beta", "D:/Apps/Whatever. ");
+    EXPECT_EQ("D:\\Apps\\Whatever", Resolve());
 }
 
 TEST_F(InstallFolderTest, DefaultFolderOptionComesAfterTheStoredBetaFolder)
 {
-    g_setup.commandLineFolder = "G:\\Given";
+    g_setup.commandLineFolder = "G:/Given/.";
     Store("InstallPath", "E:\\Arbolix");
     EXPECT_EQ("G:\\Given", Resolve());
     Store("InstallPath.Beta", "D:\\Stored Beta");
@@ -75,8 +87,13 @@ TEST_F(InstallFolderTest, ReleaseFolderGetsTheChannelsLastComponent)
     EXPECT_EQ("E:\\Arbolix\\Arbolix Beta", Resolve());
     Store("InstallPath", "E:\\");
     EXPECT_EQ("E:\\Arbolix Beta", Resolve());
+    // Its last level as Windows reads the folder: a relative one from the current folder.
+    Store("InstallPath", "D:/Apps/Arbolix");
+    EXPECT_EQ("D:\\Apps\\Arbolix Beta", Resolve());
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
     Store("InstallPath", "NoSeparator");
-    EXPECT_EQ("NoSeparator", Resolve());
+    EXPECT_EQ(std::string(current) + "\\Arbolix Beta", Resolve());
 }
 
 TEST_F(InstallFolderTest, ReleaseFolderTooLongForTheChannelNameIsPassedOver)
