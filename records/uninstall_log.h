@@ -9,7 +9,7 @@
 // folder is held (records/install_folder_hold.h).
 
 // Deletes the files the install folder's previous log lists, only what really lies
-// inside the install folder and never shortcuts, and returns its folder lines but
+// inside the install folder and never shortcuts or its Uninstall.exe, and returns its folder lines but
 // those of the system directory, each ended by "\n" (malloc'd). Null without a
 // previous log, or when the log is not really in the install folder.
 char* CleanUpPreviousLog();
