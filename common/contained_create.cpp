@@ -115,6 +115,24 @@ HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, D
     return file;
 }
 
+DWORD FindFileInUse(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (kLink | kFolder)))
+        return 0;
+    // Windows refuses a read-only file to a writer before it looks at who holds it.
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    // What the write asks of an existing file: to delete it while it is checked, and to
+    // write it, sharing reading and deletion.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, 0, OPEN_EXISTING,
+                              0, 0);
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (!error)
+        CloseHandle(file);
+    SetFileAttributesA(path, attributes);
+    return error == ERROR_SHARING_VIOLATION ? error : 0;
+}
+
 // One level of a folder chain: a real folder inside realBase once this returns 0.
 static DWORD EnterLevel(const char* level, const char* realBase, int* created)
 {

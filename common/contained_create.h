@@ -26,6 +26,14 @@ const char* const kWhereItStands = 0;
 HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, DWORD flagsAndAttributes,
                         DWORD* error);
 
+// Whether writing path as CreateFileInside writes an existing file would fail because
+// another program holds it (as Windows holds a running program's image): opened as
+// that write opens it, without writing, its attributes cleared meanwhile and put
+// back. ERROR_SHARING_VIOLATION, else 0: also for a missing file, a folder
+// or a link (the write replaces a link without opening what it leads to), and for
+// any other failure, which the write meets and reports itself.
+DWORD FindFileInUse(const char* path);
+
 // Creates folder, below base (base's text must begin it), one level at a time: each
 // level created or entered must really lie inside realBase, base's real path, and be a
 // real folder. A link standing at a level's name inside is removed as a link and the

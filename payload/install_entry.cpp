@@ -139,6 +139,31 @@ static unsigned long ReportFailure(const DirectoryEntry* entry, const char* file
     return code;
 }
 
+static int IsOlderThanEntry(const char* target, const DirectoryEntry* entry)
+{
+    FileVersion minimum = {entry->minimumVersionMS, entry->minimumVersionLS};
+    return IsOlderThan(target, minimum);
+}
+
+unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, DWORD* failure)
+{
+    *failure = 0;
+    char target[kPathCapacity];
+    // What the entry does not write (a name it refuses, a file its version rule keeps,
+    // the runtime prerequisite) is left to it.
+    if (!MakeTargetPath(entry, target) ||
+        ((entry->flags & kVersionGated) && (entry->storedSize == 0 || !IsOlderThanEntry(target, entry))))
+        return 0;
+    for (;;) {
+        DWORD error = FindFileInUse(target);
+        if (!error)
+            return 0;
+        unsigned long answer = ReportFailure(entry, target, error, kReasonRunningApplications, failure);
+        if (answer != ERROR_RETRY)
+            return answer;
+    }
+}
+
 unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
 {
     *failure = 0;
@@ -147,8 +172,7 @@ unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure)
         return ReportFailure(entry, entry->name, ERROR_WRITE_FAULT, kReasonRunningApplications, failure);
 
     if (entry->flags & kVersionGated) {
-        FileVersion minimum = {entry->minimumVersionMS, entry->minimumVersionLS};
-        if (!IsOlderThan(target, minimum)) {
+        if (!IsOlderThanEntry(target, entry)) {
             Trace("File %s left: not older", target);
             return 0;
         }

@@ -15,3 +15,9 @@ extern const char kReasonWritePermission[];
 // abandoned. *failure is the code of a failure the entry met (5, 32 or 29), whatever
 // the user answered to it, else 0.
 unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure);
+
+// Before the files of a previous installation are deleted: whether the file the
+// entry writes is in use (common/contained_create.h, FindFileInUse). One in use is
+// the entry's failure, asked about as InstallEntry asks (Retry looks again); the
+// answer is 0 (free, or Ignore) or the code, 32. *failure as for InstallEntry.
+unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, DWORD* failure);

@@ -4,6 +4,7 @@
 #include "payload/inflate_ahead.h"
 #include "payload/install_entry.h"
 #include "payload/module_resources.h"
+#include "resources/resource_ids.h"
 #include "state/setup_state.h"
 #include "state/status_line.h"
 
@@ -27,6 +28,27 @@ static unsigned long InstallEntryUntilSettled(const ArchiveReader* start, const 
             return ERROR_WRITE_FAULT;
         }
     }
+}
+
+int CheckFilesNotInUse(DWORD* failure)
+{
+    *failure = 0;
+    const unsigned char* bytes;
+    DWORD size;
+    ArchiveReader reader;
+    // An archive that cannot be read is reported when it is installed.
+    if (!FindZResource(IDR_PAYLOAD_ARCHIVE, &bytes, &size) || !OpenArchiveBytes(&reader, bytes, size))
+        return 1;
+    DirectoryEntry entry;
+    unsigned long result = 0;
+    while (!result && NextArchiveEntry(&reader, &entry)) {
+        DWORD entryFailure;
+        result = CheckEntryNotInUse(&entry, &entryFailure);
+        if (entryFailure)
+            *failure = entryFailure;
+    }
+    CloseArchive(&reader);
+    return !result;
 }
 
 int InstallPayload(DWORD* failure)

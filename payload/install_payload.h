@@ -9,3 +9,9 @@
 // missing or cannot be read abandons it with 29 after "Unable to decompress data"
 // (not shown for a missing one in silent mode).
 int InstallPayload(DWORD* failure);
+
+// Before the files of a previous installation are deleted: 1 when no file the payload
+// writes is in use, or the user ignored each one that is; 0 when the installation is
+// abandoned (Abort, or any such file under -USilent), nothing deleted. *failure as for
+// InstallPayload (32).
+int CheckFilesNotInUse(DWORD* failure);

@@ -9,6 +9,7 @@
 const char kKeptShortcut[] = "a shortcut";
 const char kKeptOutside[] = "outside the install folder";
 const char kKeptInSystemFolder[] = "in the system directory";
+const char kKeptUninstaller[] = "the uninstaller";
 
 static int IsShortcut(const char* path)
 {
@@ -24,6 +25,15 @@ static int IsShortcut(const char* path)
             return 0;
     }
     return 1;
+}
+
+// Uninstall.exe, which the uninstall entry names, is replaced by the payload, never
+// only deleted: a run that fails after the cleanup still leaves the installation a
+// program that removes it.
+static int IsTheUninstaller(const char* path, const char* installFolder)
+{
+    char uninstaller[kPathCapacity];
+    return JoinPath(uninstaller, installFolder, kUninstallerName) && IsSamePath(path, uninstaller);
 }
 
 // The line's length without its LF or CR LF.
@@ -50,6 +60,7 @@ static void TakeFileLine(PreviousLogCleanup* cleanup, const char* line)
     const char* keptBecause = IsShortcut(path)                                 ? kKeptShortcut
                               : !IsInsideFolder(path, cleanup->installFolder) ? kKeptOutside
                               : IsInsideFolder(path, cleanup->systemFolder)    ? kKeptInSystemFolder
+                              : IsTheUninstaller(path, cleanup->installFolder) ? kKeptUninstaller
                                                                                : 0;
     if (!keptBecause)
         cleanup->deleteFile(path, cleanup->context);

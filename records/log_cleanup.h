@@ -23,10 +23,11 @@ struct PreviousLogCleanup {
 extern const char kKeptShortcut[];         // "a shortcut"
 extern const char kKeptOutside[];          // "outside the install folder"
 extern const char kKeptInSystemFolder[];   // "in the system directory"
+extern const char kKeptUninstaller[];      // "the uninstaller": the install folder's Uninstall.exe
 
 // Goes through every line of the previous log. A file line deletes its file unless
 // it is a shortcut (".lnk" in any case), lies outside the install folder or inside
-// the system directory; a folder
+// the system directory, or is the install folder's Uninstall.exe; a folder
 // line is kept unless it names the system directory or a folder inside it, ended by a
 // "\n" whether it ended in CR LF, LF or nothing; other lines, and
 // lines too long to be the writer's, are skipped. The kept lines fit in the log's

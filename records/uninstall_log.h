@@ -9,8 +9,8 @@
 // folder is held (records/install_folder_hold.h).
 
 // Deletes the files the install folder's previous log lists, only what really lies
-// inside the install folder and never shortcuts, and returns its folder lines but
-// those of the system directory, each ended by "\n" (malloc'd). Null without a
+// inside the install folder and never shortcuts or its Uninstall.exe, and returns
+// its folder lines but those of the system directory, each ended by "\n" (malloc'd). Null without a
 // previous log, or when the log is not really in the install folder.
 char* CleanUpPreviousLog();
 // Creates the new log, empty, and starts committing it to disk each second.

@@ -4,6 +4,7 @@
 
 #include "common/deployment_log.h"
 #include "common/folders.h"
+#include "common/path_text.h"
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/text_format.h"
@@ -68,6 +69,19 @@ static void StampInstallDate()
     WriteProductValue(kInstallDateValue, date);
 }
 
+// Nothing of a previous installation is deleted while a file the payload replaces is
+// in use (a running Arbolix): a run that stops there has deleted nothing, and its
+// uninstaller still removes all of it. Without a previous log nothing is deleted.
+static int PreviousFilesMayGo(DWORD* failure)
+{
+    *failure = 0;
+    char logPath[kPathCapacity];
+    if (!JoinPath(logPath, g_setup.installFolder, kUninstallLogName) ||
+        GetFileAttributesA(logPath) == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    return CheckFilesNotInUse(failure);
+}
+
 int StartUninstallLog(DWORD* failure)
 {
     *failure = 0;
@@ -95,8 +109,11 @@ int RunInstallSequence(HWND dialog)
                                        ProgressDialogProc, 0);
     g_setup.statusLine = GetDlgItem(progress, IDC_STATUS_LINE);
 
-    DWORD exitCode = 0, failure, logFailure;
-    int goOn = StartUninstallLog(&logFailure);
+    DWORD exitCode = 0, failure, logFailure = 0;
+    int goOn = PreviousFilesMayGo(&failure);
+    NoteFailure(failure, &exitCode);
+    if (goOn)
+        goOn = StartUninstallLog(&logFailure);
     if (goOn) {
         goOn = InstallPayload(&failure);
         NoteFailure(failure, &exitCode);

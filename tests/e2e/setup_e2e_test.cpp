@@ -302,6 +302,29 @@ TEST_F(SetupProgram, SecondInstallAfterAFailureStartsFromThePreviousLog)
     EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "f" + folder + "\\Arbolix.exe"));
 }
 
+// Arbolix held as Windows holds a running program's image: a reinstall asks about it
+// before it deletes anything of the installation, and Retry once it has ended goes on.
+TEST_F(SetupProgram, ReinstallWhileArbolixRunsAsksBeforeDeletingAnything)
+{
+    std::string folder = kBase + "\\running";
+    ASSERT_EQ(0u, Run(SETUP_EXE, "-USilent -Path \"" + folder + "\""));
+    HANDLE running =
+        CreateFileA((folder + "\\Arbolix.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, running);
+    AcceptAndInstall(Start("-Path \"" + folder + "\""));
+    MessageBoxSeen box;
+    ASSERT_NO_FATAL_FAILURE(ExpectMessageBox(
+        setup, "Unable to install file " + folder + "\\Arbolix.exe.  Please make sure all running applications "
+        "are closed.\n\nClick on the ignore button if you want to skip this error.", {IDABORT, IDRETRY, IDIGNORE}, &box));
+    EXPECT_TRUE(FileExists(folder + "\\Uninstall.exe"));
+    EXPECT_TRUE(FileExists(folder + "\\SampleFiles\\Oakridge.abx"));
+    CloseHandle(running);
+    Answer(box, IDRETRY);
+    ExpectMessage(setup, kCompletionWithDesktop, {IDOK}, IDOK);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, Finish());
+    ExpectInstalledIn(folder);
+}
+
 TEST_F(SetupProgram, DialogTakesNoInputWhileAnInstallRuns)
 {
     // Arbolix.exe held open: the question shows in the middle of the run.

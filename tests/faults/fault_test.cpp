@@ -6,6 +6,8 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -433,6 +435,59 @@ TEST_F(Faults, KilledHalfWayThenRunAgainRemovesWhatTheFirstRunInstalled)
     ExpectCompleteInstall(folder, 2500);
     EXPECT_EQ("Arbolix sample record 1234 of a large payload.\r\n",
               ReadWholeFile(folder + "\\Records\\12\\1234.txt"));
+}
+
+// Every file under the folder, the log included, with its size and a hash of its bytes.
+static std::map<std::string, std::string> FolderContents(const std::string& folder)
+{
+    std::vector<std::string> files;
+    ListFiles(folder, &files);
+    files.push_back(folder + "\\Uninstall.cfg");
+    std::map<std::string, std::string> contents;
+    for (const std::string& file : files) {
+        std::string bytes = ReadBytes(file);
+        contents[file] = std::to_string(bytes.size()) + " bytes, hash " + std::to_string(std::hash<std::string>()(bytes));
+    }
+    return contents;
+}
+
+// Whatever stops a reinstall, the uninstaller the uninstall entry names is there and
+// removes the installation. Arbolix.exe held as Windows holds a running program's
+// image (read, neither written nor deleted by others) stops it with 32 before anything
+// is deleted; a piece that fails after the previous files were deleted still finds
+// Uninstall.exe, which a reinstall only ever replaces.
+TEST_F(Faults, ReinstallThatFailsLeavesWhatTheUninstallerRemoves)
+{
+    std::string folder = kBase + "\\again";
+    struct Case {
+        const char* name;
+        std::string exe;
+        bool arbolixRunning;
+        DWORD exitCode;
+    } cases[] = {{"Arbolix running", SETUP_EXE, true, ERROR_SHARING_VIOLATION},
+                 {"corrupt piece", FIXTURE_CORRUPT_EXE, false, ERROR_WRITE_FAULT}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+        std::map<std::string, std::string> installed = FolderContents(folder);
+        HANDLE running = c.arbolixRunning ? CreateFileA((folder + "\\Arbolix.exe").c_str(), GENERIC_READ,
+                                                        FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0)
+                                          : INVALID_HANDLE_VALUE;
+        EXPECT_EQ(c.arbolixRunning, running != INVALID_HANDLE_VALUE);
+        EXPECT_EQ(c.exitCode, RunSilent(c.exe, folder).exitCode);
+        if (c.arbolixRunning) {
+            CloseHandle(running);
+            EXPECT_EQ(installed, FolderContents(folder));
+        }
+        std::string uninstaller = ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text;
+        ASSERT_EQ("\"" + folder + "\\Uninstall.exe\"", uninstaller);
+        uninstaller = uninstaller.substr(1, uninstaller.size() - 2);
+        EXPECT_EQ(installed.at(uninstaller), FolderContents(folder)[uninstaller]);
+        SetupProcess uninstall = {};
+        EXPECT_TRUE(StartProgram(uninstaller, "-USilent", &uninstall) && WaitForExit(&uninstall) == 0);
+        EXPECT_TRUE(PollFor([&] { return !PathExists(folder); }));
+        ClearSetupTraces({folder});
+    }
 }
 
 TEST_F(Faults, AwkwardFolderNamesArePathsEverywhere)

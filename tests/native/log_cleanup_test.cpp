@@ -141,6 +141,15 @@ TEST(DeleteLoggedFilesKeepFolderLines, SystemDirectoryIsNeverCleanedEvenInsideTh
     }
 }
 
+TEST(DeleteLoggedFilesKeepFolderLines, TheUninstallerIsLeftForThePayloadToReplace)
+{
+    Sorted sorted = Sort(
+        "fc:\\apps\\ARBOLIX BETA\\uninstall.EXE\n"
+        "fC:\\Apps\\Arbolix Beta\\SampleFiles\\Uninstall.exe\n");
+    EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\Arbolix Beta\\SampleFiles\\Uninstall.exe"}), sorted.deleted);
+    EXPECT_EQ((std::vector<std::string>{"c:\\apps\\ARBOLIX BETA\\uninstall.EXE: the uninstaller"}), sorted.left);
+}
+
 TEST(DeleteLoggedFilesKeepFolderLines, OddLinesAreSkippedAndNotCarriedOver)
 {
     std::string overlong = "dC:\\Apps\\Arbolix Beta\\" + std::string(320, 'a') + "\n";
