@@ -115,8 +115,13 @@ HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, D
     return file;
 }
 
-DWORD FindFileInUse(const char* path)
+DWORD FindFileInUse(const char* path, const char* realFolder)
 {
+    // Its attributes are touched only where it really lies inside: a folder link on
+    // the way may lead elsewhere, where the write refuses it anyway.
+    char real[kPathCapacity];
+    if (realFolder != kWhereItStands && !(RealPathOf(path, real) && IsInsideFolder(real, realFolder)))
+        return 0;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (kLink | kFolder)))
         return 0;

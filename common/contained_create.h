@@ -31,8 +31,9 @@ HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, D
 // that write opens it, without writing, its attributes cleared meanwhile and put
 // back. ERROR_SHARING_VIOLATION, else 0: also for a missing file, a folder
 // or a link (the write replaces a link without opening what it leads to), and for
-// any other failure, which the write meets and reports itself.
-DWORD FindFileInUse(const char* path);
+// any other failure, which the write meets and reports itself, and for a file that
+// does not really lie inside realFolder (as CreateFileInside takes it).
+DWORD FindFileInUse(const char* path, const char* realFolder);
 
 // Creates folder, below base (base's text must begin it), one level at a time: each
 // level created or entered must really lie inside realBase, base's real path, and be a

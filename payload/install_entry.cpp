@@ -145,7 +145,7 @@ static int IsOlderThanEntry(const char* target, const DirectoryEntry* entry)
     return IsOlderThan(target, minimum);
 }
 
-unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, DWORD* failure)
+unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, const char* realFolder, DWORD* failure)
 {
     *failure = 0;
     char target[kPathCapacity];
@@ -155,7 +155,7 @@ unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, DWORD* failure)
         ((entry->flags & kVersionGated) && (entry->storedSize == 0 || !IsOlderThanEntry(target, entry))))
         return 0;
     for (;;) {
-        DWORD error = FindFileInUse(target);
+        DWORD error = FindFileInUse(target, entry->flags & kInSystemDirectory ? kWhereItStands : realFolder);
         if (!error)
             return 0;
         unsigned long answer = ReportFailure(entry, target, error, kReasonRunningApplications, failure);

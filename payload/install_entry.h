@@ -20,4 +20,5 @@ unsigned long InstallEntry(const DirectoryEntry* entry, DWORD* failure);
 // entry writes is in use (common/contained_create.h, FindFileInUse). One in use is
 // the entry's failure, asked about as InstallEntry asks (Retry looks again); the
 // answer is 0 (free, or Ignore) or the code, 32. *failure as for InstallEntry.
-unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, DWORD* failure);
+// realFolder: the install folder's real path, as InstallFolderBounds gives it.
+unsigned long CheckEntryNotInUse(const DirectoryEntry* entry, const char* realFolder, DWORD* failure);

@@ -1,5 +1,7 @@
 #include "payload/install_payload.h"
 
+#include "common/contained_create.h"
+#include "common/contained_delete.h"
 #include "common/prompts.h"
 #include "payload/inflate_ahead.h"
 #include "payload/install_entry.h"
@@ -39,11 +41,15 @@ int CheckFilesNotInUse(DWORD* failure)
     // An archive that cannot be read is reported when it is installed.
     if (!FindZResource(IDR_PAYLOAD_ARCHIVE, &bytes, &size) || !OpenArchiveBytes(&reader, bytes, size))
         return 1;
+    // The folder is not held yet: its real path is read here, as holding it reads it.
+    char realFolder[kPathCapacity];
+    RealPathOf(g_setup.installFolder, realFolder);
+    const char* bounds = CanDeleteThroughHandles() ? realFolder : kWhereItStands;
     DirectoryEntry entry;
     unsigned long result = 0;
     while (!result && NextArchiveEntry(&reader, &entry)) {
         DWORD entryFailure;
-        result = CheckEntryNotInUse(&entry, &entryFailure);
+        result = CheckEntryNotInUse(&entry, bounds, &entryFailure);
         if (entryFailure)
             *failure = entryFailure;
     }
