@@ -8,7 +8,8 @@
 #include "common/windows_error.h"
 
 // FILE_INFO_BY_HANDLE_CLASS values and the records they take.
-enum { kFileRenameInfo = 3, kFileDispositionInfo = 4 };
+enum { kFileRenameInfo = 3, kFileDispositionInfo = 4, kFileDispositionInfoEx = 21 };
+enum { kDispositionDelete = 1, kDispositionPosixSemantics = 2 };
 struct FileDispositionInfo {
     BOOLEAN deleteFile;
 };
@@ -106,6 +107,40 @@ DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, Deletio
     return OpenItself(path, access | DELETE | FILE_WRITE_ATTRIBUTES, share, candidate);
 }
 
+// A name deleted the classic way stays taken until the last handle closes, and
+// antivirus, the indexer and previews hold new files open with every sharing: a
+// file made again under that name would fail. Windows 10 1607 on NTFS frees the
+// name at once (POSIX semantics); elsewhere (older Windows, FAT, Wine 8) the file
+// is first given a hidden unique name in its own folder, where it goes when the
+// last handle closes.
+static DWORD MarkForDeletion(DeletionCandidate* candidate)
+{
+    DWORD flags = kDispositionDelete | kDispositionPosixSemantics;
+    if (Kernel().setFileInformationByHandle(candidate->handle, kFileDispositionInfoEx, &flags, sizeof flags))
+        return 0;
+    char aside[kPathCapacity];
+    int setAside = 0;
+    if (!(candidate->facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && CopyText(aside, sizeof aside, candidate->realPath)) {
+        char* cut = strrchr(aside, '\\');
+        if (cut)
+            *cut = 0;
+        char folder[kPathCapacity];
+        setAside = cut && CopyText(folder, sizeof folder, aside) && GetTempFileNameA(folder, "~Ar", 0, aside);
+        if (setAside && (setAside = !MoveCandidate(candidate, aside)) == 0)
+            DeleteFileA(aside);
+    }
+    FileDispositionInfo disposition = {TRUE};
+    if (Kernel().setFileInformationByHandle(candidate->handle, kFileDispositionInfo, &disposition, sizeof disposition)) {
+        if (setAside)
+            SetFileStamps(candidate->handle, 0, 0, 0, FILE_ATTRIBUTE_HIDDEN);
+        return 0;
+    }
+    DWORD error = LastErrorOr(ERROR_ACCESS_DENIED);
+    if (setAside)
+        MoveCandidate(candidate, candidate->realPath);
+    return error;
+}
+
 DWORD DeleteCandidate(DeletionCandidate* candidate)
 {
     if (!CanDeleteThroughHandles())
@@ -114,11 +149,8 @@ DWORD DeleteCandidate(DeletionCandidate* candidate)
     int readOnly = (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (readOnly)
         SetFileStamps(candidate->handle, 0, 0, 0, attributes & ~FILE_ATTRIBUTE_READONLY);
-    FileDispositionInfo disposition = {TRUE};
-    if (Kernel().setFileInformationByHandle(candidate->handle, kFileDispositionInfo, &disposition, sizeof disposition))
-        return 0;
-    DWORD error = LastErrorOr(ERROR_ACCESS_DENIED);
-    if (readOnly)
+    DWORD error = MarkForDeletion(candidate);
+    if (error && readOnly)
         SetFileStamps(candidate->handle, 0, 0, 0, attributes);
     return error;
 }

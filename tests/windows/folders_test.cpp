@@ -113,3 +113,27 @@ TEST_F(RealPathLookupTest, UninstallerRemovesNothingFromAFolderItCannotResolve)
     EXPECT_TRUE(PathExists(file));
     EXPECT_TRUE(PathExists(root + "\\Uninstall.cfg"));
 }
+
+// A scanner (antivirus, the indexer) holds each new file open with every sharing;
+// Windows keeps a name deleted the classic way until the last handle closes. A name
+// deleted must be free at once: made again, it holds the new data after the
+// scanner lets go.
+TEST_F(CreateFolderChainTest, NameDeletedUnderAScannerIsFreeAtOnce)
+{
+    std::string file = root + "\\Sample.txt";
+    WriteBytes(file, "first");
+    HANDLE scanner = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                                 OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, scanner);
+    UninstallState saved = g_uninstall;
+    ASSERT_TRUE(RealPathOf(root.c_str(), g_uninstall.realInstallFolder));
+    EXPECT_EQ(0u, DeleteFileInInstallation(file.c_str()));
+    g_uninstall = saved;
+    HANDLE again = CreateFileA(file.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
+    EXPECT_NE(INVALID_HANDLE_VALUE, again) << GetLastError();
+    DWORD written = 0;
+    WriteFile(again, "second", 6, &written, 0);
+    CloseHandle(again);
+    CloseHandle(scanner);
+    EXPECT_EQ("second", ReadBytes(file));
+}
