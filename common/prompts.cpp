@@ -35,22 +35,54 @@ static const char* AnswerName(int answer)
     return "none";
 }
 
-int ShowMessage(UINT type, const char* format, ...)
+int NobodySeesTheScreen()
+{
+    return !PlatformScreenIsSeen();
+}
+
+static int UnseenAnswer(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_OK: return IDOK;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNO: return IDNO;
+    }
+    return IDCANCEL;
+}
+
+static int ShowMessageV(UINT type, int unseenAnswer, const char* format, va_list values)
 {
     char text[kMessageCapacity];
-    va_list values;
-    va_start(values, format);
     FormatTextV(text, sizeof text, format, values);
-    va_end(values);
 
     if (g_prompts->dropQueuedInput && *g_prompts->dropQueuedInput)
         DiscardQueuedInput();
     HWND owner = GetActiveWindow();
     if (!owner && g_prompts->mainWindow && *g_prompts->mainWindow)
         owner = GetLastActivePopup(*g_prompts->mainWindow);
-    Trace((type & MB_TYPEMASK) == MB_OK ? "Message: %s" : "Question: %s", text);
-    int answer = PlatformMessageBox(owner, text, g_prompts->caption, type);
-    if ((type & MB_TYPEMASK) != MB_OK)
-        Trace("Answer: %s", AnswerName(answer));
+    int question = (type & MB_TYPEMASK) != MB_OK;
+    Trace(question ? "Question: %s" : "Message: %s", text);
+    int seen = PlatformScreenIsSeen();
+    int answer = seen ? PlatformMessageBox(owner, text, g_prompts->caption, type) : unseenAnswer;
+    if (question || !seen)
+        Trace(seen ? "Answer: %s" : "Answer: %s (nobody sees the screen)", AnswerName(answer));
+    return answer;
+}
+
+int ShowMessage(UINT type, const char* format, ...)
+{
+    va_list values;
+    va_start(values, format);
+    int answer = ShowMessageV(type, UnseenAnswer(type), format, values);
+    va_end(values);
+    return answer;
+}
+
+int ShowQuestion(UINT type, int unseenAnswer, const char* format, ...)
+{
+    va_list values;
+    va_start(values, format);
+    int answer = ShowMessageV(type, unseenAnswer, format, values);
+    va_end(values);
     return answer;
 }

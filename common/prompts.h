@@ -20,5 +20,13 @@ void SetPromptContext(const PromptContext* context);
 // Formats the text (cut at 2047 characters) and asks in a message box with the
 // program's caption, owned by the active window or else the main window's last active
 // pop-up. Returns the button pressed; 0 when no box could be shown, which no caller
-// takes as consent.
+// takes as consent. Where nobody sees the screen no box is shown: the answer that goes
+// on without a person is logged and returned (OK; Abort for Abort/Retry/Ignore; No for
+// Yes/No; Cancel for any other).
 int ShowMessage(UINT type, const char* format, ...);
+// The same, with the answer to take where nobody sees the screen.
+int ShowQuestion(UINT type, int unseenAnswer, const char* format, ...);
+
+// The process runs on a window station nobody sees (a service's, session 0's), where a
+// window would wait for ever.
+int NobodySeesTheScreen();

@@ -52,10 +52,11 @@ void InstallRuntimePrerequisite()
     if (started >= 32)
         return;
     g_setup.runtimeMissing = 1;
-    int answer = ShowMessage(MB_YESNOCANCEL | MB_ICONQUESTION,
-                             "Your machine needs two important system files.\nWould you like to download "
-                             "%s (625 KB) to install these files?",
-                             kRuntimeDownloadAddress);
+    // Nobody to see it: nothing is opened.
+    int answer = ShowQuestion(MB_YESNOCANCEL | MB_ICONQUESTION, IDNO,
+                              "Your machine needs two important system files.\nWould you like to download "
+                              "%s (625 KB) to install these files?",
+                              kRuntimeDownloadAddress);
     // A box that could not be shown answers 0, which must not mean "not tried yet".
     if (answer)
         g_setup.runtimePromptState = answer;

@@ -8,6 +8,10 @@
 
 int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 
+// 0 when the process's window station is one nobody sees (a service's, session 0's):
+// a box shown there would wait for ever. Read once.
+int PlatformScreenIsSeen();
+
 // The shell's folder picker, rooted at the desktop, with the title above its tree:
 // 1 and the chosen folder's path in path (capacity characters), or 0 and path
 // unchanged when it was cancelled or the folder has no file-system path.

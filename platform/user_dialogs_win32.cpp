@@ -7,6 +7,19 @@ int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT t
     return MessageBoxA(owner, text, caption, type);
 }
 
+int PlatformScreenIsSeen()
+{
+    static int seen = -1;
+    if (seen < 0) {
+        USEROBJECTFLAGS flags = {};
+        DWORD needed = 0;
+        // A station that cannot be asked is taken as seen, as before.
+        seen = !GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, &needed) ||
+               (flags.dwFlags & WSF_VISIBLE) != 0;
+    }
+    return seen;
+}
+
 int PlatformPickFolder(HWND owner, const char* title, char* path, size_t capacity)
 {
     IMalloc* allocator = 0;

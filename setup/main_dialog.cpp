@@ -94,8 +94,9 @@ static void Install(HWND dialog)
     int installed = RunInstallSequence(dialog);
     EnableWindow(dialog, TRUE);
     g_setup.installing = 0;
-    if (!installed && !g_setup.silent) {
-        // Back to the dialog as its field now reads.
+    // Back to the dialog as its field now reads, unless nobody could use it: then the
+    // run ends with its code, as a silent one does.
+    if (!installed && !g_setup.silent && !NobodySeesTheScreen()) {
         ReadInstallFolder(dialog);
         UpdateInstallButton(dialog);
         SetForegroundWindow(dialog);

@@ -45,6 +45,7 @@ void ClearSetupTraces(const std::vector<std::string>& folders)
         std::string link = ShellFolder(csidl) + "\\Arbolix Beta.lnk";
         SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(link.c_str());
+        RemoveDirectoryA(link.c_str());  // where a test blocked the shortcut
     }
     for (const std::string& folder : folders)
         RemoveTree(folder);

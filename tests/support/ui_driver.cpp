@@ -8,13 +8,35 @@ enum { kPollMs = 20 };
 
 const char kCaption[] = "Arbolix\xAE Setup";
 
-int StartProgram(const std::string& exe, const std::string& arguments, SetupProcess* process)
+int StartProgram(const std::string& exe, const std::string& arguments, SetupProcess* process, const char* desktop)
 {
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::string desktopName = desktop ? desktop : "";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.lpDesktop = desktop ? &desktopName[0] : 0;
     ZeroMemory(&process->info, sizeof process->info);
     return CreateProcessA(exe.c_str(), &commandLine[0], 0, 0, FALSE, 0, 0, 0, &startup, &process->info);
+}
+
+const char* UnseenDesktop()
+{
+    static const char* made = 0;
+    if (made)
+        return made;
+    // A desktop is made on the process's own station: this one's, for a moment.
+    HWINSTA own = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationA("ArbolixUnseen", 0, WINSTA_ALL_ACCESS, 0);
+    if (!station || !SetProcessWindowStation(station))
+        return 0;
+    HDESK desktop = CreateDesktopA("Default", 0, 0, 0, GENERIC_ALL, 0);
+    SetProcessWindowStation(own);
+    USEROBJECTFLAGS flags = {};
+    DWORD needed = 0;
+    if (desktop && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed) &&
+        !(flags.dwFlags & WSF_VISIBLE))
+        made = "ArbolixUnseen\\Default";
+    return made;
 }
 
 static DWORD OwnerProcess(HWND window)

@@ -11,8 +11,15 @@ struct SetupProcess {
     PROCESS_INFORMATION info;
 };
 
-// Starts the program with the given command-line tail. 0 when it cannot start.
-int StartProgram(const std::string& exe, const std::string& arguments, SetupProcess* process);
+// Starts the program with the given command-line tail, on the given desktop
+// ("Station\\Desktop") or the test's own. 0 when it cannot start.
+int StartProgram(const std::string& exe, const std::string& arguments, SetupProcess* process,
+                 const char* desktop = 0);
+
+// A desktop of a window station nobody sees, as a service's or session 0's on Windows
+// (Wine marks a station made by CreateWindowStation not visible too); made on first use
+// and kept for the test program's life. Null when it cannot be made.
+const char* UnseenDesktop();
 
 // The program's visible top-level dialog that holds the given control, or null
 // after the timeout.

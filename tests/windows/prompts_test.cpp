@@ -39,6 +39,22 @@ TEST_F(PromptsTest, BoxThatCannotBeShownAnswersZero)
     EXPECT_EQ(0, ShowMessage(MB_OK | MB_ICONEXCLAMATION, "Unable to decompress data"));
 }
 
+TEST_F(PromptsTest, NobodyAtTheScreenTakesTheAnswerThatGoesOnWithoutAPerson)
+{
+    ScriptScreenSeen(false);
+    ScriptMessageAnswers({IDYES, IDYES, IDYES, IDYES, IDYES});
+    EXPECT_EQ(IDOK, ShowMessage(MB_ICONINFORMATION, "Unable to create shortcut to %s", "x"));
+    EXPECT_EQ(IDABORT, ShowMessage(MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, "Unable to install file"));
+    EXPECT_EQ(IDNO, ShowMessage(MB_YESNO | MB_ICONQUESTION, "Are you sure"));
+    EXPECT_EQ(IDCANCEL, ShowMessage(MB_YESNOCANCEL, "Folder x does not exist."));
+    EXPECT_EQ(IDNO, ShowQuestion(MB_YESNOCANCEL, IDNO, "Your machine needs two important system files."));
+    EXPECT_TRUE(AskedMessages().empty());
+    EXPECT_NE(0, NobodySeesTheScreen());
+    ScriptScreenSeen(true);
+    EXPECT_EQ(IDYES, ShowQuestion(MB_YESNOCANCEL, IDNO, "Your machine needs two important system files."));
+    EXPECT_EQ(0, NobodySeesTheScreen());
+}
+
 TEST_F(PromptsTest, LongMessageIsCutTo2047Characters)
 {
     std::string longPath(5000, 'q');

@@ -9,6 +9,7 @@ static std::deque<std::string> g_folderAnswers;
 static std::vector<AskedMessage> g_asked;
 static std::vector<PickedFolderRequest> g_pickRequests;
 static std::function<void(const AskedMessage&)> g_beforeEachAnswer;
+static bool g_screenSeen = true;
 
 void ScriptMessageAnswers(std::vector<int> answers)
 {
@@ -25,8 +26,14 @@ void ScriptBeforeEachAnswer(std::function<void(const AskedMessage&)> action)
     g_beforeEachAnswer = action;
 }
 
+void ScriptScreenSeen(bool seen)
+{
+    g_screenSeen = seen;
+}
+
 void ResetScriptedDialogs()
 {
+    g_screenSeen = true;
     g_beforeEachAnswer = nullptr;
     g_messageAnswers.clear();
     g_folderAnswers.clear();
@@ -47,6 +54,11 @@ int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT t
     int answer = g_messageAnswers.front();
     g_messageAnswers.pop_front();
     return answer;
+}
+
+int PlatformScreenIsSeen()
+{
+    return g_screenSeen;
 }
 
 int PlatformPickFolder(HWND owner, const char* title, char* path, size_t capacity)

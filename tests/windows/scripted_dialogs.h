@@ -26,6 +26,8 @@ void ScriptMessageAnswers(std::vector<int> answers);
 void ScriptFolderAnswer(const std::string& path);  // "" cancels
 // Runs before each message box is answered, as the person would act before answering.
 void ScriptBeforeEachAnswer(std::function<void(const AskedMessage&)> action);
+// Whether a person sees the screen; seen until reset.
+void ScriptScreenSeen(bool seen);
 void ResetScriptedDialogs();
 
 const std::vector<AskedMessage>& AskedMessages();
