@@ -125,7 +125,7 @@ static DWORD MarkForDeletion(DeletionCandidate* candidate)
         if (cut)
             *cut = 0;
         char folder[kPathCapacity];
-        setAside = cut && CopyText(folder, sizeof folder, aside) && GetTempFileNameA(folder, "~Ar", 0, aside);
+        setAside = cut && CopyText(folder, sizeof folder, aside) && GetTempFileNameA(folder, kSetAsidePrefix, 0, aside);
         if (setAside && (setAside = !MoveCandidate(candidate, aside)) == 0)
             DeleteFileA(aside);
     }
@@ -139,6 +139,14 @@ static DWORD MarkForDeletion(DeletionCandidate* candidate)
     if (setAside)
         MoveCandidate(candidate, candidate->realPath);
     return error;
+}
+
+int IsSetAsideFile(const char* name, DWORD attributes)
+{
+    const char* extension = PathExtension(name);
+    return (attributes & FILE_ATTRIBUTE_HIDDEN) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           strncmp(name, kSetAsidePrefix, sizeof kSetAsidePrefix - 1) == 0 && extension &&
+           lstrcmpiA(extension, "tmp") == 0;
 }
 
 DWORD DeleteCandidate(DeletionCandidate* candidate)

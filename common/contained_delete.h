@@ -39,6 +39,13 @@ DWORD OpenDeletionCandidate(const char* path, DWORD access, DWORD share, Deletio
 // Takes a handle opened otherwise (with DELETE access, to delete it): its facts and
 // real path. 0, or the Windows error; the handle is the candidate's either way.
 DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate);
+// The prefix of the hidden name a deleted file is given where Windows cannot free
+// its name at once (GetTempFileName: "~ArXXXX.tmp"); another program that holds the
+// file (a scanner) keeps it there until it lets go.
+inline constexpr char kSetAsidePrefix[] = "~Ar";
+// 1 when a folder's entry of that name and attributes is such a file.
+int IsSetAsideFile(const char* name, DWORD attributes);
+
 // Deletes it through its handle, its read-only attribute cleared first (and put back
 // on failure); a folder only when empty. 0, or the Windows error. The handle stays
 // open, for another attempt; the deletion happens when it is closed.

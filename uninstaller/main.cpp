@@ -18,6 +18,7 @@ static const char* ExitCodeMeaning(DWORD code)
     switch (code) {
     case ERROR_SUCCESS: return "removed";
     case ERROR_CANCELLED: return "cancelled, nothing was removed";
+    case ERROR_SUCCESS_REBOOT_REQUIRED: return "removed, a folder goes at the next restart";
     case kFolderHoldsOthers: return "the folder holds more than Arbolix, nothing was removed";
     case ERROR_NOT_SUPPORTED: return "this Windows cannot remove it safely, nothing was removed";
     case ERROR_CANT_RESOLVE_FILENAME: return "the folder's real path cannot be read, nothing was removed";
@@ -98,6 +99,11 @@ static DWORD Uninstall()
         return result;
     if (result == 0)
         ShowMessage(MB_OK | MB_ICONINFORMATION, "%s was successfully removed from your computer.", kDisplayName);
+    else if (result == ERROR_SUCCESS_REBOOT_REQUIRED)
+        ShowMessage(MB_OK | MB_ICONINFORMATION,
+                    "%s was removed from your computer, but another program still holds a file in %s.\nThe folder "
+                    "will be removed when Windows restarts.",
+                    kDisplayName, g_uninstall.failedPath);
     else if (result == ERROR_CANT_RESOLVE_FILENAME)
         ShowMessage(MB_OK | MB_ICONERROR,
                     "%s cannot be removed: Windows cannot tell where its folder %s really lies, so no file in it "

@@ -9,6 +9,7 @@
 #include "common/path_text.h"
 #include "common/product.h"
 #include "uninstaller/folder_order.h"
+#include "uninstaller/restart_removal.h"
 #include "uninstaller/uninstall_state.h"
 
 void TraceRemoval(const char* path, DWORD error, DeletionOutcome outcome)
@@ -48,7 +49,8 @@ void NoteFailure(const char* path, DWORD error, DWORD* firstError)
         CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, path);
 }
 
-// 1 when the folder, really inside the install folder, was empty and is removed.
+// 1 when the folder, really inside the install folder, was empty and is removed, or
+// is marked for removal at the next restart.
 static int RemoveEmptyFolder(const char* folder)
 {
     DeletionCandidate candidate;
@@ -60,9 +62,11 @@ static int RemoveEmptyFolder(const char* folder)
     else if (!IsInsideFolder(candidate.realPath, g_uninstall.realInstallFolder))
         Trace("Kept folder %s: it is really %s, outside the install folder", folder, candidate.realPath);
     else
-        TraceOutcome(error = DeleteCandidate(&candidate), "Remove folder %s", folder);
+        error = RemoveFolderOrMarkForRestart(&candidate, folder);
+    if (error != ERROR_DIRECTORY && error != ERROR_SUCCESS_REBOOT_REQUIRED)
+        TraceOutcome(error, "Remove folder %s", folder);
     CloseCandidate(&candidate);
-    return error == 0;
+    return error == 0 || error == ERROR_SUCCESS_REBOOT_REQUIRED;
 }
 
 static void RemoveFolderAndEmptyParents(const char* folder)

@@ -8,6 +8,7 @@
 #include "uninstaller/install_folders.h"
 #include "uninstaller/remove_files.h"
 #include "uninstaller/remove_installation.h"
+#include "uninstaller/restart_removal.h"
 #include "uninstaller/uninstall_state.h"
 
 struct WorkerResult {
@@ -201,13 +202,21 @@ DWORD RunAsWorker(const WorkerOptions& options)
     if (holdsOriginal)
         MoveAside(&originalFile);
     BY_HANDLE_FILE_INFORMATION emptied;
-    int removesFolder = result.code == 0 && installFolderListed && !ReadIdentity(g_uninstall.installFolder, &emptied);
+    int removed = result.code == 0;
+    int removesFolder = removed && installFolderListed && !ReadIdentity(g_uninstall.installFolder, &emptied);
+    // A folder that another program's handle on a deleted file keeps is the run's
+    // outcome, named: it goes at the next restart.
+    if (removed) {
+        result.code = removesFolder ? SettleInstallFolder() : g_uninstall.keptFolderCode;
+        if (result.code)
+            CopyText(g_uninstall.failedPath, sizeof g_uninstall.failedPath, g_uninstall.keptFolder);
+    }
     CopyText(result.failedPath, sizeof result.failedPath, g_uninstall.failedPath);
     DWORD written = 0;
     WriteFile(pipe, &result, sizeof result, &written, 0);
     CloseHandle(pipe);
 
-    if (result.code == 0) {
+    if (removed) {
         WaitForSingleObject(original, INFINITE);
         // The image of an ended process may be released a moment later.
         DWORD error = holdsOriginal ? DeleteCandidate(&originalFile) : 0;

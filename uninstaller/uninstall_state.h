@@ -11,6 +11,9 @@ constexpr DWORD kFolderHoldsOthers = ERROR_CURRENT_DIRECTORY;
 // The exit codes the run can end with: Windows error codes.
 //   ERROR_SUCCESS (0)         removed (files the user added stay, with their folders)
 //   ERROR_CANCELLED (1223)    the user declined; nothing was removed
+//   ERROR_SUCCESS_REBOOT_REQUIRED (3010)  removed, but another program (a scanner)
+//                             still held a deleted file: its folder goes at the next
+//                             restart
 //   ERROR_FILE_NOT_FOUND (2)  no uninstall log next to the uninstaller; nothing was removed
 //   kFolderHoldsOthers (16)   the uninstaller lies in a drive's root, a Windows, Program
 //                             Files or user folder, or one holding such a folder, which
@@ -41,6 +44,11 @@ struct UninstallState {
     char shortcutFolders[kShortcutFolderCapacity][kPathCapacity];
     int shortcutFolderCount;
     char failedPath[kPathCapacity];  // the first file that could not be removed
+    // The last folder kept by a file another program holds (restart_removal.h), the
+    // run's code for it and when its wait for such files ends (0: not begun).
+    char keptFolder[kPathCapacity];
+    DWORD keptFolderCode;
+    DWORD setAsideWaitEnd;
     char deploymentLog[kPathCapacity];   // -Log's file, its full path, or ""
     DWORD exitCode;
 };

@@ -762,6 +762,109 @@ TEST_F(Faults, DeploymentLogOnAVolumeThatFillsEndsWith1622)
     DeleteFileA(log.c_str());
 }
 
+// A scanner (antivirus, the indexer) holds new files with every sharing, delete
+// included, and Windows frees a name deleted the classic way only when the last handle
+// closes. A reinstall while a file is held so ends 0 and leaves the file whole once the
+// scanner lets go. The uninstaller removes the folders, or, where the held file keeps
+// them past its short wait, marks them for the next restart and ends 3010 naming them.
+TEST_F(Faults, FileHeldByAScannerLosesNoDataAndKeepsNoFolderUnsaid)
+{
+    std::string folder = kBase + "\\Scanned", held = folder + "\\SampleFiles\\Quist.abx", log = kBase + "\\scan.log";
+    ASSERT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+    const std::string bytes = ReadBytes(held);
+    auto scan = [&] {
+        return CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                           OPEN_EXISTING, 0, 0);
+    };
+    HANDLE scanner = scan();
+    ASSERT_NE(INVALID_HANDLE_VALUE, scanner);
+    EXPECT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+    CloseHandle(scanner);
+    EXPECT_EQ(bytes, ReadBytes(held));
+    ExpectCompleteInstall(folder, 11);
+
+    const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    SavedValue pending(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    scanner = scan();
+    ASSERT_NE(INVALID_HANDLE_VALUE, scanner);
+    DWORD code = RunSilent(folder + "\\Uninstall.exe", folder, 240000, LogOption(log)).exitCode;
+    if (code == 0) {
+        EXPECT_TRUE(PollFor([&] { return !FolderExists(folder); }));
+    } else {
+        EXPECT_EQ((DWORD)ERROR_SUCCESS_REBOOT_REQUIRED, code);
+        std::vector<BYTE> data = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations").data;
+        std::string written = ReadBytes(log), marked(data.begin(), data.end());
+        EXPECT_NE(std::string::npos, written.find("Folder " + folder + " kept by a file another program holds, "
+                                                  "removed at the next restart: ok")) << written;
+        EXPECT_NE(std::string::npos, written.find("Exit code 3010 (removed, a folder goes at the next restart)"));
+        EXPECT_NE(std::string::npos, marked.find(folder + "\\SampleFiles")) << marked << written;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    }
+    CloseHandle(scanner);
+    // Once the scanner lets go, nothing is left in what stays until the restart.
+    std::vector<std::string> left;
+    ListFiles(folder, &left);
+    EXPECT_TRUE(PollFor([&] { left.clear(); ListFiles(folder, &left); return left.empty(); })) << left[0];
+}
+
+// On a window station nobody sees (a service's, session 0's on Windows) a box would
+// wait for ever. Each kind of box is reached once there: the run ends by itself with
+// the code of the answer that goes on without a person, and the log names the box.
+TEST_F(Faults, NobodyAtTheScreenEveryRunEndsByItselfAndLogsItsBoxes)
+{
+    const char* unseen = UnseenDesktop();
+    ASSERT_NE(nullptr, unseen) << "no window station that reads not visible could be made";
+    std::string folder = kBase + "\\Unseen", log = kBase + "\\unseen.log", prerequisite = kBase + "\\Prerequisite";
+    ASSERT_EQ(0u, RunSilent(SETUP_EXE, folder).exitCode);
+    // A folder at the shortcut's name in both Programs folders: no shortcut can be saved.
+    std::vector<std::string> blocked = {ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Arbolix Beta.lnk",
+                                        ShellFolder(CSIDL_PROGRAMS) + "\\Arbolix Beta.lnk"};
+    HANDLE running =
+        CreateFileA((folder + "\\Arbolix.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, running);
+    const std::string kUnseen = " (nobody sees the screen)\r\n";
+    struct Case {
+        std::string program, arguments;
+        DWORD exitCode;  // STILL_ACTIVE: any but 0
+        std::vector<std::string> logged;
+    } cases[] = {
+        {FIXTURE_PREREQUISITE_EXE, "-USilent -Path \"" + prerequisite + "\"", STILL_ACTIVE,
+         {"Question: Your machine needs two important system files.<0A>Would you like to download ",
+          "Answer: No" + kUnseen, "Message: Unable to create shortcut to " + prerequisite + "\\Arbolix.exe\r\n",
+          "Answer: OK" + kUnseen}},
+        {SETUP_EXE, "-U -Path \"" + folder + "\"", ERROR_SHARING_VIOLATION,
+         {"Question: Unable to install file " + folder + "\\Arbolix.exe.  Please make sure all running",
+          "Answer: Abort" + kUnseen}},
+        {folder + "\\Uninstall.exe", "", ERROR_CANCELLED,
+         {"Question: Are you sure you want to completely remove Arbolix Beta 2.b20e and all", "Answer: No" + kUnseen}},
+        {folder + "\\Uninstall.exe", "-U", 0,
+         {"Message: Arbolix Beta 2.b20e was successfully removed from your computer.\r\n", "Answer: OK" + kUnseen}},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& link : blocked) {
+            DeleteFileA(link.c_str());
+            c.program == FIXTURE_PREREQUISITE_EXE ? CreateDirectoryA(link.c_str(), 0) : RemoveDirectoryA(link.c_str());
+        }
+        if (c.exitCode == 0)
+            CloseHandle(running);
+        SetupProcess run = {};
+        ASSERT_TRUE(StartProgram(c.program, c.arguments + LogOption(log), &run, unseen)) << c.program;
+        DWORD code = WaitForExit(&run, 120000);
+        EndStrayApplications();
+        if (c.exitCode == STILL_ACTIVE)
+            EXPECT_TRUE(code != 0 && code != STILL_ACTIVE) << code;
+        else
+            EXPECT_EQ(c.exitCode, code) << c.program << " " << c.arguments;
+        std::string written = ReadBytes(log);
+        for (const std::string& line : c.logged)
+            EXPECT_NE(std::string::npos, written.find(" " + line)) << line << "\n" << written;
+        if (c.exitCode == ERROR_CANCELLED || c.exitCode == ERROR_SHARING_VIOLATION)
+            EXPECT_TRUE(FileExists(folder + "\\Uninstall.exe") && FileExists(folder + "\\SampleFiles\\Quist.abx"));
+        DeleteFileA(log.c_str());
+    }
+    EXPECT_TRUE(PollFor([&] { return !FolderExists(folder); }));
+}
+
 // Windows marks a window that has not looked for messages for five seconds "Not
 // Responding" and offers to end the program. While a file of 700 MiB is written, both
 // windows answer a probe within the second, and a click and a keystroke sent to the
