@@ -141,6 +141,26 @@ static DWORD MarkForDeletion(DeletionCandidate* candidate)
     return error;
 }
 
+int StandsAtItsName(HANDLE handle, const char* path)
+{
+    char full[kPathCapacity], longPath[kPathCapacity], folder[kPathCapacity], realFolder[kPathCapacity];
+    char expected[kPathCapacity], real[kPathCapacity];
+    DWORD length = GetFullPathNameA(path, sizeof full, full, 0);
+    if (length == 0 || length >= sizeof full)
+        return 0;
+    LongPathOf(full, longPath);
+    for (size_t end = strlen(longPath); end > 3 && longPath[end - 1] == '\\';)
+        longPath[--end] = 0;
+    ParentFolder(longPath, folder);
+    const char* name = longPath + strlen(folder);
+    while (*name == '\\')
+        ++name;
+    if (!*name)
+        return 1;
+    return RealPathOf(folder, realFolder) && JoinPath(expected, realFolder, name) && RealPathOfHandle(handle, real) &&
+           IsSamePath(real, expected);
+}
+
 int IsSetAsideFile(const char* name, DWORD attributes)
 {
     const char* extension = PathExtension(name);

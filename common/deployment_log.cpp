@@ -28,20 +28,7 @@ static DWORD CheckLogIsItself(HANDLE file, const char* path)
         return LastErrorOr(ERROR_CANT_ACCESS_FILE);
     if ((facts.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || facts.nNumberOfLinks > 1)
         return ERROR_CANT_ACCESS_FILE;
-    char full[kPathCapacity], longPath[kPathCapacity], folder[kPathCapacity], realFolder[kPathCapacity];
-    char expected[kPathCapacity], real[kPathCapacity];
-    DWORD length = GetFullPathNameA(path, sizeof full, full, 0);
-    if (length == 0 || length >= sizeof full)
-        return ERROR_CANT_ACCESS_FILE;
-    LongPathOf(full, longPath);
-    ParentFolder(longPath, folder);
-    const char* name = longPath + lstrlenA(folder);
-    while (*name == '\\')
-        ++name;
-    if (!RealPathOf(folder, realFolder) || !JoinPath(expected, realFolder, name) || !RealPathOfHandle(file, real) ||
-        !IsSamePath(real, expected))
-        return ERROR_CANT_ACCESS_FILE;
-    return 0;
+    return StandsAtItsName(file, path) ? 0 : (DWORD)ERROR_CANT_ACCESS_FILE;
 }
 
 DWORD OpenDeploymentLog(const char* path)

@@ -13,11 +13,23 @@ enum { kHoldAttempts = 20, kHoldRetryMs = 50 };
 int HoldInstallFolder()
 {
     int created = 0;
+    g_setup.installFolderIsLink = 0;
     for (int attempt = 0; attempt < kHoldAttempts && !g_setup.installFolderHold; ++attempt) {
         created = CreateFolderChain(g_setup.installFolder) == ERROR_SUCCESS || created;
         // Listing counts as a use of the folder, so that no one may delete it meanwhile.
         HANDLE hold = CreateFileA(g_setup.installFolder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+        // A link at the folder's own name would lead the run into another program's
+        // folder (one a user made there, or put back after an uninstall).
+        if (hold != INVALID_HANDLE_VALUE && CanDeleteThroughHandles() && !StandsAtItsName(hold, g_setup.installFolder)) {
+            char leadsTo[kPathCapacity];
+            RealPathOfHandle(hold, leadsTo);
+            Trace("Folder %s is a link to %s: not held", g_setup.installFolder, leadsTo);
+            CloseHandle(hold);
+            g_setup.installFolderIsLink = 1;
+            SetLastError(ERROR_CANT_ACCESS_FILE);
+            break;
+        }
         if (hold != INVALID_HANDLE_VALUE) {
             g_setup.installFolderHold = hold;
             RealPathOfHandle(hold, g_setup.realInstallFolder);

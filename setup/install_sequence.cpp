@@ -87,6 +87,13 @@ int StartUninstallLog(DWORD* failure)
     *failure = 0;
     ShowWaitCursor();
     int createdFolder = HoldInstallFolder();
+    if (g_setup.installFolderIsLink) {
+        *failure = ERROR_INVALID_NAME;
+        if (!g_setup.silent)
+            ShowMessage(MB_OK | MB_ICONERROR, "Folder %s is a link to another folder.\n\nPlease choose another folder.",
+                        g_setup.installFolder);
+        return 0;
+    }
     char* keptFolderLines = CleanUpPreviousLog();
     DWORD error = OpenUninstallLog();
     NoteFailure(error, failure);

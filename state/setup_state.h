@@ -34,6 +34,7 @@ struct SetupState {
     HANDLE installFolderHold;
     char realInstallFolder[kPathCapacity];
     int installFolderUnheld;        // the last attempt could not hold its folder: what 123 means
+    int installFolderIsLink;        // ... because a link stands at its name
     // The folder the last entry was made in, entered once an attempt ("" for none).
     char folderEntered[kPathCapacity];
     int launchAfterInstall;

@@ -73,6 +73,11 @@ static SilentRun RunSilent(const std::string& exe, const std::string& folder, in
     return run;
 }
 
+static std::string LogOption(const std::string& log)
+{
+    return " -Log \"" + log + "\"";
+}
+
 // The installed files the log names: its file lines but the shortcuts.
 static std::vector<std::string> LoggedInstalledFiles(const std::string& folder)
 {
@@ -316,6 +321,42 @@ TEST_F(Faults, FolderLinkOnTheWayLeadsNoFileOutside)
         ExpectCompleteInstall(folder, 11);
     else
         EXPECT_EQ((DWORD)ERROR_WRITE_FAULT, run.exitCode);
+}
+
+// A link standing at the install folder's own name (made by a user where setup would
+// create it, or put back after an uninstall) would lead the run into another program's
+// folder: nothing is written, the run ends with 123 and says the folder is a link. A
+// link on a level above still leads to the folder, as a SUBST drive does.
+TEST_F(Faults, LinkAtTheInstallFolderItselfIsRefused)
+{
+    std::string other = kBase + "\\OtherProgram", folder = kBase + "\\Linked", log = kBase + "\\linked.log";
+    CreateDirectoryA(other.c_str(), 0);
+    WriteBytes(other + "\\Arbolix.exe", "another program's");
+    std::unique_ptr<FileLink> link = PlantFolderLink(other, folder);
+    ASSERT_TRUE(link->made());
+    SilentRun run = RunSilent(SETUP_EXE, folder, 240000, LogOption(log));
+    EXPECT_EQ((DWORD)ERROR_INVALID_NAME, run.exitCode);
+    EXPECT_TRUE(run.messages.empty());
+    std::vector<std::string> there;
+    ListFiles(other, &there);
+    EXPECT_EQ(std::vector<std::string>{other + "\\Arbolix.exe"}, there);
+    EXPECT_EQ("another program's", ReadBytes(other + "\\Arbolix.exe"));
+    std::string written = ReadBytes(log);
+    EXPECT_NE(std::string::npos, written.find(" Folder " + folder + " is a link to " + other + ": not held\r\n"))
+        << written;
+    EXPECT_NE(std::string::npos, written.find(" Exit code 123 (install folder not held)")) << written;
+
+    SetupProcess setup = {};
+    ASSERT_TRUE(StartProgram(SETUP_EXE, "-U -Path \"" + folder + "\"", &setup));
+    ExpectMessage(setup, "Folder " + folder + " is a link to another folder.\n\nPlease choose another folder.", {IDOK},
+                  IDOK);
+    HWND dialog = WaitForDialogWithControl(setup, IDC_INSTALL_FOLDER);
+    ASSERT_NE(nullptr, dialog);
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ((DWORD)ERROR_CANCELLED, WaitForExit(&setup));
+
+    EXPECT_EQ(0u, RunSilent(SETUP_EXE, folder + "\\Below").exitCode);
+    EXPECT_TRUE(FileExists(other + "\\Below\\Uninstall.exe"));
 }
 
 TEST_F(Faults, HardLinksAtItsNamesKeepTheOtherNamesData)
@@ -686,11 +727,6 @@ TEST_F(Faults, DiskFullInALargeFileThenRetryAfterFreeingSpaceCompletes)
     EXPECT_EQ("\"" + folder + "\\Uninstall.exe\"",
               ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text);
     ClearSetupTraces({folder});
-}
-
-static std::string LogOption(const std::string& log)
-{
-    return " -Log \"" + log + "\"";
 }
 
 // The elevated run must not append to a file a user chose: a link or a second name at
