@@ -9,7 +9,7 @@
 #include "common/text_format.h"
 #include "common/windows_error.h"
 
-static HANDLE g_logFile = INVALID_HANDLE_VALUE;
+static HANDLE g_logFile;  // null while no log is open
 static DWORD g_startedAt;
 static DWORD g_linesLost;   // since the last line written
 static int g_logIncomplete;  // a line of this run was lost
@@ -49,7 +49,7 @@ DWORD OpenDeploymentLog(const char* path)
 
 int Tracing()
 {
-    return g_logFile != INVALID_HANDLE_VALUE;
+    return g_logFile != 0;
 }
 
 static int WriteLineNow(const char* text)
@@ -69,7 +69,7 @@ static void WriteLine(const char* text)
 {
     if (g_linesLost) {
         char lost[64];
-        FormatText(lost, sizeof lost, "%lu lines lost: they could not be written", g_linesLost);
+        FormatText(lost, sizeof lost, "%lu lines lost before this one", g_linesLost);
         if (!WriteLineNow(lost)) {
             ++g_linesLost;
             return;
@@ -153,7 +153,7 @@ DWORD TraceEnd(DWORD exitCode, const char* meaning)
         return exitCode;
     if (g_logIncomplete && exitCode == ERROR_SUCCESS) {
         exitCode = kLogFileFailure;
-        meaning = "lines of this log could not be written";
+        meaning = "log lines lost";
     }
     char described[512];
     if (!meaning) {
@@ -164,6 +164,6 @@ DWORD TraceEnd(DWORD exitCode, const char* meaning)
     Trace("Exit code %lu (%s), after %lu.%03lu s", exitCode, meaning, elapsed / 1000, elapsed % 1000);
     if (!CloseHandle(g_logFile))
         g_logIncomplete = 1;
-    g_logFile = INVALID_HANDLE_VALUE;
+    g_logFile = 0;
     return g_logIncomplete && exitCode == ERROR_SUCCESS ? (DWORD)kLogFileFailure : exitCode;
 }

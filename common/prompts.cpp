@@ -5,11 +5,11 @@
 #include "platform/user_dialogs.h"
 
 static const PromptContext kNoContext = {"", 0, 0};
-static const PromptContext* g_prompts = &kNoContext;
+static const PromptContext* g_prompts;  // null: no context told
 
 void SetPromptContext(const PromptContext* context)
 {
-    g_prompts = context ? context : &kNoContext;
+    g_prompts = context;
 }
 
 static void DiscardQueuedInput()
@@ -55,17 +55,18 @@ static int ShowMessageV(UINT type, int unseenAnswer, const char* format, va_list
     char text[kMessageCapacity];
     FormatTextV(text, sizeof text, format, values);
 
-    if (g_prompts->dropQueuedInput && *g_prompts->dropQueuedInput)
+    const PromptContext* prompts = g_prompts ? g_prompts : &kNoContext;
+    if (prompts->dropQueuedInput && *prompts->dropQueuedInput)
         DiscardQueuedInput();
     HWND owner = GetActiveWindow();
-    if (!owner && g_prompts->mainWindow && *g_prompts->mainWindow)
-        owner = GetLastActivePopup(*g_prompts->mainWindow);
+    if (!owner && prompts->mainWindow && *prompts->mainWindow)
+        owner = GetLastActivePopup(*prompts->mainWindow);
     int question = (type & MB_TYPEMASK) != MB_OK;
     Trace(question ? "Question: %s" : "Message: %s", text);
     int seen = PlatformScreenIsSeen();
-    int answer = seen ? PlatformMessageBox(owner, text, g_prompts->caption, type) : unseenAnswer;
+    int answer = seen ? PlatformMessageBox(owner, text, prompts->caption, type) : unseenAnswer;
     if (question || !seen)
-        Trace(seen ? "Answer: %s" : "Answer: %s (nobody sees the screen)", AnswerName(answer));
+        Trace("Answer: %s%s", AnswerName(answer), seen ? "" : " (nobody sees the screen)");
     return answer;
 }
 

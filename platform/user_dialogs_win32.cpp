@@ -9,8 +9,9 @@ int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT t
 
 int PlatformScreenIsSeen()
 {
-    static int seen = -1;
-    if (seen < 0) {
+    static int seen, known;  // zero at start, as everything of the stub's own
+    if (!known) {
+        known = 1;
         USEROBJECTFLAGS flags = {};
         DWORD needed = 0;
         // A station that cannot be asked is taken as seen, as before.

@@ -18,6 +18,9 @@
 #include "state/setup_state.h"
 #include "state/status_line.h"
 
+// Why a folder cannot be installed into ("is on a drive that is not there").
+static const char kChooseAnotherFolder[] = "Folder %s %s.\n\nPlease choose another folder.";
+
 // The attempt's exit code is the last failure of its steps.
 static void NoteFailure(DWORD error, DWORD* exitCode)
 {
@@ -42,8 +45,7 @@ static DWORD ConfirmInstallFolder()
         TraceOutcome(ERROR_INVALID_DRIVE, "Folder %s", g_setup.installFolder);
         g_setup.installFolderUnheld = 1;
         if (!g_setup.silent)
-            ShowMessage(MB_OK | MB_ICONERROR, "Folder %s is on a drive that is not there.\n\nPlease choose another folder.",
-                        g_setup.installFolder);
+            ShowMessage(MB_OK | MB_ICONERROR, kChooseAnotherFolder, g_setup.installFolder, "is on a drive that is not there");
         return ERROR_INVALID_NAME;
     }
     char proposal[kPathCapacity];
@@ -90,8 +92,7 @@ int StartUninstallLog(DWORD* failure)
     if (g_setup.installFolderIsLink) {
         *failure = ERROR_INVALID_NAME;
         if (!g_setup.silent)
-            ShowMessage(MB_OK | MB_ICONERROR, "Folder %s is a link to another folder.\n\nPlease choose another folder.",
-                        g_setup.installFolder);
+            ShowMessage(MB_OK | MB_ICONERROR, kChooseAnotherFolder, g_setup.installFolder, "is a link to another folder");
         return 0;
     }
     char* keptFolderLines = CleanUpPreviousLog();

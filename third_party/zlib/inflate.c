@@ -282,12 +282,12 @@ local void fixedtables(state)
 struct inflate_state FAR *state;
 {
 #ifdef BUILDFIXED
-    static int virgin = 1;
+    static int built;
     static code *lenfix, *distfix;
     static code fixed[544];
 
     /* build fixed huffman tables if first call (may not be thread safe) */
-    if (virgin) {
+    if (!built) {
         unsigned sym, bits;
         static code *next;
 
@@ -310,7 +310,7 @@ struct inflate_state FAR *state;
         inflate_table(DISTS, state->lens, 32, &(next), &(bits), state->work);
 
         /* do this just once */
-        virgin = 0;
+        built = 1;
     }
 #else /* !BUILDFIXED */
 #   include "inffixed.h"
