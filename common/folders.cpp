@@ -24,7 +24,18 @@ static int FirstLevelIndex(const char* folder)
     return folder[1] == ':' ? 3 : -1;
 }
 
-unsigned long CreateFolderChain(const char* folder)
+int VolumeKeepsAccessLists(const char* folder)
+{
+    char root[kPathCapacity];
+    int first = CopyText(root, sizeof root, folder) ? FirstLevelIndex(root) : -1;
+    DWORD flags = 0;
+    if (first < 0)
+        return 1;
+    root[first] = 0;
+    return !GetVolumeInformationA(root, 0, 0, 0, 0, &flags, 0, 0) || (flags & FS_PERSISTENT_ACLS);
+}
+
+unsigned long CreateFolderChain(const char* folder, const void* lastLevelSecurity)
 {
     if (IsDirectory(folder) || strlen(folder) <= 3)
         return ERROR_ALREADY_EXISTS;
@@ -41,6 +52,7 @@ unsigned long CreateFolderChain(const char* folder)
         CreateDirectoryA(work, 0);
         work[i] = '\\';
     }
-    CreateDirectoryA(work, 0);
+    SECURITY_ATTRIBUTES security = {sizeof security, (void*)lastLevelSecurity, FALSE};
+    CreateDirectoryA(work, lastLevelSecurity ? &security : 0);
     return IsDirectory(work) ? ERROR_SUCCESS : ERROR_INVALID_NAME;
 }

@@ -13,5 +13,12 @@ int HoldInstallFolder();
 // Windows cannot read real paths at all (before Vista), as files were always written.
 const char* InstallFolderBounds();
 
+// The security descriptor the install folder gets when setup creates it: none (it
+// inherits) under the Program Files folders, which only administrators change;
+// elsewhere (under C:\ every user may change a new folder) only Administrators and
+// SYSTEM may change it and what it holds, and users may read and run it:
+// "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)".
+const void* InstallFolderSecurity(const char* folder);
+
 // Closes the hold; the bounds are "" again.
 void LetGoOfInstallFolder();

@@ -455,6 +455,8 @@ TEST_F(SetupProgram, DeploymentLogOfAnInstallAndItsRemoval)
     EXPECT_EQ(0u, lines[0].find("Arbolix 2.b20e setup started: ")) << lines[0];
     EXPECT_NE(std::string::npos, lines[0].find("-USilent -Path \"" + folder + "\" /log")) << lines[0];
     EXPECT_EQ(1u, CountStartingWith(lines, "Folder " + folder + ": -Path"));
+    // Made outside Program Files, where every user may change what is made under C:\.
+    EXPECT_EQ(1u, CountStartingWith(lines, "Folder " + folder + ": for administrators to change"));
     // Every installed file, with its size, and nothing failed.
     std::vector<std::string> installed;
     for (const std::string& line : LogLines(folder))

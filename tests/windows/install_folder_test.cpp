@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "common/product.h"
+#include "records/install_folder_hold.h"
 #include "records/registry.h"
 #include "setup/install_folder.h"
 #include "state/setup_state.h"
 #include "tests/support/registry_values.h"
 #include "tests/support/registry_view.h"
+
+#include <sddl.h>
 
 class InstallFolderTest : public ::testing::Test {
 protected:
@@ -132,4 +135,30 @@ TEST_F(InstallFolderTest, RememberedFolderIsProposedNextTime)
     EXPECT_EQ("C:\\Program Files\\Arbolix Beta Custom", value.Text());
     EXPECT_EQ(37u, value.data.size());
     EXPECT_EQ("C:\\Program Files\\Arbolix Beta Custom", Resolve());
+}
+
+// Under C:\ every user may change a folder an administrator makes: the install folder
+// setup makes there lets only Administrators and SYSTEM change it, and its files
+// inherit that. Under each of the Program Files folders it inherits theirs.
+TEST_F(InstallFolderTest, FolderMadeOutsideProgramFilesIsForAdministratorsToChange)
+{
+    SavedValue x86{HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir (x86)"};
+    SavedValue w6432{HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramW6432Dir"};
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir", "D:\\Programme");
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramFilesDir (x86)", "D:\\Programme (x86)");
+    SetText(HKEY_LOCAL_MACHINE, WindowsVersionKey, "ProgramW6432Dir", "E:\\Programs");
+    for (const char* inherits : {"D:\\Programme\\Arbolix Beta", "d:\\programme (x86)\\A\\B", "E:\\Programs\\X"})
+        EXPECT_EQ(nullptr, InstallFolderSecurity(inherits)) << inherits;
+
+    PSECURITY_DESCRIPTOR expected = 0;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &expected, 0));
+    for (const char* protectedFolder : {"C:\\Apps\\Arbolix Beta", "D:\\Programme Beta", "E:\\Programs"}) {
+        PSECURITY_DESCRIPTOR given = (PSECURITY_DESCRIPTOR)InstallFolderSecurity(protectedFolder);
+        ASSERT_NE(nullptr, given) << protectedFolder;
+        ASSERT_TRUE(IsValidSecurityDescriptor(given));
+        ASSERT_EQ(GetSecurityDescriptorLength(expected), GetSecurityDescriptorLength(given));
+        EXPECT_EQ(0, memcmp(expected, given, GetSecurityDescriptorLength(given))) << protectedFolder;
+    }
+    LocalFree(expected);
 }
