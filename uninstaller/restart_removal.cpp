@@ -65,11 +65,14 @@ static DWORD MarkForRestart(const char* path)
         (IsSamePath(real, g_uninstall.realInstallFolder) || IsInsideFolder(real, g_uninstall.realInstallFolder)))
         error = MoveFileExA(real, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 0 : LastErrorOr(ERROR_ACCESS_DENIED);
     TraceOutcome(error, "Folder %s kept by a file another program holds, removed at the next restart", path);
-    CopyText(g_uninstall.keptFolder, sizeof g_uninstall.keptFolder, path);
     if (!error)
         error = ERROR_SUCCESS_REBOOT_REQUIRED;
-    if (g_uninstall.keptFolderCode != ERROR_SUCCESS_REBOOT_REQUIRED)
+    // A folder that could not be marked is the run's outcome, whatever was marked.
+    if (error != ERROR_SUCCESS_REBOOT_REQUIRED || !g_uninstall.keptFolderCode ||
+        g_uninstall.keptFolderCode == ERROR_SUCCESS_REBOOT_REQUIRED) {
         g_uninstall.keptFolderCode = error;
+        CopyText(g_uninstall.keptFolder, sizeof g_uninstall.keptFolder, path);
+    }
     return error;
 }
 
