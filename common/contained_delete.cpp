@@ -141,10 +141,9 @@ static DWORD MarkForDeletion(DeletionCandidate* candidate)
     return error;
 }
 
-int StandsAtItsName(HANDLE handle, const char* path)
+static int RealPathAtItsName(const char* path, char* dest)
 {
     char full[kPathCapacity], longPath[kPathCapacity], folder[kPathCapacity], realFolder[kPathCapacity];
-    char expected[kPathCapacity], real[kPathCapacity];
     DWORD length = GetFullPathNameA(path, sizeof full, full, 0);
     if (length == 0 || length >= sizeof full)
         return 0;
@@ -156,9 +155,16 @@ int StandsAtItsName(HANDLE handle, const char* path)
     while (*name == '\\')
         ++name;
     if (!*name)
-        return 1;
-    return RealPathOf(folder, realFolder) && JoinPath(expected, realFolder, name) && RealPathOfHandle(handle, real) &&
-           IsSamePath(real, expected);
+        return RealPathOf(longPath, dest);
+    return RealPathOf(folder, realFolder) && JoinPath(dest, realFolder, name);
+}
+
+int StandsAtItsName(HANDLE handle, const char* path, char* real)
+{
+    char expected[kPathCapacity];
+    if (!RealPathOfHandle(handle, real) || !RealPathAtItsName(path, expected))
+        return -1;
+    return IsSamePath(real, expected);
 }
 
 int IsSetAsideFile(const char* name, DWORD attributes)

@@ -20,12 +20,13 @@ int RealPathOf(const char* path, char* dest);
 // The same for an open handle.
 int RealPathOfHandle(HANDLE handle, char* dest);
 
-// 1 when what the handle opened really stands at path's own name: its real path is
-// the real path of path's folder followed by path's long name. A link at the name (a
-// junction, a symbolic link, a Linux link under Wine) leads elsewhere and fails this;
-// links on the levels above (a SUBST or mapped drive, a moved folder) are followed on
-// both sides alike. A drive's root stands at its name.
-int StandsAtItsName(HANDLE handle, const char* path);
+// Whether what the handle opened really stands at path's own name: 1 when its real
+// path (read into real, kPathCapacity characters) is the real path of path's folder
+// followed by path's long name, or a drive's root's own; 0 when not, as for a link at
+// the name (a junction, a symbolic link, a Linux link under Wine); -1 when either
+// cannot be read. Links on the levels above (a SUBST or mapped drive, a moved folder)
+// are followed on both sides alike.
+int StandsAtItsName(HANDLE handle, const char* path, char* real);
 
 // 1 when both are one file or folder: the same volume and file index.
 int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b);

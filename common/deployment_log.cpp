@@ -28,7 +28,8 @@ static DWORD CheckLogIsItself(HANDLE file, const char* path)
         return LastErrorOr(ERROR_CANT_ACCESS_FILE);
     if ((facts.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || facts.nNumberOfLinks > 1)
         return ERROR_CANT_ACCESS_FILE;
-    return StandsAtItsName(file, path) ? 0 : (DWORD)ERROR_CANT_ACCESS_FILE;
+    char real[kPathCapacity];
+    return StandsAtItsName(file, path, real) == 1 ? 0 : (DWORD)ERROR_CANT_ACCESS_FILE;
 }
 
 DWORD OpenDeploymentLog(const char* path)

@@ -2,8 +2,8 @@
 
 #include "common/contained_create.h"
 #include "common/contained_delete.h"
-#include "common/deployment_log.h"
 #include "common/contained_path.h"
+#include "common/deployment_log.h"
 #include "common/folders.h"
 #include "common/product.h"
 #include "common/registry_access.h"
@@ -47,10 +47,10 @@ int HoldInstallFolder()
         HANDLE hold = CreateFileA(g_setup.installFolder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
         // A link at the folder's own name would lead the run into another program's
-        // folder (one a user made there, or put back after an uninstall).
-        if (hold != INVALID_HANDLE_VALUE && CanDeleteThroughHandles() && !StandsAtItsName(hold, g_setup.installFolder)) {
-            char leadsTo[kPathCapacity];
-            RealPathOfHandle(hold, leadsTo);
+        // folder (one a user made there, or put back after an uninstall). One whose real
+        // path cannot be read is held, and nothing is written into it (InstallFolderBounds).
+        char leadsTo[kPathCapacity];
+        if (hold != INVALID_HANDLE_VALUE && StandsAtItsName(hold, g_setup.installFolder, leadsTo) == 0) {
             Trace("Folder %s is a link to %s: not held", g_setup.installFolder, leadsTo);
             CloseHandle(hold);
             g_setup.installFolderIsLink = 1;
@@ -59,7 +59,7 @@ int HoldInstallFolder()
         }
         if (hold != INVALID_HANDLE_VALUE) {
             g_setup.installFolderHold = hold;
-            RealPathOfHandle(hold, g_setup.realInstallFolder);
+            CopyText(g_setup.realInstallFolder, sizeof g_setup.realInstallFolder, leadsTo);
         } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
             Sleep(kHoldRetryMs);
         } else if (attempt > 0) {
