@@ -7,36 +7,43 @@
 #include "common/windows_error.h"
 #include "uninstaller/uninstall_state.h"
 
-static int IsDotEntry(const char* name)
+// Calls visit for each entry of the folder but "." and "..", with the entry's path when
+// it is a folder itself (not a link), until visit returns 0. The number of entries
+// visited, or -1 when visit stopped.
+typedef int (*EntryVisit)(const WIN32_FIND_DATAA& entry, const char* innerFolder);
+static int VisitEntries(const char* folder, EntryVisit visit)
 {
-    return name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2]));
+    char pattern[kPathCapacity], inner[kPathCapacity];
+    WIN32_FIND_DATAA found;
+    HANDLE search = JoinPath(pattern, folder, "*") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int visited = 0;
+    do {
+        const char* name = found.cFileName;
+        if (name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])))
+            continue;
+        DWORD attributes = found.dwFileAttributes;
+        int isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                       JoinPath(inner, folder, name);
+        visited = visit(found, isFolder ? inner : 0) ? visited + 1 : -1;
+    } while (visited >= 0 && FindNextFileA(search, &found));
+    FindClose(search);
+    return visited;
 }
+
+static int IsGoing(const WIN32_FIND_DATAA& entry, const char* innerFolder);
 
 // 1 when the folder holds something, and all of it goes once other programs let go:
 // deleted files set aside, and folders holding only such files.
 static int HoldsOnlyWhatIsGoing(const char* folder)
 {
-    char pattern[kPathCapacity];
-    if (!JoinPath(pattern, folder, "*"))
-        return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    int entries = 0, going = 1;
-    do {
-        const char* name = found.cFileName;
-        if (IsDotEntry(name))
-            continue;
-        ++entries;
-        char inner[kPathCapacity];
-        going = IsSetAsideFile(name, found.dwFileAttributes) ||
-                ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                 !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && JoinPath(inner, folder, name) &&
-                 HoldsOnlyWhatIsGoing(inner));
-    } while (going && FindNextFileA(search, &found));
-    FindClose(search);
-    return entries && going;
+    return VisitEntries(folder, IsGoing) > 0;
+}
+
+static int IsGoing(const WIN32_FIND_DATAA& entry, const char* innerFolder)
+{
+    return IsSetAsideFile(entry.cFileName, entry.dwFileAttributes) || (innerFolder && HoldsOnlyWhatIsGoing(innerFolder));
 }
 
 // Waits while the folder holds only what is going, within the run's budget: 1 when it
@@ -76,24 +83,20 @@ static DWORD MarkForRestart(const char* path)
     return error;
 }
 
+static DWORD MarkTreeForRestart(const char* folder);
+static int MarkInnerFolder(const WIN32_FIND_DATAA&, const char* innerFolder)
+{
+    if (innerFolder)
+        MarkTreeForRestart(innerFolder);
+    return 1;
+}
+
 // The folder and the folders in it, deepest first: the session manager removes them
 // in that order. A folder that reads as removed may still stand (Wine deletes one that
 // is not empty only on paper), so each is marked.
 static DWORD MarkTreeForRestart(const char* folder)
 {
-    char pattern[kPathCapacity], inner[kPathCapacity];
-    WIN32_FIND_DATAA found;
-    HANDLE search = JoinPath(pattern, folder, "*") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const char* name = found.cFileName;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDotEntry(name) &&
-                JoinPath(inner, folder, name))
-                MarkTreeForRestart(inner);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    VisitEntries(folder, MarkInnerFolder);
     return MarkForRestart(folder);
 }
 
