@@ -324,12 +324,15 @@ static void EndASmallThread()
     CloseHandle(thread);
 }
 
-// Reserves every free stretch of this process's address space of 64 KB or more.
+// Reserves every free stretch of this process's address space of 1 MB or more: no
+// thread's stack (2 MB, as the program's header asks) fits any more, while what is
+// left lets Linux map what a thread's end loads (libgcc_s, where Wine runs 32-bit code
+// natively; without it every thread that ends aborts the process).
 static std::vector<void*> ReserveAddressSpace()
 {
     std::vector<void*> reserved;
     reserved.reserve(1 << 16);
-    for (SIZE_T size = (SIZE_T)1 << 30; size >= 64 * 1024; size /= 2)
+    for (SIZE_T size = (SIZE_T)1 << 30; size >= 1024 * 1024; size /= 2)
         while (void* block = VirtualAlloc(0, size, MEM_RESERVE, PAGE_NOACCESS)) {
             if (reserved.size() == reserved.capacity())
                 return reserved;
