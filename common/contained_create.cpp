@@ -33,15 +33,10 @@ static DWORD KindOf(const DeletionCandidate& candidate)
     return candidate.facts.dwFileAttributes & (kLink | kFolder);
 }
 
-static int IsSameObject(const DeletionCandidate& candidate, const void* seen)
-{
-    return IsSameFile(candidate.facts, *(const BY_HANDLE_FILE_INFORMATION*)seen);
-}
-
-// A file this call made by its name: kept open when it really lies inside, else closed
-// and removed again, if its name still leads to it. The handle kept has no right to
-// delete, which others reading the file would otherwise have to share.
-static DWORD KeepIfInside(HANDLE file, const char* path, const char* realFolder)
+// A file this call made: kept when it really lies inside, else removed through the
+// handle that made it (which holds the right to delete for that), not by its name,
+// which a link swapped in meanwhile could lead elsewhere.
+static DWORD KeepIfInside(HANDLE file, const char* realFolder)
 {
     // Its real path alone decides; its facts (whose volume serial costs Wine a round
     // trip to its mount manager) only serve to remove it.
@@ -50,35 +45,29 @@ static DWORD KeepIfInside(HANDLE file, const char* path, const char* realFolder)
         return 0;
     DeletionCandidate made;
     DescribeCandidate(file, &made);
+    DeleteCandidate(&made);
     CloseCandidate(&made);
-    DeleteIfAllowed(path, 0, IsSameObject, &made.facts);
     return ERROR_CANT_ACCESS_FILE;
 }
 
-// An existing name: a plain file of one name inside is replaced, a link or a file of
-// several names inside loses this name (0 and no handle: make it anew), anything else
-// is refused.
-static HANDLE ReplaceExisting(const char* path, const char* realFolder, DWORD share, DWORD flagsAndAttributes,
-                              DWORD* error)
+// An existing name, opened once without following a link at it and checked through
+// that handle: inside, a file (plain, read-only, of several names) or a link loses
+// the name through the same handle, to be made anew; a folder, or a name that leads
+// out, is refused. Nothing is opened by the name between the check and the write.
+static DWORD RemoveExisting(const char* path, const char* realFolder)
 {
-    // Held meanwhile, without sharing its deletion, so that it cannot be renamed or
-    // swapped before it is replaced.
     DeletionCandidate existing;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    *error = OpenDeletionCandidate(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, &existing);
-    if (*error)
-        return file;
+    DWORD error = OpenDeletionCandidate(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, &existing);
+    if (error)
+        return error;
     if (!IsInsideFolder(existing.realPath, realFolder))
-        *error = ERROR_CANT_ACCESS_FILE;
+        error = ERROR_CANT_ACCESS_FILE;
     else if (KindOf(existing) == kFolder)
-        *error = ERROR_ACCESS_DENIED;
-    else if (KindOf(existing) || existing.facts.nNumberOfLinks > 1)
-        *error = DeleteCandidate(&existing);  // the name is gone when the handle closes
-    else if ((file = ReplaceFile(path, share | FILE_SHARE_READ | FILE_SHARE_DELETE, flagsAndAttributes)) ==
-             INVALID_HANDLE_VALUE)
-        *error = LastErrorOr(ERROR_WRITE_FAULT);
+        error = ERROR_ACCESS_DENIED;
+    else
+        error = DeleteCandidate(&existing);  // the name is gone when the handle closes
     CloseCandidate(&existing);
-    return file;
+    return error;
 }
 
 HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, DWORD flagsAndAttributes,
@@ -97,21 +86,20 @@ HANDLE CreateFileInside(const char* path, const char* realFolder, DWORD share, D
         return file;
     }
     // A new name costs one call and a look; a link swapped in meanwhile makes it fail.
-    for (int attempt = 0; attempt < 2 && !*error; ++attempt) {
-        file = CreateFileA(path, GENERIC_WRITE, share, 0, CREATE_NEW, flagsAndAttributes, 0);
+    // The right to delete is only for removing a file that leads out.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        file = CreateFileA(path, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, share, 0, CREATE_NEW,
+                           flagsAndAttributes, 0);
         if (file != INVALID_HANDLE_VALUE) {
-            *error = KeepIfInside(file, path, realFolder);
+            *error = KeepIfInside(file, realFolder);
             return *error ? INVALID_HANDLE_VALUE : file;
         }
         *error = LastErrorOr(ERROR_WRITE_FAULT);
-        if (*error != ERROR_FILE_EXISTS && *error != ERROR_ALREADY_EXISTS)
-            return file;
-        file = ReplaceExisting(path, realFolder, share, flagsAndAttributes, error);
-        if (file != INVALID_HANDLE_VALUE || *error)
+        if ((*error != ERROR_FILE_EXISTS && *error != ERROR_ALREADY_EXISTS) ||
+            (*error = RemoveExisting(path, realFolder)) != 0)
             return file;
     }
-    if (!*error)
-        *error = ERROR_CANT_ACCESS_FILE;
+    *error = ERROR_CANT_ACCESS_FILE;
     return file;
 }
 
@@ -127,8 +115,8 @@ DWORD FindFileInUse(const char* path, const char* realFolder)
         return 0;
     // Windows refuses a read-only file to a writer before it looks at who holds it.
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    // What the write asks of an existing file: to delete it while it is checked, and to
-    // write it, sharing reading and deletion.
+    // Opened for writing and deletion: a running program's image refuses that, as
+    // Windows holds it sharing only reading and deletion.
     HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, 0, OPEN_EXISTING,
                               0, 0);
     DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
@@ -138,30 +126,41 @@ DWORD FindFileInUse(const char* path, const char* realFolder)
     return error == ERROR_SHARING_VIOLATION ? error : 0;
 }
 
+static int IsSameObject(const DeletionCandidate& candidate, const void* seen)
+{
+    return IsSameFile(candidate.facts, *(const BY_HANDLE_FILE_INFORMATION*)seen);
+}
+
 // One level of a folder chain: a real folder inside realBase once this returns 0.
 static DWORD EnterLevel(const char* level, const char* realBase, int* created)
 {
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     for (int attempt = 0; attempt < 2; ++attempt) {
         *created = CreateDirectoryA(level, 0) != 0;
-        // Looked at without taking the right to delete, which a program that merely
-        // has the folder open (as its current one) does not share.
+        // A level made here is looked at with the right to delete, to be removed through
+        // the same handle if it leads out; one that was there without it, which a
+        // program that merely has the folder open (as its current one) does not share.
         DeletionCandidate seen;
-        DWORD error = OpenItself(level, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &seen);
+        DWORD error = *created ? OpenDeletionCandidate(level, 0, shareAll, &seen) : OpenItself(level, 0, shareAll, &seen);
         if (error)
             return error;
-        CloseCandidate(&seen);
         int inside = IsInsideFolder(seen.realPath, realBase);
-        if (inside && KindOf(seen) == kFolder)
+        DWORD kind = KindOf(seen);
+        if (*created && (!inside || (kind & kLink)))
+            error = DeleteCandidate(&seen);  // made here, but through a link
+        CloseCandidate(&seen);
+        if (error)
+            return error;
+        if (inside && kind == kFolder)
             return 0;
-        if (inside && !KindOf(seen))
+        if (inside && !kind)
             return ERROR_PATH_NOT_FOUND;  // a file stands at the folder's name
-        if (!inside && !*created)
+        if (!inside)
             return ERROR_CANT_ACCESS_FILE;
-        // A link inside, or a folder just made through one that leads out: removed as
-        // itself, if it is still what was looked at.
-        error = DeleteIfAllowed(level, 0, IsSameObject, &seen.facts);
-        if (error || !inside)
-            return error ? error : ERROR_CANT_ACCESS_FILE;
+        // A link inside that was there: removed as itself, if it is still what was
+        // looked at, and the folder made anew.
+        if (!*created && (error = DeleteIfAllowed(level, 0, IsSameObject, &seen.facts)) != 0)
+            return error;
     }
     return ERROR_CANT_ACCESS_FILE;
 }

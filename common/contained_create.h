@@ -15,11 +15,12 @@ const char* const kWhereItStands = 0;
 // given, when it really lies inside realFolder (a real path, as RealPathOf gives it):
 // - a new file is made with CREATE_NEW, and its real path, read through its handle,
 //   must lie inside (a folder link on the way may lead elsewhere): else it is removed
-//   through that handle;
-// - a plain file of that name is replaced, a read-only one too;
-// - a link standing at the name (a symbolic link or junction) and a file with other
-//   names too (a hard link) lose that name through the handle that checked them, and
-//   the file is made anew: nothing another name shares is truncated;
+//   through that handle, which has the right to delete and keeps it while written;
+// - an existing name inside (a file plain, read-only or of several names, a symbolic
+//   link or junction) is opened once without following a link at it, checked through
+//   that handle and loses the name through it; the file is then made anew, as a new
+//   one: nothing another name shares is truncated, nothing is opened by the name
+//   between the check and the write;
 // - a name whose real path leads elsewhere is left alone.
 // A file that would not lie inside, or any file when realFolder is empty, is refused
 // with ERROR_CANT_ACCESS_FILE. INVALID_HANDLE_VALUE and *error on failure.

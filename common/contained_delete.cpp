@@ -8,8 +8,12 @@
 #include "common/windows_error.h"
 
 // FILE_INFO_BY_HANDLE_CLASS values and the records they take.
-enum { kFileRenameInfo = 3, kFileDispositionInfo = 4, kFileDispositionInfoEx = 21 };
+enum { kFileRenameInfo = 3, kFileDispositionInfo = 4, kFileAttributeTagInfo = 9, kFileDispositionInfoEx = 21 };
 enum { kDispositionDelete = 1, kDispositionPosixSemantics = 2 };
+struct FileAttributeTagInfo {
+    DWORD attributes;
+    DWORD reparseTag;
+};
 struct FileDispositionInfo {
     BOOLEAN deleteFile;
 };
@@ -32,22 +36,43 @@ static int StartsWith(const char* text, const char* prefix)
     return 1;
 }
 
+// Only an exact conversion names the same file: best fit turns a character the code
+// page lacks into a like one ("\u0100" into "A"), and so two folders into one.
+static int ToExactAnsi(const WCHAR* wide, char* dest, int capacity)
+{
+    BOOL lossy = FALSE;
+    int utf8 = GetACP() == CP_UTF8;  // takes neither the flag nor the question
+    if (!WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, dest, capacity, 0, utf8 ? 0 : &lossy) ||
+        lossy) {
+        dest[0] = 0;
+        return 0;
+    }
+    return 1;
+}
+
 // The handle's path as Windows resolved it, "\\?\C:\..." or "\\?\UNC\server\...",
-// in the form the log's paths take. Some file systems (RAM disks, some network
-// redirectors) cannot tell it so: then the NT path, "\Device\...", which matches no
-// path of the log but still compares as it should with another real path.
+// in the form the log's paths take. A share whose server refuses the normalized name
+// (SMB before Windows 10 1709) gives the name as opened; some file systems (RAM
+// disks, some network redirectors) cannot tell a drive at all: then the NT path,
+// "\Device\...", which matches no path of the log but still compares as it should
+// with another real path, read the same way.
 int RealPathOfHandle(HANDLE handle, char* dest)
 {
-    enum { kVolumeNameDos = 0, kVolumeNameNt = 2 };
+    enum { kNormalizedDos = 0, kOpenedDos = 8, kVolumeNameNt = 2 };
+    static const DWORD forms[] = {kNormalizedDos, kOpenedDos, kVolumeNameNt};
     dest[0] = 0;
     if (!Kernel().getFinalPathNameByHandle)
         return 0;
+    WCHAR wide[kPathCapacity + 8];
     char resolved[kPathCapacity + 8];
-    DWORD length = Kernel().getFinalPathNameByHandle(handle, resolved, sizeof resolved, kVolumeNameDos);
-    if (length == 0 || length >= sizeof resolved) {
-        length = Kernel().getFinalPathNameByHandle(handle, resolved, sizeof resolved, kVolumeNameNt);
-        return length > 0 && length < sizeof resolved && CopyText(dest, kPathCapacity, resolved);
+    DWORD form = 0;
+    for (; form < sizeof forms / sizeof *forms; ++form) {
+        DWORD length = Kernel().getFinalPathNameByHandle(handle, wide, kPathCapacity + 8, forms[form]);
+        if (length > 0 && length < kPathCapacity + 8)
+            break;
     }
+    if (form == sizeof forms / sizeof *forms || !ToExactAnsi(wide, resolved, sizeof resolved))
+        return 0;
     if (StartsWith(resolved, "\\\\?\\UNC\\")) {
         resolved[6] = '\\';
         return CopyText(dest, kPathCapacity, resolved + 6);
@@ -75,6 +100,21 @@ int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMA
            a.nFileIndexLow == b.nFileIndexLow;
 }
 
+// Whether a reparse point leads elsewhere: a symbolic link or junction does; a
+// cloud-file placeholder or a deduplicated or compressed file is what it is. A tag
+// that cannot be read leaves it a link.
+static int IsNameSurrogate(HANDLE handle, DWORD attributes)
+{
+    enum { kNameSurrogateBit = 0x20000000 };
+    FileAttributeTagInfo tag = {};
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return 0;
+    if (!Kernel().getFileInformationByHandleEx ||
+        !Kernel().getFileInformationByHandleEx(handle, kFileAttributeTagInfo, &tag, sizeof tag) || !tag.reparseTag)
+        return 1;
+    return (tag.reparseTag & kNameSurrogateBit) != 0;
+}
+
 DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate)
 {
     candidate->handle = handle;
@@ -82,6 +122,8 @@ DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate)
     memset(&candidate->facts, 0, sizeof candidate->facts);
     if (!GetFileInformationByHandle(handle, &candidate->facts))
         return LastErrorOr(ERROR_INVALID_HANDLE);
+    if (!IsNameSurrogate(handle, candidate->facts.dwFileAttributes))
+        candidate->facts.dwFileAttributes &= ~FILE_ATTRIBUTE_REPARSE_POINT;
     return RealPathOfHandle(handle, candidate->realPath) ? 0 : ERROR_FILENAME_EXCED_RANGE;
 }
 
@@ -184,7 +226,9 @@ DWORD DeleteCandidate(DeletionCandidate* candidate)
     if (readOnly)
         SetFileStamps(candidate->handle, 0, 0, 0, attributes & ~FILE_ATTRIBUTE_READONLY);
     DWORD error = MarkForDeletion(candidate);
-    if (error && readOnly)
+    // The attributes belong to the file, which its other names keep: given back to it,
+    // without the hidden one a set-aside name took.
+    if ((error && readOnly) || (!error && candidate->facts.nNumberOfLinks > 1))
         SetFileStamps(candidate->handle, 0, 0, 0, attributes);
     return error;
 }

@@ -14,7 +14,8 @@ int CanDeleteThroughHandles();
 
 // The real path of an existing file or folder, every link on its way followed: the
 // long form, without "\\?\" (UNC paths as \\server\share\...), or where the file
-// system cannot tell that, the NT form ("\Device\..."). dest holds kPathCapacity
+// system cannot tell that, the NT form ("\Device\..."). Converted from Unicode only
+// exactly: a path the code page cannot hold is not told. dest holds kPathCapacity
 // characters; 0 and dest empty when it cannot be found or told.
 int RealPathOf(const char* path, char* dest);
 // The same for an open handle.
@@ -31,7 +32,8 @@ int StandsAtItsName(HANDLE handle, const char* path, char* real);
 // 1 when both are one file or folder: the same volume and file index.
 int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b);
 
-// A file or folder opened for deletion.
+// A file or folder opened for deletion. Its reparse-point attribute is kept only for
+// a link (a symbolic link or junction).
 struct DeletionCandidate {
     HANDLE handle;
     BY_HANDLE_FILE_INFORMATION facts;
@@ -55,7 +57,7 @@ inline constexpr char kSetAsidePrefix[] = "~Ar";
 int IsSetAsideFile(const char* name, DWORD attributes);
 
 // Deletes it through its handle, its read-only attribute cleared first (and put back
-// on failure); a folder only when empty. 0, or the Windows error. The handle stays
+// on failure, or when other names keep the file); a folder only when empty. 0, or the Windows error. The handle stays
 // open, for another attempt; the deletion happens when it is closed.
 DWORD DeleteCandidate(DeletionCandidate* candidate);
 // Gives it another path on the same volume, replacing a file there. 0, or the

@@ -17,7 +17,8 @@ const KernelImports& Kernel()
     static int looked;
     if (!looked) {
         HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        Look(kernel, "GetFinalPathNameByHandleA", &imports.getFinalPathNameByHandle);
+        Look(kernel, "GetFinalPathNameByHandleW", &imports.getFinalPathNameByHandle);
+        Look(kernel, "GetFileInformationByHandleEx", &imports.getFileInformationByHandleEx);
         Look(kernel, "SetFileInformationByHandle", &imports.setFileInformationByHandle);
         Look(kernel, "SetDefaultDllDirectories", &imports.setDefaultDllDirectories);
         Look(kernel, "GetLongPathNameA", &imports.getLongPathName);

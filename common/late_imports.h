@@ -6,7 +6,8 @@
 #include "platform/win32.h"
 
 struct KernelImports {
-    DWORD(WINAPI* getFinalPathNameByHandle)(HANDLE, char*, DWORD, DWORD);  // Vista
+    DWORD(WINAPI* getFinalPathNameByHandle)(HANDLE, WCHAR*, DWORD, DWORD);  // Vista
+    BOOL(WINAPI* getFileInformationByHandleEx)(HANDLE, int, void*, DWORD);  // Vista
     BOOL(WINAPI* setFileInformationByHandle)(HANDLE, int, void*, DWORD);   // Vista
     BOOL(WINAPI* setDefaultDllDirectories)(DWORD);                         // 8, or 7 with KB2533623
     DWORD(WINAPI* getLongPathName)(const char*, char*, DWORD);              // 98 and 2000

@@ -359,22 +359,29 @@ TEST_F(Faults, LinkAtTheInstallFolderItselfIsRefused)
     EXPECT_TRUE(FileExists(other + "\\Below\\Uninstall.exe"));
 }
 
+// The attributes are the file's, which its other names keep: a read-only one stays
+// so, and a plain one takes neither the read-only attribute nor the hidden one of the
+// name set aside where Windows cannot free a name at once.
 TEST_F(Faults, HardLinksAtItsNamesKeepTheOtherNamesData)
 {
     std::string folder = kBase + "\\inst";
     CreateDirectoryA(folder.c_str(), 0);
-    const std::string names[] = {"Uninstall.cfg", "Arbolix.exe"};
-    for (const std::string& name : names) {
-        WriteBytes(kBase + "\\victim-" + name, "keep me");
-        ASSERT_TRUE(CreateHardLinkA((folder + "\\" + name).c_str(), (kBase + "\\victim-" + name).c_str(), 0));
+    const struct { const char* name; DWORD attributes; } names[] = {{"Uninstall.cfg", 0},
+                                                                    {"Arbolix.exe", FILE_ATTRIBUTE_READONLY}};
+    for (const auto& n : names) {
+        std::string victim = kBase + "\\victim-" + n.name;
+        WriteBytes(victim, "keep me");
+        SetFileAttributesA(victim.c_str(), n.attributes ? n.attributes : FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(CreateHardLinkA((folder + "\\" + n.name).c_str(), victim.c_str(), 0));
     }
     SilentRun run = RunSilent(SETUP_EXE, folder);
     EXPECT_EQ(0u, run.exitCode);
-    for (const std::string& name : names) {
-        std::string victim = kBase + "\\victim-" + name;
-        EXPECT_EQ("keep me", ReadWholeFile(victim)) << name;
-        EXPECT_EQ(0u, Attributes(victim) & FILE_ATTRIBUTE_READONLY) << name;
-        EXPECT_EQ(1u, LinkCount(folder + "\\" + name)) << name;
+    for (const auto& n : names) {
+        std::string victim = kBase + "\\victim-" + n.name;
+        EXPECT_EQ("keep me", ReadWholeFile(victim)) << n.name;
+        EXPECT_EQ(n.attributes, Attributes(victim) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << n.name;
+        EXPECT_EQ(1u, LinkCount(folder + "\\" + n.name)) << n.name;
+        SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     ExpectCompleteInstall(folder, 11);
 }

@@ -2,10 +2,11 @@
 
 #include "platform/win32.h"
 
-// The whole file into bytes; false when it cannot be opened.
+// The whole file into bytes; false when it cannot be opened. Setup holds a file it
+// writes with the right to delete it, which a reader must share.
 static bool ReadFileInto(const std::string& path, std::string* bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
                               OPEN_EXISTING, 0, 0);
     if (file == INVALID_HANDLE_VALUE)
         return false;

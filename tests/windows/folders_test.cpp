@@ -5,7 +5,7 @@
 #include "common/contained_delete.h"
 #include "common/folders.h"
 #include "platform/win32.h"
-#include "real_path_failure.h"
+#include "kernel_seams.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/temp_folder.h"
 #include "uninstaller/install_folders.h"
@@ -83,19 +83,47 @@ TEST(IsDirectory, TellsFoldersFromFilesAndMissingPaths)
 
 class RealPathLookupTest : public CreateFolderChainTest {};
 
-TEST_F(RealPathLookupTest, WithoutTheDosFormFolderAndFileCompareInTheNtForm)
+// Where a form cannot be told, folder and file are read in the next one alike: the
+// name as opened (a share refusing the normalized name), else the NT form.
+TEST_F(RealPathLookupTest, WithoutTheUsualFormFolderAndFileCompareInAnother)
 {
-    RealPathFailure failing(kDosPathForm);
-    std::string file = root + "\\listed.txt";
-    WriteBytes(file, "installed");
-    char realFolder[kPathCapacity];
-    ASSERT_TRUE(RealPathOf(root.c_str(), realFolder));
-    EXPECT_EQ(0, strncmp(realFolder, "\\Device\\", 8)) << realFolder;
-    UninstallState saved = g_uninstall;
-    lstrcpyA(g_uninstall.realInstallFolder, realFolder);
-    EXPECT_EQ(0u, DeleteFileInInstallation(file.c_str()));
-    g_uninstall = saved;
-    EXPECT_FALSE(PathExists(file));
+    const struct { unsigned failing; bool ntForm; } cases[] = {{kNormalizedForm, false}, {kDosPathForm, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        RealPathFailure failing(c.failing);
+        std::string file = root + "\\listed.txt";
+        WriteBytes(file, "installed");
+        char realFolder[kPathCapacity];
+        ASSERT_TRUE(RealPathOf(root.c_str(), realFolder));
+        EXPECT_EQ(c.ntForm, strncmp(realFolder, "\\Device\\", 8) == 0) << realFolder;
+        UninstallState saved = g_uninstall;
+        lstrcpyA(g_uninstall.realInstallFolder, realFolder);
+        EXPECT_EQ(0u, DeleteFileInInstallation(file.c_str()));
+        g_uninstall = saved;
+        EXPECT_FALSE(PathExists(file));
+    }
+}
+
+// Best fit would read a name with a character the code page lacks as another
+// ("X\u0100" as "XA"), and so a file there as one inside "XA": such a path is told
+// exactly or not at all.
+TEST_F(RealPathLookupTest, PathTheCodePageCannotHoldIsNotTakenForAnother)
+{
+    std::wstring named = std::wstring(root.begin(), root.end()) + L"\\X\u0100";
+    ASSERT_TRUE(CreateDirectoryW(named.c_str(), 0));
+    HANDLE handle = CreateFileW(named.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+    char real[kPathCapacity] = "unread";
+    int told = RealPathOfHandle(handle, real);
+    CloseHandle(handle);
+    RemoveDirectoryW(named.c_str());
+    std::string text = real;
+    EXPECT_EQ(GetACP() == CP_UTF8, told != 0) << real;
+    if (told)
+        EXPECT_EQ("\\X\xC4\x80", text.substr(text.rfind('\\')));
+    else
+        EXPECT_STREQ("", real);
 }
 
 // The uninstaller, whose folder's real path cannot be read at all, touches nothing.

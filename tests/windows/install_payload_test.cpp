@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +18,8 @@
 #include "setup/install_sequence.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/file_links.h"
-#include "real_path_failure.h"
+#include "tests/support/temp_folder.h"
+#include "kernel_seams.h"
 
 // Shaped like the shipped payload: the program and its uninstaller, then eight
 // stored sample documents and a picture in a subfolder.
@@ -158,6 +162,88 @@ TEST_F(InstallTest, LinkPlantedAtAFileNameIsNotWrittenThrough)
         ExpectInstalled(folder + "\\a.txt", "ours");
     else
         EXPECT_EQ(29u, exitCode);
+}
+
+// A link above the install folder re-pointed at the moment a file is checked: what
+// was checked is what loses its name or is removed, never what the name leads to by
+// then. An existing file: its name is removed through the checked handle, and the
+// file made anew through the link now refused. A new file made through the link
+// re-pointed at its neighbour's check, and turned back at its own: removed through
+// the handle that made it, not looked for by its name.
+TEST_F(InstallTest, LinkRepointedWhenAFileIsCheckedLeavesTheFolderItLeadsToAlone)
+{
+    std::string here = root + "\\here", there = root + "\\there", link = root + "\\link";
+    folder = link + "\\Arbolix Beta";
+    lstrcpyA(g_setup.installFolder, folder.c_str());
+    g_setup.silent = 1;
+    const struct {
+        std::vector<const char*> names;
+        const char *repointAt, *turnBackAt, *outside;
+    } cases[] = {{{"sub\\b.txt"}, "here\\Arbolix Beta\\sub\\b.txt", "", "b.txt"},
+                 {{"sub\\a.txt", "sub\\c.txt"}, "here\\Arbolix Beta\\sub\\a.txt", "there\\Arbolix Beta\\sub\\c.txt", "c.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outside);
+        for (const std::string& side : {here, there})
+            for (const char* level : {"", "\\Arbolix Beta", "\\Arbolix Beta\\sub"})
+                CreateDirectoryA((side + level).c_str(), 0);
+        std::string theirs = there + "\\Arbolix Beta\\sub\\b.txt";
+        WriteBytes(here + "\\Arbolix Beta\\sub\\b.txt", "ours, earlier");
+        WriteReadOnly(theirs, "theirs");
+        std::unique_ptr<FileLink> pointing(new FileLink(FileLink::kLinuxSymlink, here, link));
+        ASSERT_TRUE(pointing->made());
+        auto pointTo = [&](const std::string& target) {
+            pointing.reset();
+            pointing.reset(new FileLink(FileLink::kLinuxSymlink, target, link));
+        };
+        auto endsWith = [](const std::wstring& path, const char* tail) {
+            std::wstring wide(tail, tail + strlen(tail));
+            return *tail && path.size() >= wide.size() && path.compare(path.size() - wide.size(), wide.size(), wide) == 0;
+        };
+        std::vector<PackEntry> entries;
+        for (const char* name : c.names)
+            entries.push_back(FileEntry(name, "new"));
+        UseEntries(entries);
+        {
+            RealPathFailure watching(0, [&](const std::wstring& path) {
+                if (endsWith(path, c.repointAt))
+                    pointTo(there);
+                else if (endsWith(path, c.turnBackAt))
+                    pointTo(here);
+            });
+            InstallAttempt();
+        }
+        EXPECT_EQ("theirs", ReadBytes(theirs));
+        EXPECT_TRUE(Attributes(theirs) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_FALSE(PathExists(there + "\\Arbolix Beta\\sub\\c.txt"));
+        SetFileAttributesA(theirs.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(theirs.c_str());
+        EXPECT_TRUE(RemoveDirectoryA((there + "\\Arbolix Beta\\sub").c_str())) << "something left outside";
+        pointing.reset();
+        CloseUninstallLog();
+        RemoveTree(here);
+        RemoveTree(there);
+    }
+}
+
+// A folder that is a reparse point but no link (a cloud-file placeholder, a
+// deduplicated or compressed folder) is entered as it is, not removed and made anew.
+// Wine makes no such tag, so a link inside carries it through the seam; Wine 8 shows
+// that link through its handle without the reparse attribute, so there it is
+// entered either way, and only Wine 10 tells.
+TEST_F(InstallTest, FolderWithAReparsePointOtherThanALinkIsEnteredAsItIs)
+{
+    enum { kCloudFileTag = 0x9000001A };
+    std::string placeholder = folder + "\\real";
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA(placeholder.c_str(), 0);
+    FileLink link(FileLink::kLinuxSymlink, placeholder, folder + "\\sub");
+    ASSERT_TRUE(link.made());
+    UseEntries({FileEntry("sub\\a.txt", "ours")});
+    {
+        ReparseTagAs cloud(kCloudFileTag);
+        EXPECT_EQ(1, InstallAttempt());
+    }
+    ExpectInstalled(placeholder + "\\a.txt", "ours");
 }
 
 // Where the install folder's real path cannot be read in either form, nothing is
