@@ -126,9 +126,10 @@ DWORD FindFileInUse(const char* path, const char* realFolder)
     return error == ERROR_SHARING_VIOLATION ? error : 0;
 }
 
-static int IsSameObject(const DeletionCandidate& candidate, const void* seen)
+// What may be removed at a level's name to make the folder anew: a link inside.
+static int IsLinkInside(const DeletionCandidate& candidate, const void* realBase)
 {
-    return IsSameFile(candidate.facts, *(const BY_HANDLE_FILE_INFORMATION*)seen);
+    return (KindOf(candidate) & kLink) && IsInsideFolder(candidate.realPath, (const char*)realBase);
 }
 
 // One level of a folder chain: a real folder inside realBase once this returns 0.
@@ -157,9 +158,9 @@ static DWORD EnterLevel(const char* level, const char* realBase, int* created)
             return ERROR_PATH_NOT_FOUND;  // a file stands at the folder's name
         if (!inside)
             return ERROR_CANT_ACCESS_FILE;
-        // A link inside that was there: removed as itself, if it is still what was
-        // looked at, and the folder made anew.
-        if (!*created && (error = DeleteIfAllowed(level, 0, IsSameObject, &seen.facts)) != 0)
+        // A link inside that was there: removed as itself, if what stands there now is
+        // still one, and the folder made anew.
+        if (!*created && (error = DeleteIfAllowed(level, 0, IsLinkInside, realBase)) != 0)
             return error;
     }
     return ERROR_CANT_ACCESS_FILE;

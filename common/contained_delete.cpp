@@ -8,8 +8,14 @@
 #include "common/windows_error.h"
 
 // FILE_INFO_BY_HANDLE_CLASS values and the records they take.
-enum { kFileRenameInfo = 3, kFileDispositionInfo = 4, kFileAttributeTagInfo = 9, kFileDispositionInfoEx = 21 };
+enum { kFileStandardInfo = 1, kFileRenameInfo = 3, kFileDispositionInfo = 4, kFileAttributeTagInfo = 9 };
+enum { kFileDispositionInfoEx = 21 };
 enum { kDispositionDelete = 1, kDispositionPosixSemantics = 2 };
+struct FileStandardInfo {
+    LARGE_INTEGER allocationSize, endOfFile;
+    DWORD numberOfLinks;
+    BOOLEAN deletePending, directory;
+};
 struct FileAttributeTagInfo {
     DWORD attributes;
     DWORD reparseTag;
@@ -25,7 +31,8 @@ struct FileRenameInfo {
 };
 int CanDeleteThroughHandles()
 {
-    return Kernel().getFinalPathNameByHandle && Kernel().setFileInformationByHandle;
+    return Kernel().getFinalPathNameByHandle && Kernel().setFileInformationByHandle &&
+           Kernel().getFileInformationByHandleEx;
 }
 
 static int StartsWith(const char* text, const char* prefix)
@@ -94,35 +101,46 @@ int RealPathOf(const char* path, char* dest)
     return read;
 }
 
-int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+int IsSameFile(const DeletionCandidate& candidate, const BY_HANDLE_FILE_INFORMATION& other)
 {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
+    BY_HANDLE_FILE_INFORMATION identity;
+    return GetFileInformationByHandle(candidate.handle, &identity) &&
+           identity.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
+           identity.nFileIndexHigh == other.nFileIndexHigh && identity.nFileIndexLow == other.nFileIndexLow;
 }
 
-// Whether a reparse point leads elsewhere: a symbolic link or junction does; a
-// cloud-file placeholder or a deduplicated or compressed file is what it is. A tag
-// that cannot be read leaves it a link.
-static int IsNameSurrogate(HANDLE handle, DWORD attributes)
+// A file's kind, size and number of names, and its reparse tag (0 where unknown), read
+// without its volume serial, which costs Wine a round trip to its mount manager: the
+// identity is read only where it is compared.
+static int ReadFacts(HANDLE handle, BY_HANDLE_FILE_INFORMATION* facts, DWORD* tag)
 {
-    enum { kNameSurrogateBit = 0x20000000 };
-    FileAttributeTagInfo tag = {};
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    FileAttributeTagInfo kind = {};
+    FileStandardInfo standard = {};
+    BOOL(WINAPI* const query)(HANDLE, int, void*, DWORD) = Kernel().getFileInformationByHandleEx;
+    *tag = 0;
+    if (!query || !query(handle, kFileAttributeTagInfo, &kind, sizeof kind) ||
+        !query(handle, kFileStandardInfo, &standard, sizeof standard))
         return 0;
-    if (!Kernel().getFileInformationByHandleEx ||
-        !Kernel().getFileInformationByHandleEx(handle, kFileAttributeTagInfo, &tag, sizeof tag) || !tag.reparseTag)
-        return 1;
-    return (tag.reparseTag & kNameSurrogateBit) != 0;
+    facts->dwFileAttributes = kind.attributes;
+    facts->nNumberOfLinks = standard.numberOfLinks;
+    facts->nFileSizeHigh = (DWORD)standard.endOfFile.HighPart;
+    facts->nFileSizeLow = standard.endOfFile.LowPart;
+    *tag = kind.reparseTag;
+    return 1;
 }
 
 DWORD DescribeCandidate(HANDLE handle, DeletionCandidate* candidate)
 {
+    enum { kNameSurrogateBit = 0x20000000 };
+    DWORD tag;
     candidate->handle = handle;
     candidate->realPath[0] = 0;
     memset(&candidate->facts, 0, sizeof candidate->facts);
-    if (!GetFileInformationByHandle(handle, &candidate->facts))
+    if (!ReadFacts(handle, &candidate->facts, &tag))
         return LastErrorOr(ERROR_INVALID_HANDLE);
-    if (!IsNameSurrogate(handle, candidate->facts.dwFileAttributes))
+    // A symbolic link or junction leads elsewhere; a cloud-file placeholder or a
+    // deduplicated or compressed file is what it is. An unknown tag leaves a link.
+    if (tag && !(tag & kNameSurrogateBit))
         candidate->facts.dwFileAttributes &= ~FILE_ATTRIBUTE_REPARSE_POINT;
     return RealPathOfHandle(handle, candidate->realPath) ? 0 : ERROR_FILENAME_EXCED_RANGE;
 }

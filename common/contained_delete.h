@@ -29,16 +29,18 @@ int RealPathOfHandle(HANDLE handle, char* dest);
 // are followed on both sides alike.
 int StandsAtItsName(HANDLE handle, const char* path, char* real);
 
-// 1 when both are one file or folder: the same volume and file index.
-int IsSameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b);
-
-// A file or folder opened for deletion. Its reparse-point attribute is kept only for
-// a link (a symbolic link or junction).
+// A file or folder opened for deletion. Of its facts, the attributes (the reparse-point
+// one kept only for a link: a symbolic link or junction), the size and the number of
+// names are read; its identity is read where it is compared (IsSameFile).
 struct DeletionCandidate {
     HANDLE handle;
     BY_HANDLE_FILE_INFORMATION facts;
     char realPath[kPathCapacity];
 };
+
+// 1 when the candidate is the file or folder other's identity names: the same volume
+// and file index (as GetFileInformationByHandle gives them).
+int IsSameFile(const DeletionCandidate& candidate, const BY_HANDLE_FILE_INFORMATION& other);
 
 // Opens path itself, not a final link's target, with the access asked, for a look:
 // share is what others may go on doing with it. 0, or the Windows error (the handle

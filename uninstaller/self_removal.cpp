@@ -153,7 +153,7 @@ static int HoldOriginalFile(const WorkerOptions& options, DeletionCandidate* ori
     started.dwVolumeSerialNumber = options.volumeSerial;
     started.nFileIndexHigh = options.fileIndexHigh;
     started.nFileIndexLow = options.fileIndexLow;
-    if (IsSameFile(original->facts, started))
+    if (IsSameFile(*original, started))
         return 1;
     CloseCandidate(original);
     return 0;
@@ -184,7 +184,7 @@ static void RemoveEmptiedFolder(const BY_HANDLE_FILE_INFORMATION& emptied)
     if (OpenDeletionCandidate(g_uninstall.installFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               &folder))
         return;
-    if (IsSameFile(folder.facts, emptied))
+    if (IsSameFile(folder, emptied))
         TraceRemoval(g_uninstall.installFolder, DeleteCandidate(&folder), kDeleted);
     CloseCandidate(&folder);
 }

@@ -227,9 +227,8 @@ TEST_F(InstallTest, LinkRepointedWhenAFileIsCheckedLeavesTheFolderItLeadsToAlone
 
 // A folder that is a reparse point but no link (a cloud-file placeholder, a
 // deduplicated or compressed folder) is entered as it is, not removed and made anew.
-// Wine makes no such tag, so a link inside carries it through the seam; Wine 8 shows
-// that link through its handle without the reparse attribute, so there it is
-// entered either way, and only Wine 10 tells.
+// Wine makes no such tag, so the seam gives it to a link inside: taken for a link,
+// that link would be removed and "sub" made anew as an empty folder.
 TEST_F(InstallTest, FolderWithAReparsePointOtherThanALinkIsEnteredAsItIs)
 {
     enum { kCloudFileTag = 0x9000001A };

@@ -50,8 +50,8 @@ private:
     static inline std::function<void(const std::wstring&)> watch_;
 };
 
-// A reparse point's tag as a cloud-file placeholder, a deduplicated or a compressed
-// file would carry it, which Wine cannot make.
+// Every folder a reparse point of the tag given, as a cloud-file placeholder or a
+// deduplicated or compressed folder would be, which Wine cannot make.
 class ReparseTagAs {
 public:
     explicit ReparseTagAs(DWORD tag)
@@ -69,10 +69,12 @@ private:
     static BOOL WINAPI Lookup(HANDLE handle, int infoClass, void* info, DWORD size)
     {
         enum { kFileAttributeTagInfo = 9 };
-        if (infoClass != kFileAttributeTagInfo || size < 2 * sizeof(DWORD))
-            return real_(handle, infoClass, info, size);
-        ((DWORD*)info)[0] = FILE_ATTRIBUTE_REPARSE_POINT;
-        ((DWORD*)info)[1] = tag_;
+        if (!real_(handle, infoClass, info, size))
+            return FALSE;
+        if (infoClass == kFileAttributeTagInfo && (((DWORD*)info)[0] & FILE_ATTRIBUTE_DIRECTORY)) {
+            ((DWORD*)info)[0] |= FILE_ATTRIBUTE_REPARSE_POINT;
+            ((DWORD*)info)[1] = tag_;
+        }
         return TRUE;
     }
     static inline BOOL(WINAPI* real_)(HANDLE, int, void*, DWORD);
