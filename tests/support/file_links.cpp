@@ -20,7 +20,9 @@ static std::string LinuxPathOf(const std::string& path)
 }
 
 // Wine starts a Linux program named on drive Z: but gives no handle to wait on: so
-// wait until the link stands, or is gone.
+// wait until the link stands, or is gone. It gives no process handle then, and leaves
+// stack garbage for the thread's: closing that would close one of this process's own
+// handles (a file being written, say).
 static bool RunLinux(const std::string& program, const std::string& arguments, const std::string& linkPath,
                      bool linkWanted)
 {
@@ -30,8 +32,10 @@ static bool RunLinux(const std::string& program, const std::string& arguments, c
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(("Z:\\bin\\" + program).c_str(), &commandLine[0], 0, 0, FALSE, 0, 0, 0, &startup, &process))
         return false;
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     for (int waited = 0; waited < 10000; waited += 20) {
         if ((GetFileAttributesA(linkPath.c_str()) != INVALID_FILE_ATTRIBUTES) == linkWanted)
             return true;
