@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +16,6 @@
 #include "setup/install_sequence.h"
 #include "tests/support/file_facts.h"
 #include "tests/support/file_links.h"
-#include "tests/support/temp_folder.h"
 #include "kernel_seams.h"
 
 // Shaped like the shipped payload: the program and its uninstaller, then eight
@@ -172,56 +169,37 @@ TEST_F(InstallTest, LinkPlantedAtAFileNameIsNotWrittenThrough)
 // the handle that made it, not looked for by its name.
 TEST_F(InstallTest, LinkRepointedWhenAFileIsCheckedLeavesTheFolderItLeadsToAlone)
 {
-    std::string here = root + "\\here", there = root + "\\there", link = root + "\\link";
-    folder = link + "\\Arbolix Beta";
-    lstrcpyA(g_setup.installFolder, folder.c_str());
     g_setup.silent = 1;
-    const struct {
-        std::vector<const char*> names;
-        const char *repointAt, *turnBackAt, *outside;
-    } cases[] = {{{"sub\\b.txt"}, "here\\Arbolix Beta\\sub\\b.txt", "", "b.txt"},
-                 {{"sub\\a.txt", "sub\\c.txt"}, "here\\Arbolix Beta\\sub\\a.txt", "there\\Arbolix Beta\\sub\\c.txt", "c.txt"}};
+    const struct { std::vector<const char*> names; const wchar_t *repointAt, *turnBackAt; } cases[] = {
+        {{"sub\\b.txt"}, L"\\here\\I\\sub\\b.txt", L"-"},
+        {{"sub\\a.txt", "sub\\c.txt"}, L"\\here\\I\\sub\\a.txt", L"\\there\\I\\sub\\c.txt"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.outside);
-        for (const std::string& side : {here, there})
-            for (const char* level : {"", "\\Arbolix Beta", "\\Arbolix Beta\\sub"})
-                CreateDirectoryA((side + level).c_str(), 0);
-        std::string theirs = there + "\\Arbolix Beta\\sub\\b.txt";
-        WriteBytes(here + "\\Arbolix Beta\\sub\\b.txt", "ours, earlier");
-        WriteReadOnly(theirs, "theirs");
-        std::unique_ptr<FileLink> pointing(new FileLink(FileLink::kLinuxSymlink, here, link));
-        ASSERT_TRUE(pointing->made());
-        auto pointTo = [&](const std::string& target) {
-            pointing.reset();
-            pointing.reset(new FileLink(FileLink::kLinuxSymlink, target, link));
-        };
-        auto endsWith = [](const std::wstring& path, const char* tail) {
-            std::wstring wide(tail, tail + strlen(tail));
-            return *tail && path.size() >= wide.size() && path.compare(path.size() - wide.size(), wide.size(), wide) == 0;
-        };
+        std::string base = root + "\\" + std::to_string(&c - cases), here = base + "\\here", there = base + "\\there";
+        for (const std::string& level : {base, here, here + "\\I", here + "\\I\\sub", there, there + "\\I", there + "\\I\\sub"})
+            CreateDirectoryA(level.c_str(), 0);
+        WriteBytes(here + "\\I\\sub\\b.txt", "ours, earlier");
+        WriteReadOnly(there + "\\I\\sub\\b.txt", "theirs");
+        auto link = std::make_unique<FileLink>(FileLink::kLinuxSymlink, here, base + "\\link");
+        folder = base + "\\link\\I";
+        lstrcpyA(g_setup.installFolder, folder.c_str());
         std::vector<PackEntry> entries;
         for (const char* name : c.names)
             entries.push_back(FileEntry(name, "new"));
         UseEntries(entries);
-        {
-            RealPathFailure watching(0, [&](const std::wstring& path) {
-                if (endsWith(path, c.repointAt))
-                    pointTo(there);
-                else if (endsWith(path, c.turnBackAt))
-                    pointTo(here);
-            });
-            InstallAttempt();
-        }
-        EXPECT_EQ("theirs", ReadBytes(theirs));
-        EXPECT_TRUE(Attributes(theirs) & FILE_ATTRIBUTE_READONLY);
-        EXPECT_FALSE(PathExists(there + "\\Arbolix Beta\\sub\\c.txt"));
-        SetFileAttributesA(theirs.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(theirs.c_str());
-        EXPECT_TRUE(RemoveDirectoryA((there + "\\Arbolix Beta\\sub").c_str())) << "something left outside";
-        pointing.reset();
-        CloseUninstallLog();
-        RemoveTree(here);
-        RemoveTree(there);
+        RealPathFailure watching(0, [&](const std::wstring& path) {
+            auto endsWith = [&](const std::wstring& tail) {
+                return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+            };
+            if (endsWith(c.repointAt) || endsWith(c.turnBackAt)) {
+                link.reset();
+                link = std::make_unique<FileLink>(FileLink::kLinuxSymlink, endsWith(c.repointAt) ? there : here,
+                                                  base + "\\link");
+            }
+        });
+        InstallAttempt();
+        EXPECT_EQ("theirs", ReadBytes(there + "\\I\\sub\\b.txt")) << c.names.size();
+        EXPECT_TRUE(Attributes(there + "\\I\\sub\\b.txt") & FILE_ATTRIBUTE_READONLY) << c.names.size();
+        EXPECT_FALSE(PathExists(there + "\\I\\sub\\c.txt"));
     }
 }
 

@@ -1,5 +1,5 @@
-// Seams in the late-bound kernel calls, for what a test cannot make Windows or Wine do
-// on demand: each replaces one pointer while it lives, one seam at a time.
+// Seams in the late-bound kernel calls, for what neither Windows nor Wine does on
+// demand: each replaces one pointer while it lives, one seam at a time.
 #pragma once
 
 #include <functional>
@@ -7,31 +7,25 @@
 
 #include "common/late_imports.h"
 
-// Some file systems cannot give a handle's path in every form: a share whose server
-// refuses the normalized name (SMB before Windows 10 1709), RAM disks and some
-// network redirectors without a drive, some none at all. While one of these lives,
-// the lookup fails so for the forms asked. watch, when given, sees each path read in
-// the usual form, just after it was read: a test changes the disk at that moment, as
-// another program could.
+inline KernelImports& KernelSlots() { return const_cast<KernelImports&>(Kernel()); }
+
+// A real path that fails in the forms asked, as on file systems that cannot tell them
+// (a share refusing the normalized name, a RAM disk without a drive). watch, when
+// given, sees each path read in the usual form just after it was read: a test changes
+// the disk at that moment, as another program could.
 enum { kNormalizedForm = 1, kOpenedForm = 2, kNtPathForm = 4, kDosPathForm = 3, kBothPathForms = 7 };
 
 class RealPathFailure {
 public:
     explicit RealPathFailure(unsigned forms, std::function<void(const std::wstring&)> watch = nullptr)
     {
-        KernelImports& kernel = const_cast<KernelImports&>(Kernel());
-        real_ = kernel.getFinalPathNameByHandle;
         failing_ = forms;
         watch_ = watch;
-        kernel.getFinalPathNameByHandle = Lookup;
+        real_ = KernelSlots().getFinalPathNameByHandle;
+        KernelSlots().getFinalPathNameByHandle = Lookup;
     }
-    ~RealPathFailure()
-    {
-        const_cast<KernelImports&>(Kernel()).getFinalPathNameByHandle = real_;
-        watch_ = nullptr;
-    }
+    ~RealPathFailure() { KernelSlots().getFinalPathNameByHandle = real_; }
     RealPathFailure(const RealPathFailure&) = delete;
-    RealPathFailure& operator=(const RealPathFailure&) = delete;
 
 private:
     static DWORD WINAPI Lookup(HANDLE handle, WCHAR* path, DWORD size, DWORD flags)
@@ -56,24 +50,23 @@ class ReparseTagAs {
 public:
     explicit ReparseTagAs(DWORD tag)
     {
-        KernelImports& kernel = const_cast<KernelImports&>(Kernel());
-        real_ = kernel.getFileInformationByHandleEx;
         tag_ = tag;
-        kernel.getFileInformationByHandleEx = Lookup;
+        real_ = KernelSlots().getFileInformationByHandleEx;
+        KernelSlots().getFileInformationByHandleEx = Lookup;
     }
-    ~ReparseTagAs() { const_cast<KernelImports&>(Kernel()).getFileInformationByHandleEx = real_; }
+    ~ReparseTagAs() { KernelSlots().getFileInformationByHandleEx = real_; }
     ReparseTagAs(const ReparseTagAs&) = delete;
-    ReparseTagAs& operator=(const ReparseTagAs&) = delete;
 
 private:
     static BOOL WINAPI Lookup(HANDLE handle, int infoClass, void* info, DWORD size)
     {
         enum { kFileAttributeTagInfo = 9 };
+        DWORD* attributesAndTag = (DWORD*)info;
         if (!real_(handle, infoClass, info, size))
             return FALSE;
-        if (infoClass == kFileAttributeTagInfo && (((DWORD*)info)[0] & FILE_ATTRIBUTE_DIRECTORY)) {
-            ((DWORD*)info)[0] |= FILE_ATTRIBUTE_REPARSE_POINT;
-            ((DWORD*)info)[1] = tag_;
+        if (infoClass == kFileAttributeTagInfo && (attributesAndTag[0] & FILE_ATTRIBUTE_DIRECTORY)) {
+            attributesAndTag[0] |= FILE_ATTRIBUTE_REPARSE_POINT;
+            attributesAndTag[1] = tag_;
         }
         return TRUE;
     }
