@@ -242,7 +242,7 @@ TEST_F(Uninstaller, AFolderThatHoldsMoreThanArbolixLosesNothing)
         WriteFileText(folder + "\\Uninstall.cfg", "f" + victim + "\r\n", false);
         ASSERT_TRUE(CopyFileA(UNINSTALL_EXE, copy.c_str(), FALSE));
         SetupProcess run = {};
-        ASSERT_TRUE(StartProgram(copy, "-U", &run));
+        ASSERT_TRUE(StartProgram(copy, "-U", &run)) << "error " << GetLastError();
         ExpectMessage(run, "Arbolix Beta 2.b20e cannot be removed from " + (folder == "C:" ? "C:\\" : folder) +
                                ": that folder is (or holds) a drive, a Windows, Program Files or user folder, with "
                                "more in it than Arbolix.\nNothing was removed.",
