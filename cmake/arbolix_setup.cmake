@@ -119,7 +119,7 @@ function(arbolix_add_setup target)
   add_executable(${target} WIN32 ${PROJECT_SOURCE_DIR}/setup/main.cpp ${dir}/${target}.rc)
   target_compile_options(${target} PRIVATE ${ARBOLIX_WARNINGS} ${ARBOLIX_STUB_FLAGS})
   target_link_options(${target} PRIVATE ${ARBOLIX_STUB_LINK})
-  target_link_libraries(${target} PRIVATE arbolix_setup arbolix_real_dialogs arbolix_program_start)
+  target_link_libraries(${target} PRIVATE arbolix_setup arbolix_real_dialogs arbolix_desktop_shell arbolix_program_start)
   # windres looks for the packed files in the include folders, this program's first.
   target_include_directories(${target} PRIVATE ${dir} ${PROJECT_SOURCE_DIR}/resources)
   # Wine maps a section straight from the file only when it starts on a page of the

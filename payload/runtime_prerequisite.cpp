@@ -5,6 +5,7 @@
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/text_format.h"
+#include "platform/desktop_shell.h"
 #include "platform/win32.h"
 #include "state/setup_state.h"
 #include "state/status_line.h"
@@ -35,9 +36,19 @@ static int BuildRuntimeInstallerCommand(char* command, size_t capacity)
     return 1;
 }
 
+// Opened as the desktop's user where the desktop's shell answers: the browser would
+// otherwise run elevated, as setup does.
 static void OpenWithShell(const char* target)
 {
     ShowWaitCursor();
+    DesktopShell* shell = PlatformFindDesktopShell();
+    int opened = shell && PlatformOpenAsDesktopUser(shell, target, 0);
+    PlatformReleaseDesktopShell(shell);
+    if (opened) {
+        Trace("Open %s%s", target, kThroughDesktopShell);
+        return;
+    }
+    Trace("Open %s", target);
     ShellExecuteA(0, 0, target, 0, 0, SW_SHOWNORMAL);
 }
 

@@ -7,3 +7,5 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <exdisp.h>
+#include <shldisp.h>

@@ -8,6 +8,7 @@
 #include "payload/module_resources.h"
 #include "setup/install_folder.h"
 #include "setup/main_dialog.h"
+#include "shell/finish.h"
 #include "state/setup_state.h"
 
 // What the codes whose Windows text says something else mean here; the others are
@@ -61,6 +62,7 @@ int ProgramMain(HINSTANCE instance, int argc, char** argv)
         return Finish(ERROR_WRITE_FAULT);
     }
     CoInitialize(0);
+    PrepareApplicationStart();
     const char* chosen = ResolveDefaultFolder(g_setup.installFolder);
     Trace("Folder %s: %s", g_setup.installFolder, chosen);
     RunMainDialog();

@@ -5,29 +5,95 @@
 #include "common/product.h"
 #include "common/prompts.h"
 #include "common/text_format.h"
+#include "platform/desktop_shell.h"
 #include "records/registry.h"
 #include "records/uninstall_log.h"
 #include "shell/shortcuts.h"
 #include "state/setup_state.h"
 #include "state/status_line.h"
 
-// Starts the installed application and goes on at once: WinExec would first wait
-// until the application is ready for input, which the installation does not need.
-static DWORD WINAPI StartApplication(void* commandLineText)
+// The start of the installed application, on a thread of its own. Asking the
+// desktop's shell takes a while (under Wine about 0.1 s), so the thread asks for it
+// first, while the dialog opens and the files are written, then waits to be told what
+// to start.
+struct ApplicationStart {
+    HANDLE thread;
+    HANDLE asked;            // set once the fields below are filled in
+    const char* path;        // null: nothing to start
+    const char* parameters;
+    char commandLine[292];
+};
+static ApplicationStart g_start;
+
+// Starts the application and goes on at once: WinExec would first wait until it is
+// ready for input, which the installation does not need.
+static void StartApplicationItself()
 {
-    char* commandLine = (char*)commandLineText;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started;
-    BOOL ok = CreateProcessA(0, commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started);
-    TraceOutcome(ok ? 0 : GetLastError(), "Start %s", commandLine);
+    BOOL ok = CreateProcessA(0, g_start.commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started);
+    TraceOutcome(ok ? 0 : GetLastError(), "Start %s", g_start.commandLine);
     if (ok) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }
+}
+
+// Setup is elevated: where the desktop's shell answers, it starts the application as
+// the desktop's user, as a double click would; else setup starts it itself. The thread
+// is in the multithreaded apartment, which keeps no window, so it need not answer
+// messages while it waits.
+static DWORD WINAPI StartApplication(void*)
+{
+    HRESULT com = CoInitializeEx(0, COINIT_MULTITHREADED);
+    DesktopShell* shell = SUCCEEDED(com) ? PlatformFindDesktopShell() : 0;
+    WaitForSingleObject(g_start.asked, INFINITE);
+    if (shell && g_start.path && PlatformOpenAsDesktopUser(shell, g_start.path, g_start.parameters))
+        Trace("Start %s%s", g_start.commandLine, kThroughDesktopShell);
+    else if (g_start.path)
+        StartApplicationItself();
+    PlatformReleaseDesktopShell(shell);
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return 0;
+}
+
+void PrepareApplicationStart()
+{
+    if (g_start.thread)
+        return;
+    if (!g_start.asked)
+        g_start.asked = CreateEventA(0, FALSE, FALSE, 0);
+    if (g_start.asked)
+        g_start.thread = CreateThread(0, 0, StartApplication, 0, 0, 0);
+}
+
+// Tells the thread what to start (null: nothing), making it if none was prepared.
+static void AskForStart(const char* application)
+{
+    if (application)
+        PrepareApplicationStart();
+    if (!g_start.thread)
+        return;
+    g_start.path = application;
+    g_start.parameters = g_setup.launchAfterInstall ? "" : "/install";
+    if (application)
+        FormatText(g_start.commandLine, sizeof g_start.commandLine,
+                   g_start.parameters[0] ? "\"%s\" %s" : "\"%s\"", application, g_start.parameters);
+    SetEvent(g_start.asked);
+}
+
+// Waits until the application's start has been asked for and lets the thread go.
+static void AwaitStart()
+{
+    if (!g_start.thread)
+        return;
+    WaitForSingleObject(g_start.thread, INFINITE);
+    CloseHandle(g_start.thread);
+    g_start.thread = 0;
 }
 
 // The Windows error a failed save carries, else the code of any other failed write.
@@ -53,33 +119,24 @@ int FinishInstallation(int desktopBoxState, HWND progressWindow, DWORD* failure)
         WriteUninstallEntry(uninstaller, kDisplayName);
     WriteFileAssociation();
 
+    // The start goes by while the shortcuts are saved (each save waits for the shell's
+    // helper). Short of memory for a thread, the application is not started (a new
+    // process would need more).
     char application[kPathCapacity];
+    int fits = JoinPath(application, g_setup.installFolder, kApplicationName);
+    if (fits && g_setup.runtimeMissing)
+        Trace("Not started: no runtime");
+    AskForStart(fits && !g_setup.runtimeMissing ? application : 0);
     int created = 0;
-    if (JoinPath(application, g_setup.installFolder, kApplicationName)) {
-        char commandLine[292];
-        FormatText(commandLine, sizeof commandLine, g_setup.launchAfterInstall ? "\"%s\"" : "\"%s\" /install",
-                   application);
-        // Creating a process waits until the new one is set up (under Wine 40 to 100 ms),
-        // as each shortcut's save waits for the shell's helper: on a thread of its own the
-        // start goes by while the shortcuts are saved. Short of memory for a thread, the
-        // application is not started (a new process would need more).
-        HANDLE starter = 0;
-        if (g_setup.runtimeMissing)
-            Trace("Not started: no runtime");
-        else
-            starter = CreateThread(0, 0, StartApplication, commandLine, 0, 0);
-
+    if (fits) {
         created = CreateProgramsShortcut(kLinkName, application, &failedSave);
         if (desktopBoxState)
             created = CreateDesktopShortcut(kLinkName, application, &failedSave) && created;
-        if (starter) {
-            WaitForSingleObject(starter, INFINITE);
-            CloseHandle(starter);
-        }
     } else {
         // Too long to start or link to: reported as a shortcut failure on the folder.
         CopyText(application, sizeof application, g_setup.installFolder);
     }
+    AwaitStart();
 
     CloseProgressWindow(progressWindow);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <io.h>
 
+#include "common/deployment_log.h"
 #include "platform/win32.h"
 #include "records/uninstall_log.h"
 #include "redirected_shell_folders.h"
@@ -161,6 +162,42 @@ TEST_F(FinishTest, LaunchBoxCheckedStartsTheApplicationAloneWithoutMessage)
     EXPECT_EQ(application, ReadShellLink(Link(kCommonDesktop)).target);
     EXPECT_EQ((std::vector<std::string>{Link(kCommonPrograms), Link(kCommonDesktop)}), LoggedFiles(installFolder));
     EXPECT_EQ(1, g_setup.allUsers);
+}
+
+// Setup is elevated: where the desktop's shell answers, the application is started
+// through it, as the desktop's user, with the same command line; else setup starts it
+// itself. The deployment log says which way was taken.
+TEST_F(FinishTest, ApplicationStartsThroughTheDesktopsShellWhereItAnswers)
+{
+    std::string logPath = root + "\\deployment.log";
+    ASSERT_EQ(0u, OpenDeploymentLog(logPath.c_str()));
+    // The last shell answers but takes no start, as one that went away meanwhile.
+    const struct { bool shell, takes; int launch; const char* parameters; const char* line; } cases[] = {
+        {true, true, 1, "", "\" through the desktop's shell\r\n"},
+        {true, true, 0, "/install", "\" /install through the desktop's shell\r\n"},
+        {false, true, 0, "", "\" /install: ok\r\n"},
+        {true, false, 0, "", "\" /install: ok\r\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ResetScriptedDialogs();
+        ScriptDesktopShell(c.shell, c.takes);
+        PrepareApplicationStart();  // as the program does, long before
+        DeleteFileA(commandLineFile.c_str());
+        size_t logged = ReadBytes(logPath).size();
+        g_setup.launchAfterInstall = c.launch;
+        if (!IsWindow(progress))
+            OpenProgressWindow();
+        EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
+        if (c.shell && c.takes) {
+            EXPECT_EQ((std::vector<DesktopStart>{{application, c.parameters}}), DesktopStarts());
+            EXPECT_EQ("<missing>", ReadBytes(commandLineFile));
+        } else {
+            EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());
+        }
+        std::string lines = ReadBytes(logPath).substr(logged);
+        EXPECT_NE(std::string::npos, lines.find(" Start \"" + application + c.line)) << lines;
+    }
+    TraceEnd(0, "done");
 }
 
 TEST_F(FinishTest, InstallationIsEnteredIntoWindows)

@@ -2,6 +2,7 @@
 
 #include <deque>
 
+#include "platform/desktop_shell.h"
 #include "platform/user_dialogs.h"
 
 static std::deque<int> g_messageAnswers;
@@ -10,6 +11,8 @@ static std::vector<AskedMessage> g_asked;
 static std::vector<PickedFolderRequest> g_pickRequests;
 static std::function<void(const AskedMessage&)> g_beforeEachAnswer;
 static bool g_screenSeen = true;
+static bool g_desktopShell = false, g_desktopShellTakesStarts = true;
+static std::vector<DesktopStart> g_desktopStarts;
 
 void ScriptMessageAnswers(std::vector<int> answers)
 {
@@ -31,9 +34,18 @@ void ScriptScreenSeen(bool seen)
     g_screenSeen = seen;
 }
 
+void ScriptDesktopShell(bool answers, bool takesStarts)
+{
+    g_desktopShell = answers;
+    g_desktopShellTakesStarts = takesStarts;
+}
+
 void ResetScriptedDialogs()
 {
     g_screenSeen = true;
+    g_desktopShell = false;
+    g_desktopShellTakesStarts = true;
+    g_desktopStarts.clear();
     g_beforeEachAnswer = nullptr;
     g_messageAnswers.clear();
     g_folderAnswers.clear();
@@ -43,6 +55,23 @@ void ResetScriptedDialogs()
 
 const std::vector<AskedMessage>& AskedMessages() { return g_asked; }
 const std::vector<PickedFolderRequest>& PickedFolderRequests() { return g_pickRequests; }
+const std::vector<DesktopStart>& DesktopStarts() { return g_desktopStarts; }
+
+// The scripted shell stands for itself; every start asked of it is recorded.
+DesktopShell* PlatformFindDesktopShell()
+{
+    return g_desktopShell ? (DesktopShell*)&g_desktopStarts : nullptr;
+}
+
+int PlatformOpenAsDesktopUser(DesktopShell* shell, const char* file, const char* parameters)
+{
+    if (shell != (DesktopShell*)&g_desktopStarts || !g_desktopShellTakesStarts)
+        return 0;
+    g_desktopStarts.push_back({file, parameters ? parameters : "<none>"});
+    return 1;
+}
+
+void PlatformReleaseDesktopShell(DesktopShell*) {}
 
 int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {

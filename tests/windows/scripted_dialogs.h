@@ -1,5 +1,5 @@
-// Scripted answers for the message boxes and the folder picker, and a record of
-// every question asked.
+// Scripted answers for the message boxes, the folder picker and the desktop's shell,
+// and a record of every question asked and every start the shell was asked for.
 #pragma once
 
 #include <functional>
@@ -28,7 +28,16 @@ void ScriptFolderAnswer(const std::string& path);  // "" cancels
 void ScriptBeforeEachAnswer(std::function<void(const AskedMessage&)> action);
 // Whether a person sees the screen; seen until reset.
 void ScriptScreenSeen(bool seen);
+// Whether a desktop shell answers, and whether it takes the starts asked of it (one
+// that went away after answering does not); none until reset.
+void ScriptDesktopShell(bool answers, bool takesStarts = true);
 void ResetScriptedDialogs();
 
 const std::vector<AskedMessage>& AskedMessages();
 const std::vector<PickedFolderRequest>& PickedFolderRequests();
+struct DesktopStart {
+    std::string file;
+    std::string parameters;
+    bool operator==(const DesktopStart& other) const { return file == other.file && parameters == other.parameters; }
+};
+const std::vector<DesktopStart>& DesktopStarts();

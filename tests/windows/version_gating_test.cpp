@@ -208,17 +208,31 @@ private:
     char original[1024];
 };
 
+// The download page opens through the desktop's shell where it answers, so that the
+// browser runs as the desktop's user; else setup opens it itself.
 TEST_F(InstallTest, YesOpensTheDownloadAddress)
 {
     HttpsHandlerProbe handler;
     ASSERT_TRUE(handler.ready());
-    ProbeRecord record(root + "\\opened.txt");
-    UseEntries({RuntimePrerequisite("mfc42.dll")});
-    ScriptMessageAnswers({IDYES});
-    EXPECT_EQ(1, InstallAttempt());
-    EXPECT_EQ("\"" + Probe("command_probe") + "\" \"https://www.arbolix.example/InstallMfcDLL.exe\"\n", record.Wait());
-    EXPECT_EQ(IDYES, g_setup.runtimePromptState);
-    EXPECT_EQ(1, g_setup.runtimeMissing);
+    for (bool shell : {true, false}) {
+        SCOPED_TRACE(shell ? "through the desktop's shell" : "by setup");
+        ProbeRecord record(root + "\\opened.txt");
+        UseEntries({RuntimePrerequisite("mfc42.dll")});
+        ResetScriptedDialogs();
+        ScriptDesktopShell(shell);
+        g_setup.runtimePromptState = 0;
+        ScriptMessageAnswers({IDYES});
+        EXPECT_EQ(1, InstallAttempt());
+        if (shell) {
+            EXPECT_EQ((std::vector<DesktopStart>{{"https://www.arbolix.example/InstallMfcDLL.exe", "<none>"}}),
+                      DesktopStarts());
+            EXPECT_EQ("<missing>", ReadBytes(record.path));
+        } else {
+            EXPECT_EQ("\"" + Probe("command_probe") + "\" \"https://www.arbolix.example/InstallMfcDLL.exe\"\n", record.Wait());
+        }
+        EXPECT_EQ(IDYES, g_setup.runtimePromptState);
+        EXPECT_EQ(1, g_setup.runtimeMissing);
+    }
 }
 
 TEST_F(InstallTest, NoOpensNothing)
