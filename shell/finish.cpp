@@ -1,5 +1,7 @@
 #include "shell/finish.h"
 
+#include <stdlib.h>
+
 #include "common/deployment_log.h"
 #include "common/path_text.h"
 #include "common/product.h"
@@ -15,27 +17,43 @@
 // The start of the installed application, on a thread of its own. Asking the
 // desktop's shell takes a while (under Wine about 0.1 s), so the thread asks for it
 // first, while the dialog opens and the files are written, then waits to be told what
-// to start.
+// to start. The thread and the run each hold the record; the last to let go frees it.
 struct ApplicationStart {
-    HANDLE thread;
+    LONG holders;
+    LONG claimed;            // set by whichever of the two starts the application
     HANDLE asked;            // set once the fields below are filled in
-    const char* path;        // null: nothing to start
+    int wanted;              // 0: nothing to start
     const char* parameters;
+    char path[kPathCapacity];
     char commandLine[292];
 };
-static ApplicationStart g_start;
+static ApplicationStart* g_start;
+static HANDLE g_starter;
+
+// How long the end of a run waits for the desktop's shell: one that does not answer
+// (Explorer hung) must not hang the installation, which then starts the application
+// itself where the shell has not taken it.
+static const DWORD kShellPatience = 5000;
+
+static void LetGo(ApplicationStart* start)
+{
+    if (InterlockedDecrement(&start->holders) == 0) {
+        CloseHandle(start->asked);
+        free(start);
+    }
+}
 
 // Starts the application and goes on at once: WinExec would first wait until it is
 // ready for input, which the installation does not need.
-static void StartApplicationItself()
+static void StartApplicationItself(ApplicationStart* start)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started;
-    BOOL ok = CreateProcessA(0, g_start.commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started);
-    TraceOutcome(ok ? 0 : GetLastError(), "Start %s", g_start.commandLine);
+    BOOL ok = CreateProcessA(0, start->commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &started);
+    TraceOutcome(ok ? 0 : GetLastError(), "Start %s", start->commandLine);
     if (ok) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
@@ -46,29 +64,42 @@ static void StartApplicationItself()
 // the desktop's user, as a double click would; else setup starts it itself. The thread
 // is in the multithreaded apartment, which keeps no window, so it need not answer
 // messages while it waits.
-static DWORD WINAPI StartApplication(void*)
+static DWORD WINAPI StartApplication(void* data)
 {
+    ApplicationStart* start = (ApplicationStart*)data;
     HRESULT com = CoInitializeEx(0, COINIT_MULTITHREADED);
     DesktopShell* shell = SUCCEEDED(com) ? PlatformFindDesktopShell() : 0;
-    WaitForSingleObject(g_start.asked, INFINITE);
-    if (shell && g_start.path && PlatformOpenAsDesktopUser(shell, g_start.path, g_start.parameters))
-        Trace("Start %s%s", g_start.commandLine, kThroughDesktopShell);
-    else if (g_start.path)
-        StartApplicationItself();
+    WaitForSingleObject(start->asked, INFINITE);
+    if (start->wanted && !InterlockedExchange(&start->claimed, 1)) {
+        if (shell && PlatformOpenAsDesktopUser(shell, start->path, start->parameters))
+            Trace("Start %s%s", start->commandLine, kThroughDesktopShell);
+        else
+            StartApplicationItself(start);
+    }
     PlatformReleaseDesktopShell(shell);
     if (SUCCEEDED(com))
         CoUninitialize();
+    LetGo(start);
     return 0;
 }
 
 void PrepareApplicationStart()
 {
-    if (g_start.thread)
+    if (g_start)
         return;
-    if (!g_start.asked)
-        g_start.asked = CreateEventA(0, FALSE, FALSE, 0);
-    if (g_start.asked)
-        g_start.thread = CreateThread(0, 0, StartApplication, 0, 0, 0);
+    ApplicationStart* start = (ApplicationStart*)calloc(1, sizeof *start);
+    if (!start)
+        return;
+    start->holders = 2;
+    start->asked = CreateEventA(0, TRUE, FALSE, 0);
+    g_starter = start->asked ? CreateThread(0, 0, StartApplication, start, 0, 0) : 0;
+    if (!g_starter) {
+        if (start->asked)
+            CloseHandle(start->asked);
+        free(start);
+        return;
+    }
+    g_start = start;
 }
 
 // Tells the thread what to start (null: nothing), making it if none was prepared.
@@ -76,24 +107,35 @@ static void AskForStart(const char* application)
 {
     if (application)
         PrepareApplicationStart();
-    if (!g_start.thread)
+    if (!g_start)
         return;
-    g_start.path = application;
-    g_start.parameters = g_setup.launchAfterInstall ? "" : "/install";
-    if (application)
-        FormatText(g_start.commandLine, sizeof g_start.commandLine,
-                   g_start.parameters[0] ? "\"%s\" %s" : "\"%s\"", application, g_start.parameters);
-    SetEvent(g_start.asked);
+    g_start->wanted = application != 0;
+    g_start->parameters = g_setup.launchAfterInstall ? "" : "/install";
+    if (application) {
+        CopyText(g_start->path, sizeof g_start->path, application);
+        FormatText(g_start->commandLine, sizeof g_start->commandLine,
+                   g_start->parameters[0] ? "\"%s\" %s" : "\"%s\"", application, g_start->parameters);
+    }
+    SetEvent(g_start->asked);
 }
 
-// Waits until the application's start has been asked for and lets the thread go.
+// Waits a bounded while for the application's start and lets the thread go.
 static void AwaitStart()
 {
-    if (!g_start.thread)
+    if (!g_start)
         return;
-    WaitForSingleObject(g_start.thread, INFINITE);
-    CloseHandle(g_start.thread);
-    g_start.thread = 0;
+    if (WaitForSingleObject(g_starter, kShellPatience) == WAIT_TIMEOUT && g_start->wanted) {
+        if (!InterlockedExchange(&g_start->claimed, 1)) {
+            Trace("The desktop's shell does not answer");
+            StartApplicationItself(g_start);
+        } else {
+            Trace("Start %s: the desktop's shell does not answer", g_start->commandLine);
+        }
+    }
+    CloseHandle(g_starter);
+    g_starter = 0;
+    LetGo(g_start);
+    g_start = 0;
 }
 
 // The Windows error a failed save carries, else the code of any other failed write.

@@ -171,16 +171,18 @@ TEST_F(FinishTest, ApplicationStartsThroughTheDesktopsShellWhereItAnswers)
 {
     std::string logPath = root + "\\deployment.log";
     ASSERT_EQ(0u, OpenDeploymentLog(logPath.c_str()));
-    // The last shell answers but takes no start, as one that went away meanwhile.
-    const struct { bool shell, takes; int launch; const char* parameters; const char* line; } cases[] = {
-        {true, true, 1, "", "\" through the desktop's shell\r\n"},
-        {true, true, 0, "/install", "\" /install through the desktop's shell\r\n"},
-        {false, true, 0, "", "\" /install: ok\r\n"},
-        {true, false, 0, "", "\" /install: ok\r\n"}};
+    // A shell that refuses went away after it was found; a hung one (Explorer not
+    // responding) keeps setup waiting a bounded while, then setup starts it itself.
+    const struct { DesktopShellAnswer shell; int launch; const char* parameters; const char* line; } cases[] = {
+        {kDesktopShellTakesStarts, 1, "", "\" through the desktop's shell\r\n"},
+        {kDesktopShellTakesStarts, 0, "/install", "\" /install through the desktop's shell\r\n"},
+        {kNoDesktopShell, 0, "", "\" /install: ok\r\n"},
+        {kDesktopShellRefusesStarts, 0, "", "\" /install: ok\r\n"},
+        {kDesktopShellHangs, 0, "", "\" /install: ok\r\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         ResetScriptedDialogs();
-        ScriptDesktopShell(c.shell, c.takes);
+        ScriptDesktopShell(c.shell);
         PrepareApplicationStart();  // as the program does, long before
         DeleteFileA(commandLineFile.c_str());
         size_t logged = ReadBytes(logPath).size();
@@ -188,7 +190,7 @@ TEST_F(FinishTest, ApplicationStartsThroughTheDesktopsShellWhereItAnswers)
         if (!IsWindow(progress))
             OpenProgressWindow();
         EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
-        if (c.shell && c.takes) {
+        if (c.shell == kDesktopShellTakesStarts) {
             EXPECT_EQ((std::vector<DesktopStart>{{application, c.parameters}}), DesktopStarts());
             EXPECT_EQ("<missing>", ReadBytes(commandLineFile));
         } else {
@@ -196,7 +198,9 @@ TEST_F(FinishTest, ApplicationStartsThroughTheDesktopsShellWhereItAnswers)
         }
         std::string lines = ReadBytes(logPath).substr(logged);
         EXPECT_NE(std::string::npos, lines.find(" Start \"" + application + c.line)) << lines;
+        EXPECT_EQ(c.shell == kDesktopShellHangs, lines.find(" The desktop's shell does not answer\r\n") != std::string::npos);
     }
+    ResetScriptedDialogs();
     TraceEnd(0, "done");
 }
 

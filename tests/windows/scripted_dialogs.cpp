@@ -11,7 +11,8 @@ static std::vector<AskedMessage> g_asked;
 static std::vector<PickedFolderRequest> g_pickRequests;
 static std::function<void(const AskedMessage&)> g_beforeEachAnswer;
 static bool g_screenSeen = true;
-static bool g_desktopShell = false, g_desktopShellTakesStarts = true;
+static DesktopShellAnswer g_desktopShell = kNoDesktopShell;
+static HANDLE g_hungShellRelease = CreateEventA(0, TRUE, TRUE, 0);
 static std::vector<DesktopStart> g_desktopStarts;
 
 void ScriptMessageAnswers(std::vector<int> answers)
@@ -34,17 +35,18 @@ void ScriptScreenSeen(bool seen)
     g_screenSeen = seen;
 }
 
-void ScriptDesktopShell(bool answers, bool takesStarts)
+void ScriptDesktopShell(DesktopShellAnswer answer)
 {
-    g_desktopShell = answers;
-    g_desktopShellTakesStarts = takesStarts;
+    g_desktopShell = answer;
+    if (answer == kDesktopShellHangs)
+        ResetEvent(g_hungShellRelease);
 }
 
 void ResetScriptedDialogs()
 {
     g_screenSeen = true;
-    g_desktopShell = false;
-    g_desktopShellTakesStarts = true;
+    g_desktopShell = kNoDesktopShell;
+    SetEvent(g_hungShellRelease);
     g_desktopStarts.clear();
     g_beforeEachAnswer = nullptr;
     g_messageAnswers.clear();
@@ -57,15 +59,20 @@ const std::vector<AskedMessage>& AskedMessages() { return g_asked; }
 const std::vector<PickedFolderRequest>& PickedFolderRequests() { return g_pickRequests; }
 const std::vector<DesktopStart>& DesktopStarts() { return g_desktopStarts; }
 
-// The scripted shell stands for itself; every start asked of it is recorded.
+// The scripted shell stands for itself; every start it takes is recorded. A hung one
+// answers nothing until reset.
 DesktopShell* PlatformFindDesktopShell()
 {
-    return g_desktopShell ? (DesktopShell*)&g_desktopStarts : nullptr;
+    if (g_desktopShell == kDesktopShellHangs)
+        WaitForSingleObject(g_hungShellRelease, INFINITE);
+    return g_desktopShell == kDesktopShellTakesStarts || g_desktopShell == kDesktopShellRefusesStarts
+               ? (DesktopShell*)&g_desktopStarts
+               : nullptr;
 }
 
 int PlatformOpenAsDesktopUser(DesktopShell* shell, const char* file, const char* parameters)
 {
-    if (shell != (DesktopShell*)&g_desktopStarts || !g_desktopShellTakesStarts)
+    if (shell != (DesktopShell*)&g_desktopStarts || g_desktopShell != kDesktopShellTakesStarts)
         return 0;
     g_desktopStarts.push_back({file, parameters ? parameters : "<none>"});
     return 1;

@@ -28,9 +28,10 @@ void ScriptFolderAnswer(const std::string& path);  // "" cancels
 void ScriptBeforeEachAnswer(std::function<void(const AskedMessage&)> action);
 // Whether a person sees the screen; seen until reset.
 void ScriptScreenSeen(bool seen);
-// Whether a desktop shell answers, and whether it takes the starts asked of it (one
-// that went away after answering does not); none until reset.
-void ScriptDesktopShell(bool answers, bool takesStarts = true);
+// How the desktop's shell answers; none until reset, which also ends a hang. One that
+// refuses starts went away after it was found.
+enum DesktopShellAnswer { kNoDesktopShell, kDesktopShellTakesStarts, kDesktopShellRefusesStarts, kDesktopShellHangs };
+void ScriptDesktopShell(DesktopShellAnswer answer);
 void ResetScriptedDialogs();
 
 const std::vector<AskedMessage>& AskedMessages();

@@ -219,7 +219,7 @@ TEST_F(InstallTest, YesOpensTheDownloadAddress)
         ProbeRecord record(root + "\\opened.txt");
         UseEntries({RuntimePrerequisite("mfc42.dll")});
         ResetScriptedDialogs();
-        ScriptDesktopShell(shell);
+        ScriptDesktopShell(shell ? kDesktopShellTakesStarts : kNoDesktopShell);
         g_setup.runtimePromptState = 0;
         ScriptMessageAnswers({IDYES});
         EXPECT_EQ(1, InstallAttempt());
