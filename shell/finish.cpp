@@ -18,9 +18,10 @@
 // desktop's shell takes a while (under Wine about 0.1 s), so the thread asks for it
 // first, while the dialog opens and the files are written, then waits to be told what
 // to start. The thread and the run each hold the record; the last to let go frees it.
+enum : LONG { kStartNotTaken, kStartToShell, kStartBySetup };
 struct ApplicationStart {
     LONG holders;
-    LONG claimed;            // set by whichever of the two starts the application
+    LONG taker;              // who has the start: the shell, setup or neither yet
     HANDLE asked;            // set once the fields below are filled in
     int wanted;              // 0: nothing to start
     const char* parameters;
@@ -32,7 +33,7 @@ static HANDLE g_starter;
 
 // How long the end of a run waits for the desktop's shell: one that does not answer
 // (Explorer hung) must not hang the installation, which then starts the application
-// itself where the shell has not taken it.
+// itself where the shell has not taken it. Setup's own start is waited for, as always.
 static const DWORD kShellPatience = 5000;
 
 static void LetGo(ApplicationStart* start)
@@ -70,10 +71,11 @@ static DWORD WINAPI StartApplication(void* data)
     HRESULT com = CoInitializeEx(0, COINIT_MULTITHREADED);
     DesktopShell* shell = SUCCEEDED(com) ? PlatformFindDesktopShell() : 0;
     WaitForSingleObject(start->asked, INFINITE);
-    if (start->wanted && !InterlockedExchange(&start->claimed, 1)) {
-        if (shell && PlatformOpenAsDesktopUser(shell, start->path, start->parameters))
+    if (start->wanted) {
+        if (shell && InterlockedCompareExchange(&start->taker, kStartToShell, kStartNotTaken) == kStartNotTaken &&
+            PlatformOpenAsDesktopUser(shell, start->path, start->parameters))
             Trace("Start %s%s", start->commandLine, kThroughDesktopShell);
-        else
+        else if (InterlockedExchange(&start->taker, kStartBySetup) != kStartBySetup)
             StartApplicationItself(start);
     }
     PlatformReleaseDesktopShell(shell);
@@ -125,9 +127,12 @@ static void AwaitStart()
     if (!g_start)
         return;
     if (WaitForSingleObject(g_starter, kShellPatience) == WAIT_TIMEOUT && g_start->wanted) {
-        if (!InterlockedExchange(&g_start->claimed, 1)) {
+        LONG taker = InterlockedCompareExchange(&g_start->taker, kStartBySetup, kStartNotTaken);
+        if (taker == kStartNotTaken) {
             Trace("The desktop's shell does not answer");
             StartApplicationItself(g_start);
+        } else if (taker == kStartBySetup) {
+            WaitForSingleObject(g_starter, INFINITE);
         } else {
             Trace("Start %s: the desktop's shell does not answer", g_start->commandLine);
         }
