@@ -23,9 +23,8 @@ struct ApplicationStart {
     LONG holders;
     LONG taker;              // who has the start: the shell, setup or neither yet
     HANDLE asked;            // set once the fields below are filled in
-    int wanted;              // 0: nothing to start
     const char* parameters;
-    char path[kPathCapacity];
+    char path[kPathCapacity];  // empty: nothing to start
     char commandLine[292];
 };
 static ApplicationStart* g_start;
@@ -71,7 +70,7 @@ static DWORD WINAPI StartApplication(void* data)
     HRESULT com = CoInitializeEx(0, COINIT_MULTITHREADED);
     DesktopShell* shell = SUCCEEDED(com) ? PlatformFindDesktopShell() : 0;
     WaitForSingleObject(start->asked, INFINITE);
-    if (start->wanted) {
+    if (start->path[0]) {
         if (shell && InterlockedCompareExchange(&start->taker, kStartToShell, kStartNotTaken) == kStartNotTaken &&
             PlatformOpenAsDesktopUser(shell, start->path, start->parameters))
             Trace("Start %s%s", start->commandLine, kThroughDesktopShell);
@@ -111,7 +110,6 @@ static void AskForStart(const char* application)
         PrepareApplicationStart();
     if (!g_start)
         return;
-    g_start->wanted = application != 0;
     g_start->parameters = g_setup.launchAfterInstall ? "" : "/install";
     if (application) {
         CopyText(g_start->path, sizeof g_start->path, application);
@@ -126,7 +124,7 @@ static void AwaitStart()
 {
     if (!g_start)
         return;
-    if (WaitForSingleObject(g_starter, kShellPatience) == WAIT_TIMEOUT && g_start->wanted) {
+    if (WaitForSingleObject(g_starter, kShellPatience) == WAIT_TIMEOUT && g_start->path[0]) {
         LONG taker = InterlockedCompareExchange(&g_start->taker, kStartBySetup, kStartNotTaken);
         if (taker == kStartNotTaken) {
             Trace("The desktop's shell does not answer");

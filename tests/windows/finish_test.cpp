@@ -191,7 +191,7 @@ TEST_F(FinishTest, ApplicationStartsThroughTheDesktopsShellWhereItAnswers)
             OpenProgressWindow();
         EXPECT_EQ(1, FinishInstallation(0, progress, &failure));
         if (c.shell == kDesktopShellTakesStarts) {
-            EXPECT_EQ((std::vector<DesktopStart>{{application, c.parameters}}), DesktopStarts());
+            EXPECT_EQ(std::vector<std::string>{application + " " + c.parameters}, DesktopStarts());
             EXPECT_EQ("<missing>", ReadBytes(commandLineFile));
         } else {
             EXPECT_EQ("\"" + application + "\" /install", StartedCommandLine());

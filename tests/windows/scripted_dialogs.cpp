@@ -13,7 +13,7 @@ static std::function<void(const AskedMessage&)> g_beforeEachAnswer;
 static bool g_screenSeen = true;
 static DesktopShellAnswer g_desktopShell = kNoDesktopShell;
 static HANDLE g_hungShellRelease = CreateEventA(0, TRUE, TRUE, 0);
-static std::vector<DesktopStart> g_desktopStarts;
+static std::vector<std::string> g_desktopStarts;
 
 void ScriptMessageAnswers(std::vector<int> answers)
 {
@@ -57,7 +57,7 @@ void ResetScriptedDialogs()
 
 const std::vector<AskedMessage>& AskedMessages() { return g_asked; }
 const std::vector<PickedFolderRequest>& PickedFolderRequests() { return g_pickRequests; }
-const std::vector<DesktopStart>& DesktopStarts() { return g_desktopStarts; }
+const std::vector<std::string>& DesktopStarts() { return g_desktopStarts; }
 
 // The scripted shell stands for itself; every start it takes is recorded. A hung one
 // answers nothing until reset.
@@ -74,7 +74,7 @@ int PlatformOpenAsDesktopUser(DesktopShell* shell, const char* file, const char*
 {
     if (shell != (DesktopShell*)&g_desktopStarts || g_desktopShell != kDesktopShellTakesStarts)
         return 0;
-    g_desktopStarts.push_back({file, parameters ? parameters : "<none>"});
+    g_desktopStarts.push_back(std::string(file) + " " + (parameters ? parameters : "<none>"));
     return 1;
 }
 

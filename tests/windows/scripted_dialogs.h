@@ -36,9 +36,5 @@ void ResetScriptedDialogs();
 
 const std::vector<AskedMessage>& AskedMessages();
 const std::vector<PickedFolderRequest>& PickedFolderRequests();
-struct DesktopStart {
-    std::string file;
-    std::string parameters;
-    bool operator==(const DesktopStart& other) const { return file == other.file && parameters == other.parameters; }
-};
-const std::vector<DesktopStart>& DesktopStarts();
+// Each start the shell took: the file, a blank and the parameters ("<none>" for null).
+const std::vector<std::string>& DesktopStarts();

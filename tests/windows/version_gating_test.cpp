@@ -208,31 +208,26 @@ private:
     char original[1024];
 };
 
-// The download page opens through the desktop's shell where it answers, so that the
-// browser runs as the desktop's user; else setup opens it itself.
 TEST_F(InstallTest, YesOpensTheDownloadAddress)
 {
     HttpsHandlerProbe handler;
     ASSERT_TRUE(handler.ready());
-    for (bool shell : {true, false}) {
-        SCOPED_TRACE(shell ? "through the desktop's shell" : "by setup");
-        ProbeRecord record(root + "\\opened.txt");
-        UseEntries({RuntimePrerequisite("mfc42.dll")});
-        ResetScriptedDialogs();
-        ScriptDesktopShell(shell ? kDesktopShellTakesStarts : kNoDesktopShell);
-        g_setup.runtimePromptState = 0;
-        ScriptMessageAnswers({IDYES});
-        EXPECT_EQ(1, InstallAttempt());
-        if (shell) {
-            EXPECT_EQ((std::vector<DesktopStart>{{"https://www.arbolix.example/InstallMfcDLL.exe", "<none>"}}),
-                      DesktopStarts());
-            EXPECT_EQ("<missing>", ReadBytes(record.path));
-        } else {
-            EXPECT_EQ("\"" + Probe("command_probe") + "\" \"https://www.arbolix.example/InstallMfcDLL.exe\"\n", record.Wait());
-        }
-        EXPECT_EQ(IDYES, g_setup.runtimePromptState);
-        EXPECT_EQ(1, g_setup.runtimeMissing);
-    }
+    ProbeRecord record(root + "\\opened.txt");
+    UseEntries({RuntimePrerequisite("mfc42.dll")});
+    ScriptMessageAnswers({IDYES});
+    EXPECT_EQ(1, InstallAttempt());
+    const std::string opened = "\"" + Probe("command_probe") + "\" \"https://www.arbolix.example/InstallMfcDLL.exe\"\n";
+    EXPECT_EQ(opened, record.Wait());
+    EXPECT_EQ(IDYES, g_setup.runtimePromptState);
+    EXPECT_EQ(1, g_setup.runtimeMissing);
+
+    // Where the desktop's shell answers it opens the page, as the desktop's user.
+    ScriptDesktopShell(kDesktopShellTakesStarts);
+    g_setup.runtimePromptState = 0;  // asked once a run
+    ScriptMessageAnswers({IDYES});
+    EXPECT_EQ(1, InstallAttempt());
+    EXPECT_EQ(std::vector<std::string>{"https://www.arbolix.example/InstallMfcDLL.exe <none>"}, DesktopStarts());
+    EXPECT_EQ(opened, ReadBytes(record.path));
 }
 
 TEST_F(InstallTest, NoOpensNothing)
