@@ -155,7 +155,7 @@ TEST(InflateChunk, ChunksOfAnySizeMakeTheWholePieceUnderUnpackPiecesRules)
 
 extern "C" unsigned long compact_crc32_z(unsigned long crc, const unsigned char* buf, size_t len);
 
-// The Windows programs' CRC-32 (four bytes a step) gives zlib's results from any start,
+// The Windows programs' CRC-32 (eight bytes a step) gives zlib's results from any start,
 // for any length, continued from any earlier value.
 TEST(CompactCrc32, SameAsZlibsForAnyStartLengthAndEarlierValue)
 {
