@@ -94,7 +94,7 @@ def main():
         row("ours / native floor", lambda n: ratio(seconds(n, "ours", arch), floors.get(n, [])))
         row("Wine floor, bare writes (create, write, stamp, close): median (min–max)",
             lambda n: timing(seconds(n, "floor-bare", arch)))
-        row("Wine floor with our per-file checks (real path, kind, stamps in one call, a log line)",
+        row("Wine floor with our per-file checks (real path, stamps in one call, a log line)",
             lambda n: timing(seconds(n, "floor-checked", arch)))
         row("**ours / Wine floor, bare**", lambda n: "**%s**" % ratio(seconds(n, "ours", arch),
                                                                       seconds(n, "floor-bare", arch)))
